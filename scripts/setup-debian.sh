@@ -1,0 +1,14 @@
+#!/bin/sh
+# Installs what building and testing the programs needs on Debian, if it is missing.
+set -e
+PKGS="cmake g++ make qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core"
+missing=""
+for p in $PKGS; do
+    dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO=sudo
+echo "Installing:$missing"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq $missing

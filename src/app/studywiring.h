@@ -1,0 +1,3 @@
+#pragma once
+// Connects the loader's hooks to the windows of the study program.
+void installStudyHooks();

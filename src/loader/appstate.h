@@ -1,0 +1,73 @@
+#pragma once
+// Program-wide state of the study program, owned by the loader. One instance per process;
+// tests replace it with a fresh one for every case (AppState::reset).
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+class ivordalite;
+class QWidget;
+class QLockFile;
+
+// The points where the loader reaches windows that live in libraries above it. The study
+// program's wiring fills them; an empty hook is skipped.
+struct LoaderHooks {
+    std::function<void()> showSplash;                       // load, show and start painting the splash
+    std::function<void()> stopSplashPainting;
+    std::function<void()> unloadSplash;
+    std::function<QWidget*()> splashWindow;                 // nullptr when there is none
+    std::function<void(const QString&)> setSplashStatus;    // the splash status line
+    std::function<void()> installDefaultColours;            // a render data object runs setdefaults
+    std::function<void(QWidget* owner)> runSetupWizard;     // modal
+    std::function<QWidget*()> showChapterWindow;            // load and show, non-modal
+    std::function<void(QWidget*, bool)> setChapterControlsEnabled;
+    std::function<void()> releaseRenderer;                  // killrenderer(false), release renderer and data
+    std::function<void()> showMainWindow;                   // load if needed, then show
+    std::function<void()> beforeUnloadWindows;              // windows that must end before the data goes
+    std::function<void(int exitCode)> quitProcess;          // default: leave the event loop
+};
+
+class AppState {
+public:
+    static AppState& instance();
+    // Replaces the instance with a fresh one (tests); the old master database is released.
+    static void reset();
+    ~AppState();
+
+    QString runModeName = QStringLiteral("release");
+    QString homeFolder;
+    std::unique_ptr<ivordalite> master;
+    bool splashStatus = false;
+    bool shutdownSignal = false;
+    bool busy = false;
+    bool alphaSupported = false;
+    bool gradientSupported = false;
+    int osVersion = 0;
+    bool osVersionKnown = false;
+    int osMajor = 0, osMinor = 0, osBuild = 0;
+    bool alphaEffects = false;
+    int alphaLevel = 90;
+    bool showMouseHover = true;
+    bool troubleDefaultPending = true;  // the rule in force is `troubledefault` of the deck
+    bool forgetSettingsAtExit = false;
+    bool systemUp = false;
+    bool showConsole = false;
+    QString versionString;
+    QStringList arguments;
+
+    // Where the program lives and where the documents folder is; empty means the real ones.
+    QString programFolderOverride;
+    QString documentsOverride;
+    // Held while this instance runs, so a second start can be refused.
+    std::unique_ptr<QLockFile> instanceLock;
+    // A shutdown asked for while a shuffle runs waits for the shuffle to return.
+    bool shutdownPending = false;
+    bool exitRequested = false;
+    int exitCode = 0;
+
+    LoaderHooks hooks;
+};
+
+inline AppState& app() { return AppState::instance(); }

@@ -1,0 +1,495 @@
+#include "modmain.h"
+
+#include "appstate.h"
+#include "deck.h"
+#include "ivordalite.h"
+#include "messagelog.h"
+#include "prompter.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QSysInfo>
+#include <QThread>
+#include <QTimer>
+#include <QWidget>
+#include <cmath>
+#include <stdexcept>
+
+namespace {
+QString yesNo(bool b) { return b ? QStringLiteral("Yes") : QStringLiteral("No"); }
+
+// Refuses every close request: the window is left only through its own buttons.
+class CloseBlocker : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* obj, QEvent* e) override {
+        if (e->type() == QEvent::Close) {
+            e->ignore();
+            return true;
+        }
+        return QObject::eventFilter(obj, e);
+    }
+};
+
+// The windows of the program that count as loaded: top-level widgets named "frm...".
+QList<QWidget*> loadedWindows() {
+    QList<QWidget*> out;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName().startsWith(QLatin1String("frm")) && !w->property("quarnelUnloaded").toBool())
+            out.append(w);
+    return out;
+}
+
+void finishShutdown(int code, bool keepmain);
+} // namespace
+
+QString programFolder() {
+    if (!app().programFolderOverride.isEmpty())
+        return app().programFolderOverride;
+    return QCoreApplication::applicationDirPath();
+}
+
+QString masterPath() { return app().homeFolder + QStringLiteral("/sys.qex"); }
+
+int twipsPerPixelX() {
+    const QScreen* s = QGuiApplication::primaryScreen();
+    const double dpi = s ? s->logicalDotsPerInchX() : 96.0;
+    return std::max(1, int(std::lround(1440.0 / dpi)));
+}
+int twipsPerPixelY() {
+    const QScreen* s = QGuiApplication::primaryScreen();
+    const double dpi = s ? s->logicalDotsPerInchY() : 96.0;
+    return std::max(1, int(std::lround(1440.0 / dpi)));
+}
+
+QString RunModeName() { return app().runModeName; }
+
+QString VersionString() {
+    if (app().versionString.isEmpty()) {
+        QString v = QStringLiteral("version %appmajor%.%appminor% [build %apprev%] %specialbuild%");
+        v.replace(QStringLiteral("%appmajor%"), QString::number(kAppMajor));
+        v.replace(QStringLiteral("%appminor%"), QString::number(kAppMinor));
+        v.replace(QStringLiteral("%apprev%"), QString::number(kAppRevision));
+        v.replace(QStringLiteral("%specialbuild%"), QString());
+        app().versionString = v;
+    }
+    return app().versionString;
+}
+
+qint32 GetOSVersion(qint32& major, qint32& minor, qint32& build) {
+    AppState& a = app();
+    if (!a.osVersionKnown) {
+        // The kernel's version stands for the system's; "6.1.0-27-amd64" gives 6, 1, 0.
+        const QStringList parts = QSysInfo::kernelVersion().split(QRegularExpression(QStringLiteral("[^0-9]+")));
+        a.osMajor = parts.value(0).toInt();
+        a.osMinor = parts.value(1).toInt();
+        a.osBuild = parts.value(2).toInt();
+        a.osVersion = a.osMajor * 100 + a.osMinor;
+        a.osVersionKnown = true;
+    }
+    major = a.osMajor;
+    minor = a.osMinor;
+    build = a.osBuild;
+    // Qt blends and draws gradients on every platform it runs on.
+    a.alphaSupported = true;
+    a.gradientSupported = true;
+    return a.osVersion;
+}
+
+bool FileExists(const QString& path) { return ivordalite::fe(path); }
+
+void Pause(qint32 ms, bool fine) {
+    QCoreApplication::processEvents();
+    if (!fine) {
+        QThread::msleep(ulong(std::max(0, ms)));
+        QCoreApplication::processEvents();
+        return;
+    }
+    for (qint32 i = 0; i < ms; ++i) {
+        QThread::msleep(1);
+        QCoreApplication::processEvents();
+    }
+}
+
+static void setTopmost(QWidget* w, bool on) {
+    if (!w || w->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on)
+        return;
+    const bool visible = w->isVisible();
+    const QRect geo = w->geometry();
+    w->setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (visible) {
+        w->setGeometry(geo);
+        w->show();
+    }
+}
+void MakeTopmost(QWidget* window) { setTopmost(window, true); }
+void MakeNotTopmost(QWidget* window) { setTopmost(window, false); }
+
+void RemoveCloseCommand(QWidget* window) {
+    if (!window)
+        return;
+    const bool visible = window->isVisible();
+    window->setWindowFlag(Qt::WindowCloseButtonHint, false);
+    window->installEventFilter(new CloseBlocker(window));
+    if (visible)
+        window->show();
+}
+
+void RequestDatabaseReset() { app().forgetSettingsAtExit = true; }
+
+void RestoreWindowPosition(QWidget* window) {
+    if (!window)
+        return;
+    const QScreen* s = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    const QRect screen = s ? s->geometry() : QRect(0, 0, 1024, 768);
+    const int tx = twipsPerPixelX(), ty = twipsPerPixelY();
+    const QSize size = window->frameGeometry().size();
+    const qint32 defLeft = qint32(std::lround(screen.width() * tx / 2.0 - size.width() * tx / 2.0));
+    const qint32 defTop = qint32(std::lround(screen.height() * ty / 2.0 - size.height() * ty / 2.0));
+    qint32 left = defLeft, top = defTop;
+    if (ivordalite* m = app().master.get()) {
+        left = m->getlong(window->objectName() + QStringLiteral(".left"), defLeft);
+        top = m->getlong(window->objectName() + QStringLiteral(".top"), defTop);
+    }
+    window->move(screen.left() + left / tx, screen.top() + top / ty);
+}
+
+void SaveWindowPosition(QWidget* window, bool savenow) {
+    ivordalite* m = app().master.get();
+    if (!m || !window)
+        return;
+    const QScreen* s = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    const QPoint origin = s ? s->geometry().topLeft() : QPoint();
+    const QPoint pos = window->pos() - origin;
+    m->add(window->objectName() + QStringLiteral(".left"), QString(), pos.x() * twipsPerPixelX(),
+           QStringLiteral("metrics"));
+    m->add(window->objectName() + QStringLiteral(".top"), QString(), pos.y() * twipsPerPixelY(),
+           QStringLiteral("metrics"));
+    if (savenow)
+        m->save();
+}
+
+void SetHomeFolder() {
+    QString docs = app().documentsOverride;
+    if (docs.isEmpty())
+        docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString prefix = docs.isEmpty() ? QString() : docs + QStringLiteral("/");
+    app().homeFolder = prefix + QStringLiteral("Quarnel");
+    QString note;
+    if (!QFileInfo(app().homeFolder).exists()) {
+        QDir().mkpath(app().homeFolder);
+        note = QStringLiteral(" [created]/n");
+    } else {
+        note = QStringLiteral(" [exists]/n");
+    }
+    LogMessage(QStringLiteral("using home directory: '") + app().homeFolder + QStringLiteral("'"), 3);
+    LogMessage(note, 4);
+}
+
+void WriteUpdaterFile() {
+    const QString path = programFolder() + QStringLiteral("/") + programTitle() + QStringLiteral(".upd");
+    if (QFileInfo(path).isFile() && !QFile::remove(path)) {
+        LogMessage(QStringLiteral("updater file skipped: '") + path + QStringLiteral("' can't be replaced/n"));
+        return;
+    }
+    ivordalite store;
+    if (!store.mount(path, false)) {
+        LogMessage(QStringLiteral("updater file skipped: ") + store.errorString() + QStringLiteral("/n"));
+        return;
+    }
+    store.add(QStringLiteral("app_title"), programTitle(), 0, QString());
+    store.add(QStringLiteral("app_current_version"),
+              QString::number(kAppMajor) + QString::number(kAppMinor) + QString::number(kAppRevision), 0, QString());
+    store.add(QStringLiteral("app_desc"), QStringLiteral("This is a vocabulary quarnel program"), 0, QString());
+    const bool saved = store.save();
+    store.unmount();
+    if (!saved) {
+        LogMessage(QStringLiteral("updater file skipped: ") + store.errorString() + QStringLiteral("/n"));
+        return;
+    }
+    LogMessage(QStringLiteral("updater file generated/n"));
+}
+
+void ReadAlphaOptions() {
+    AppState& a = app();
+    if (ivordalite* m = a.master.get()) {
+        a.alphaLevel = std::clamp<qint32>(m->getlong(QStringLiteral("alpha_level"), 90), 0, 255);
+        a.alphaEffects = m->getlong(QStringLiteral("alpha_effects"), 0) != 0;
+    }
+    LogMessage(QStringLiteral(" .. alpha enabled in program: ") + yesNo(a.alphaEffects) +
+               QStringLiteral(" using level of ") + QString::number(a.alphaLevel) + QStringLiteral("/n"));
+}
+
+void WriteAlphaOptions() {
+    AppState& a = app();
+    if (ivordalite* m = a.master.get()) {
+        m->add(QStringLiteral("alpha_level"), QString(), a.alphaLevel, QStringLiteral("alpha_transparency"));
+        m->add(QStringLiteral("alpha_effects"), QString(), a.alphaEffects ? -1 : 0, QStringLiteral("alpha_transparency"));
+    }
+}
+
+void Main() {
+    AppState& a = app();
+    a.showConsole = a.arguments.join(QLatin1Char(' ')).toLower().contains(QLatin1String("show_console"));
+    a.splashStatus = false;
+    a.forgetSettingsAtExit = false;
+    ivordalite::setLogSink([](const QString& text) { LogMessage(text, 3); });
+    LogMessage(QStringLiteral("/b/cQuarnel v%1.%2 build %3/n").arg(kAppMajor).arg(kAppMinor).arg(kAppRevision), 1);
+    LogMessage(QStringLiteral("/b/cCopyright (c) 2007-2010 Orvandel. All rights reserved./n"), 1);
+    SetHomeFolder();
+    LogMessage(QStringLiteral("setting base directory to: ") + a.homeFolder + QStringLiteral("/n"));
+    WriteUpdaterFile();
+    LoadSystem(true);
+}
+
+void LoadSystem(bool firststart) {
+    AppState& a = app();
+    auto splash = [&a]() -> QWidget* { return a.hooks.splashWindow ? a.hooks.splashWindow() : nullptr; };
+    try {
+        if (firststart) {
+            a.splashStatus = true;
+            if (a.hooks.showSplash)
+                a.hooks.showSplash();
+            MakeTopmost(splash());
+        }
+        a.busy = false;
+        a.shutdownSignal = false;
+        a.shutdownPending = false;
+        const QString cmd = a.arguments.join(QLatin1Char(' ')).toLower();
+        if (cmd.contains(QLatin1String("show_console"))) {
+            LogMessage(QStringLiteral("QEX.LOADER is loading the system in ") + RunModeName() + QStringLiteral(" mode/n"));
+            LogMessage(QStringLiteral("Logging system disabled in ") + RunModeName() +
+                       QStringLiteral(" mode - not logging to disk/n"));
+            LogMessage(QStringLiteral("Showing the message watcher window per command line request/n"));
+        }
+        LogMessage(QStringLiteral("VORDA Alive/n"));
+        if (firststart)
+            Pause(150, true);
+        LogMessage(QStringLiteral("QEX Platform v3.44 Startup/n"));
+        LogMessage(QStringLiteral("last platform revision date is 16Jan2010/n"));
+        LogMessage(QStringLiteral("Program release date: ") + QDate(2010, 2, 9).toString(QStringLiteral("MM/dd/yyyy")) +
+                   QStringLiteral("/n"));
+        LogMessage(QStringLiteral("Bringing up the system ../n"));
+        LogMessage(QStringLiteral("Starting the cvar subsystem ../n"));
+        LogMessage(QStringLiteral(".. cvar system disabled in this implementation/n"));
+        LogMessage(QStringLiteral("Warning: localization support requires the cvar subsystem/n"));
+        LogMessage(QStringLiteral("Localization support has been disabled/n"));
+        LogMessage(QStringLiteral(" .. client detected: \"") + productName() + QStringLiteral("\"; version: ") +
+                   QStringLiteral("%1.%2 build %3").arg(kAppMajor).arg(kAppMinor).arg(kAppRevision) +
+                   QStringLiteral("/n"));
+        LogMessage(QStringLiteral("Checking for already running instances ../n"));
+        if (firststart) {
+            auto lock = std::make_unique<QLockFile>(a.homeFolder + QStringLiteral("/.qr2.lock"));
+            lock->setStaleLockTime(0);
+            if (!lock->tryLock(0)) {
+                MakeNotTopmost(splash());
+                LogMessage(QStringLiteral("Previous program instance found/n"));
+                prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Previous Instance Found"),
+                               QStringLiteral("A previous instance was detected. Exit that instance before starting a "
+                                              "new one."));
+                a.splashStatus = false;
+                ShutdownSystem(-1, false);
+                return;
+            }
+            a.instanceLock = std::move(lock);
+            LogMessage(QStringLiteral(" .. no previously running instance has been found./n"));
+        }
+        LogMessage(QStringLiteral("starting the VORDA class driver ../n"));
+        a.master = std::make_unique<ivordalite>();
+        qint32 major = 0, minor = 0, build = 0;
+        GetOSVersion(major, minor, build);
+        LogMessage(QStringLiteral("Windows OS version detected: %1.%2 build %3/n").arg(major).arg(minor).arg(build));
+        LogMessage(QStringLiteral(" .. OS supports Alpha: ") + yesNo(a.alphaSupported) + QStringLiteral("/n"));
+        LogMessage(QStringLiteral(" .. OS supports API Gradient: ") + yesNo(a.gradientSupported) + QStringLiteral("/n"));
+        const bool existed = ivordalite::fe(masterPath());
+        if (!a.master->mount(masterPath(), false)) {
+            MakeNotTopmost(splash());
+            LogMessage(QStringLiteral(" ..VORDA class initialization failure./n"));
+            LogMessage(QStringLiteral("The program cannot start/n"), 3, true);
+            prompter().ask(MsgIcon::Critical, MsgButtons::Ok, QStringLiteral("VORDA File System Critical Error"),
+                           QStringLiteral("The program's master database couldn't be opened. Check the path: ") +
+                               QStringLiteral("\r\n'") + masterPath() + QStringLiteral("' and try again."));
+            a.master.reset();
+            ShutdownSystem(-1, false);
+            return;
+        }
+        LogMessage(QStringLiteral(" ..VORDA data file mounted successfully/n"));
+        if (!existed) {
+            LogMessage(QStringLiteral(" .. Initializing VORDA master DB file for first use.../n"));
+            a.master->add(QStringLiteral("flist_count"), QString(), 4, QString());
+            for (int i = 1; i <= 4; ++i)
+                a.master->add(QStringLiteral("flist_name_%1").arg(i),
+                              programFolder() + QStringLiteral("/ex%1.qex").arg(i), 0, QString());
+            if (a.hooks.installDefaultColours)
+                a.hooks.installDefaultColours();
+            LogMessage(QStringLiteral("Awaiting user response in Setup Window/n"));
+            if (a.hooks.runSetupWizard)
+                a.hooks.runSetupWizard(splash());
+            a.master->save();
+        }
+        ReadAlphaOptions();
+        QWidget* chapter = nullptr;
+        a.showMouseHover = a.master->getlong(QStringLiteral("show_mouse_hover"), -1) != 0;
+        troubledefault = a.master->getlong(QStringLiteral("trouble_by_default"), -1) != 0;
+        a.troubleDefaultPending = troubledefault;
+        if (a.hooks.showChapterWindow)
+            chapter = a.hooks.showChapterWindow();
+        if (chapter && a.hooks.setChapterControlsEnabled)
+            a.hooks.setChapterControlsEnabled(chapter, false);
+        FlushDeck(firststart);
+        a.systemUp = true;
+        LogMessage(QStringLiteral("System brought up successfully/n"));
+        if (firststart) {
+            Pause(75, true);
+            a.splashStatus = false;
+            if (a.hooks.stopSplashPainting)
+                a.hooks.stopSplashPainting();
+            if (a.hooks.unloadSplash)
+                a.hooks.unloadSplash();
+        }
+        LogMessage(QStringLiteral(" .. Splash killed/n"));
+        if (chapter) {
+            chapter->update();
+            if (a.hooks.setChapterControlsEnabled)
+                a.hooks.setChapterControlsEnabled(chapter, true);
+        }
+        LogMessage(QStringLiteral("QEX.Loader exited/n"));
+    } catch (const std::exception& e) {
+        MakeNotTopmost(splash());
+        LogMessage(QStringLiteral("QEX.Loader encountered an error: ") + QString::fromUtf8(e.what()) +
+                       QStringLiteral("/n"),
+                   3, true);
+        LogMessage(QStringLiteral("The system cannot be loaded/n"), 3, true);
+        ShutdownSystem(a.systemUp ? 0 : -1, false);
+    }
+}
+
+void NewSession() {
+    LogMessage(QStringLiteral(" ***************************/n"));
+    LogMessage(QStringLiteral(" -- Starting New Session --/n"));
+    ShutdownSystem(0, true);
+    LoadSystem(false);
+}
+
+void ShutdownSystem(int code, bool keepmain) {
+    AppState& a = app();
+    a.shutdownSignal = true;
+    if (a.busy) {
+        LogMessage(QStringLiteral("suspending system destroyer until randomizer exits ../n"));
+        // The shuffle that set the busy flag may be below us on the stack, pumping events:
+        // waiting here would never let it return. Poll from the event loop instead.
+        a.shutdownPending = true;
+        auto* poll = new QTimer(qApp);
+        poll->setInterval(10);
+        QObject::connect(poll, &QTimer::timeout, poll, [poll, code, keepmain] {
+            if (app().busy)
+                return;
+            poll->stop();
+            poll->deleteLater();
+            app().shutdownPending = false;
+            LogMessage(QStringLiteral("randomizer exit detected, resuming system destroyer/n"));
+            finishShutdown(code, keepmain);
+        });
+        poll->start();
+        return;
+    }
+    finishShutdown(code, keepmain);
+}
+
+namespace {
+template <typename F> void step(F&& f) {
+    // An error in one step doesn't stop the sequence.
+    try {
+        f();
+    } catch (const std::exception& e) {
+        LogMessage(QStringLiteral("shutdown step failed: ") + QString::fromUtf8(e.what()) + QStringLiteral("/n"));
+    }
+}
+
+void finishShutdown(int code, bool keepmain) {
+    AppState& a = app();
+    step([&] {
+        if (a.splashStatus && a.hooks.stopSplashPainting)
+            a.hooks.stopSplashPainting();
+    });
+    step([&] {
+        LogMessage(QStringLiteral("VORDA system going down on code ") + QString::number(code) + QStringLiteral("/n"));
+        LogMessage(QStringLiteral("halting renderer ../n"));
+        LogMessage(QStringLiteral("saving Alpha Options/n"));
+        WriteAlphaOptions();
+    });
+    if (code == 0) {
+        step([&] {
+            if (a.hooks.beforeUnloadWindows)
+                a.hooks.beforeUnloadWindows();
+        });
+        step([&] {
+            if (a.hooks.releaseRenderer)
+                a.hooks.releaseRenderer();
+            LogMessage(QStringLiteral(" .. renderer dead/n"));
+        });
+        step([&] {
+            for (QWidget* w : loadedWindows())
+                SaveWindowPosition(w, false);
+        });
+        step([&] { FlushDeck(false); });
+    }
+    step([&] {
+        if (a.master) {
+            a.master->add(QStringLiteral("show_mouse_hover"), QString(), a.showMouseHover ? -1 : 0,
+                          QStringLiteral("options"));
+            a.master->add(QStringLiteral("trouble_by_default"), QString(), a.troubleDefaultPending ? -1 : 0,
+                          QStringLiteral("options"));
+            LogMessage(QStringLiteral("saving the vorda master/n"));
+            a.master->save();
+            LogMessage(QStringLiteral("unmounting file/n"));
+            a.master->unmount();
+            LogMessage(QStringLiteral("destroying class instance/n"));
+            a.master.reset();
+            LogMessage(QStringLiteral(" ..class instance destroyed/n"));
+        } else {
+            LogMessage(QStringLiteral("vordamain has exited .. NOT writing current data to disk/n"));
+        }
+    });
+    step([&] {
+        for (QWidget* w : loadedWindows()) {
+            if (keepmain && w->objectName() == QLatin1String("frmMain")) {
+                w->hide();
+                LogMessage(QStringLiteral(" .. skipping frmMain unloader/n"));
+                continue;
+            }
+            LogMessage(QStringLiteral("unloading form ") + w->objectName() + QStringLiteral("/n"));
+            // Unloading doesn't run the window's own close logic again.
+            w->setProperty("quarnelUnloaded", true);
+            w->hide();
+            w->deleteLater();
+        }
+    });
+    LogMessage(QStringLiteral("VORDA Platform Dead/n"));
+    LogMessage(QStringLiteral("VORDA Platform release successful/n"));
+    step([&] {
+        if (a.forgetSettingsAtExit) {
+            QFile::remove(masterPath());
+            a.forgetSettingsAtExit = false;
+        }
+    });
+    a.systemUp = false;
+    if (!keepmain) {
+        LogMessage(QStringLiteral("Process will be released after this line/n"));
+        a.instanceLock.reset();
+        a.exitRequested = true;
+        a.exitCode = code == 0 ? 0 : 1;
+        if (a.hooks.quitProcess)
+            a.hooks.quitProcess(a.exitCode);
+        else
+            QCoreApplication::exit(a.exitCode);
+    }
+}
+} // namespace

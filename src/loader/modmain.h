@@ -1,0 +1,40 @@
+#pragma once
+// Start-up and shutdown of the study program and the small program-wide services they use.
+#include <QString>
+
+class QWidget;
+
+constexpr int kAppMajor = QUARNEL_MAJOR;
+constexpr int kAppMinor = QUARNEL_MINOR;
+constexpr int kAppRevision = QUARNEL_REVISION;
+inline QString programTitle() { return QStringLiteral("qr2"); }
+inline QString productName() { return QStringLiteral("Quarnel"); }
+
+void Main();
+void LoadSystem(bool firststart);
+void ShutdownSystem(int code, bool keepmain);
+void NewSession();
+void SetHomeFolder();
+void WriteUpdaterFile();
+QString VersionString();
+QString RunModeName();
+qint32 GetOSVersion(qint32& major, qint32& minor, qint32& build);
+void RestoreWindowPosition(QWidget* window);
+void SaveWindowPosition(QWidget* window, bool savenow);
+bool FileExists(const QString& path);
+void Pause(qint32 ms, bool fine);
+void MakeTopmost(QWidget* window);
+void MakeNotTopmost(QWidget* window);
+void RemoveCloseCommand(QWidget* window);
+void RequestDatabaseReset();
+
+// The program folder (where qr2, qredit and the sample chapters are) and the master
+// database's path.
+QString programFolder();
+QString masterPath();
+// Reads and writes the alpha options ("alpha_level", "alpha_effects") of the master database.
+void ReadAlphaOptions();
+void WriteAlphaOptions();
+// Pixels to twips and back, through the screen's logical DPI.
+int twipsPerPixelX();
+int twipsPerPixelY();

@@ -1,0 +1,125 @@
+#pragma once
+// The keyed record file that both programs keep their data in. A store file is a
+// sequence of 128-byte slots: slot 0 holds the header, slot k+1 holds entry k. Entry 0 is
+// the hidden entry; the visible entries are 1..ub. The whole store is read into memory by
+// mount, changed by add and written back as a whole by save.
+#include <QFile>
+#include <QHash>
+#include <QString>
+#include <QVector>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+
+struct StoreHeader {
+    QString comment;
+    qint32 formatversion = 0;
+    qint16 count = 0;
+    QString title;
+    QString extra;
+};
+
+struct StoreEntry {
+    QString name;
+    bool isstring = false;
+    QString valuestring;
+    qint32 valuelong = 0;
+    QString tag;
+    qint32 reserved1 = 0;
+    quint32 reserved2 = 0;
+};
+
+// An error raised to the caller (entry index out of range, too many entries). `number`
+// follows the run-time error numbers the store reports in its log.
+class StoreError : public std::runtime_error {
+public:
+    StoreError(int number, const QString& description)
+        : std::runtime_error(description.toStdString()), m_number(number), m_description(description) {}
+    int number() const { return m_number; }
+    QString description() const { return m_description; }
+
+private:
+    int m_number;
+    QString m_description;
+};
+
+namespace StoreFormat {
+constexpr int kSlot = 128;
+constexpr int kMaxEntries = 32767;
+constexpr int kHeaderFixed = 12;
+constexpr int kEntryFixed = 20;
+inline const char* kNewComment = "VORDA Database File; VORDA Lite version";
+
+qsizetype headerSize(const StoreHeader& h);
+qsizetype entrySize(const StoreEntry& e);
+
+// Decodes one slot (up to 128 bytes; missing bytes read as zero). Returns false when a
+// field runs past the end of the slot.
+bool decodeHeader(const QByteArray& slot, StoreHeader& out);
+bool decodeEntry(const QByteArray& slot, StoreEntry& out);
+
+// Encodes a whole store; returns false (with a description) when a record doesn't fit.
+bool encode(const StoreHeader& header, const QVector<StoreEntry>& entries, QByteArray& out, QString* error);
+} // namespace StoreFormat
+
+class ivordalite {
+public:
+    using LogSink = std::function<void(const QString&)>;
+
+    ivordalite();
+    ~ivordalite();
+    ivordalite(const ivordalite&) = delete;
+    ivordalite& operator=(const ivordalite&) = delete;
+
+    bool mount(const QString& file, bool headeronly);
+    bool unmount();
+    void ienum(qint16 id, QString& name, bool& isstring, QString& valuestring, qint32& valuelong, QString& tag) const;
+    void zeroall();
+    // Writes the store as a whole. False when nothing was written: the user declined to
+    // overwrite a read-only file, a record doesn't fit its slot, there is no file, or the
+    // file system refused (errorString() tells why).
+    bool save();
+    void add(const QString& title, const QString& sdata, qint32 ldata, const QString& tag);
+    bool isstring(const QString& title) const;
+    qint32 getlong(const QString& title, qint32 def, bool& found) const;
+    qint32 getlong(const QString& title, qint32 def) const;
+    QString getstring(const QString& title, const QString& def, bool& found) const;
+    QString getstring(const QString& title, const QString& def) const;
+    QString gettag(const QString& title) const;
+    static bool fe(const QString& fn);
+
+    qint16 lb() const { return 1; }
+    qint16 ub() const { return qint16(m_entries.size() - 1); }
+    qint16 count() const { return m_header.count; }
+    QString comment() const { return m_header.comment; }
+    void setComment(const QString& c) { m_header.comment = c; }
+    QString title() const { return m_header.title; }
+    void setTitle(const QString& t) { m_header.title = t; }
+    static QString version();
+
+    // Not part of the classic interface: what tests and callers need to look at.
+    bool isMounted() const { return m_mounted; }
+    QString filePath() const { return m_path; }
+    QString errorString() const { return m_error; }
+    const StoreHeader& header() const { return m_header; }
+
+    // Where the store's log lines go (the study program's message log); none by default.
+    static void setLogSink(LogSink sink);
+
+private:
+    int findindex(const QString& key) const;
+    void setentry(int i, const QString& sdata, qint32 ldata, const QString& tag);
+    bool openfile(const QString& path);
+    void closefile();
+    void resetEntries();
+    void rebuildIndex();
+    static void log(const QString& text);
+
+    StoreHeader m_header;
+    QVector<StoreEntry> m_entries;
+    QHash<QString, int> m_first; // first index of every name, so lookups keep "first match wins"
+    std::unique_ptr<QFile> m_file;
+    QString m_path;
+    bool m_mounted = false;
+    QString m_error;
+};
