@@ -273,9 +273,9 @@ bool ivordalite::mount(const QString& file, bool headeronly) {
         log(QStringLiteral("   .. error description: ") + description + QStringLiteral("/n"));
     }
     m_error = description;
-    if (m_file)
-        m_file->close();
-    m_file.reset();
+    // The path is forgotten with the file: a save on this instance must not write an empty
+    // store over the file it could not read.
+    closefile();
     resetEntries();
     return false;
 }
