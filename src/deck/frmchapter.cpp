@@ -1,0 +1,357 @@
+#include "frmchapter.h"
+
+#include "ansi.h"
+#include "appstate.h"
+#include "cardmanager.h"
+#include "deck.h"
+#include "frmmain.h"
+#include "frmprogress.h"
+#include "gcommondialog.h"
+#include "ivordalite.h"
+#include "messagelog.h"
+#include "modmain.h"
+#include "prompter.h"
+#include "shell.h"
+#include "themestep.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabBar>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+QPointer<frmChapter>& instance() {
+    static QPointer<frmChapter> w;
+    return w;
+}
+QWidget* splash() { return app().hooks.splashWindow ? app().hooks.splashWindow() : nullptr; }
+QString fileNameOf(const QString& path) { return path.section(QLatin1Char('/'), -1); }
+constexpr int kPathRole = Qt::UserRole;
+} // namespace
+
+ChapterCommands& chapterCommands() {
+    static ChapterCommands c;
+    return c;
+}
+
+frmChapter* chapterWindow() { return instance().data(); }
+
+frmChapter* showChapterWindow() {
+    if (!instance())
+        instance() = new frmChapter;
+    RestoreWindowPosition(instance());
+    instance()->show();
+    return instance();
+}
+
+frmChapter::frmChapter() {
+    setObjectName(QStringLiteral("frmChapter"));
+    setWindowTitle(QStringLiteral("Select the Chapter or Data File"));
+    QFont f(QStringLiteral("Tahoma"));
+    f.setPointSize(9);
+    setFont(f);
+    resize(460, 380);
+
+    m_toolbar = new QToolBar(this);
+    m_toolbar->setObjectName(QStringLiteral("Toolbar2"));
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    const QPair<QString, QString> buttons[] = {{QStringLiteral("sall"), QStringLiteral("Import")},
+                                               {QStringLiteral("del"), QStringLiteral("Delete")},
+                                               {QStringLiteral("lsaved"), QStringLiteral("Load Saved")},
+                                               {QStringLiteral("about"), QStringLiteral("About")}};
+    for (const auto& [key, text] : buttons) {
+        QAction* a = m_toolbar->addAction(text);
+        a->setObjectName(key);
+        connect(a, &QAction::triggered, this, [this, key = key] { toolbarClick(key); });
+    }
+
+    m_tabs = new QTabBar(this);
+    m_tabs->setObjectName(QStringLiteral("ts"));
+    m_tabs->addTab(QStringLiteral("Built-in"));
+    m_tabs->addTab(QStringLiteral("User Defined"));
+    connect(m_tabs, &QTabBar::tabBarClicked, this, [this](int i) { tabClicked(i); });
+    connect(m_tabs, &QTabBar::currentChanged, this, [this](int i) { tabClicked(i); });
+
+    for (int i = 0; i < 2; ++i) {
+        m_pages[i] = new QWidget(this);
+        m_pages[i]->setObjectName(QStringLiteral("Picture1_%1").arg(i));
+    }
+    m_list = new QTreeWidget(m_pages[0]);
+    m_list->setObjectName(QStringLiteral("LV1"));
+    m_list->setColumnCount(2);
+    m_list->setHeaderLabels({QStringLiteral("Title"), QStringLiteral("Word Count")});
+    m_list->setRootIsDecorated(false);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    m_list->header()->setStretchLastSection(false);
+    m_list->header()->resizeSection(1, 100);
+    connect(m_list, &QTreeWidget::itemClicked, this, [this] { itemClicked(); });
+    connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] { itemClicked(); });
+    auto* l0 = new QVBoxLayout(m_pages[0]);
+    l0->setContentsMargins(0, 0, 0, 0);
+    l0->addWidget(m_list);
+    m_label1 = new QLabel(QStringLiteral("User Defined data files not yet implemented!"), m_pages[1]);
+    m_label1->setObjectName(QStringLiteral("Label1"));
+    m_label1->setAlignment(Qt::AlignCenter);
+    auto* l1 = new QVBoxLayout(m_pages[1]);
+    l1->addWidget(m_label1);
+
+    m_ok = new QPushButton(QStringLiteral("OK"), this);
+    m_ok->setObjectName(QStringLiteral("Command1"));
+    m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancel->setObjectName(QStringLiteral("Command2"));
+    m_editor = new QPushButton(QStringLiteral("Editor .."), this);
+    m_editor->setObjectName(QStringLiteral("Command5"));
+    connect(m_ok, &QPushButton::clicked, this, [this] { okClicked(); });
+    connect(m_cancel, &QPushButton::clicked, this, [this] { cancelClicked(); });
+    connect(m_editor, &QPushButton::clicked, this, [this] { editorClicked(); });
+
+    auto* pages = new QVBoxLayout;
+    pages->setSpacing(0);
+    pages->addWidget(m_tabs);
+    pages->addWidget(m_pages[0], 1);
+    pages->addWidget(m_pages[1], 1);
+    auto* buttonsRow = new QHBoxLayout;
+    buttonsRow->addWidget(m_editor);
+    buttonsRow->addStretch(1);
+    buttonsRow->addWidget(m_ok);
+    buttonsRow->addWidget(m_cancel);
+    auto* lay = new QVBoxLayout(this);
+    lay->addWidget(m_toolbar);
+    lay->addLayout(pages, 1);
+    lay->addLayout(buttonsRow);
+
+    // Loading, in order.
+    LogMessage(QStringLiteral(" .. loading chapter selection form/n"));
+    MakeNotTopmost(splash());
+    RemoveCloseCommand(this);
+    tabClicked(0);
+    const QString editor = programFolder() + QStringLiteral("/qredit");
+    m_editorPresent = FileExists(editor);
+    LogMessage(m_editorPresent ? QStringLiteral("db editor seems to be present./n")
+                               : QStringLiteral("db editor seems to not be present./n"));
+    FillFileList();
+    m_ok->setEnabled(false);
+    MakeTopmost(splash());
+    LogMessage(QStringLiteral(" .. chapter selection form is loaded/n"));
+}
+
+frmProgress* frmChapter::progressWindow() const { return qobject_cast<frmProgress*>(m_progress); }
+
+void frmChapter::setControlsEnabled(bool on) {
+    m_editor->setEnabled(on);
+    m_cancel->setEnabled(on);
+    m_list->setEnabled(on);
+    m_toolbar->setEnabled(on);
+}
+
+void frmChapter::addRow(const QString& text, int count, const QString& path) {
+    auto* item = new QTreeWidgetItem(m_list, {text, QString::number(count)});
+    item->setData(0, kPathRole, path);
+    item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+}
+
+void frmChapter::FillFileList() {
+    ivordalite* master = app().master.get();
+    if (!master) {
+        prompter().ask(MsgIcon::None, MsgButtons::Ok, QString(),
+                       QStringLiteral("The file list couldn't be loaded because the DB master isn't loaded"));
+        return;
+    }
+    // A store holds at most 32767 entries, so no list can be longer.
+    const qint32 count = std::min<qint32>(master->getlong(QStringLiteral("flist_count"), 0), 32767);
+    if (count <= 0)
+        return;
+    for (qint32 i = 0; i <= count; ++i) {
+        const QString path = master->getstring(QStringLiteral("flist_name_") + QString::number(i), QString());
+        if (path.isEmpty() || !ivordalite::fe(path))
+            continue;
+        ivordalite store;
+        if (!store.mount(path, false))
+            continue;
+        const QString text = store.title().isEmpty() ? fileNameOf(path) : store.title();
+        addRow(text, store.count(), path);
+    }
+}
+
+void frmChapter::SaveFileList() {
+    ivordalite* master = app().master.get();
+    if (!master) {
+        prompter().ask(MsgIcon::None, MsgButtons::Ok, QString(),
+                       QStringLiteral("The file list couldn't be saved because the DB master isn't loaded"));
+        return;
+    }
+    const int rows = m_list->topLevelItemCount();
+    for (int i = 1; i <= rows; ++i)
+        master->add(QStringLiteral("flist_name_") + QString::number(i),
+                    m_list->topLevelItem(i - 1)->data(0, kPathRole).toString(), 0, QString());
+    master->add(QStringLiteral("flist_count"), QString(), rows, QString());
+}
+
+bool frmChapter::pathFitsList(const QString& path) const {
+    // The path is kept as the string value of "flist_name_<row>" in a 128-byte slot, in
+    // the 8-bit code page: it must fit, and it must come back unchanged.
+    const QString key = QStringLiteral("flist_name_") + QString::number(m_list->topLevelItemCount() + 1);
+    StoreEntry e;
+    e.name = key;
+    e.valuestring = path;
+    return StoreFormat::entrySize(e) <= StoreFormat::kSlot && Ansi::decode(Ansi::encode(path)) == path;
+}
+
+void frmChapter::importChapter() {
+    GCommonDialog dlg;
+    QString file, title = QStringLiteral("Select File"), filter = QStringLiteral("Quarnel Data File|*.qex");
+    bool readOnly = false;
+    qint32 filterIndex = 1, flags = 0;
+    if (!dlg.VBGetOpenFileName(file, title, true, false, readOnly, false, filter, filterIndex, app().homeFolder,
+                               QString(), QStringLiteral("qex"), nullptr, flags))
+        return;
+    ivordalite store;
+    if (!store.mount(file, false))
+        return;
+    if (store.comment() != chapterMark()) {
+        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("DB Open Error"),
+                       QStringLiteral("This file invalid and cannot be opened in this mode"));
+        return;
+    }
+    if (!pathFitsList(file)) {
+        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Path Too Long"),
+                       QStringLiteral("The path '") + file +
+                           QStringLiteral("' can't be kept in the chapter list: it must be at most %1 characters "
+                                          "of the Western European character set. Move or rename the file and "
+                                          "import it again.")
+                               .arg(StoreFormat::kSlot - StoreFormat::kEntryFixed - 11 -
+                                    QString::number(m_list->topLevelItemCount() + 1).size()));
+        return;
+    }
+    addRow(store.title().isEmpty() ? fileNameOf(file) : store.title(), store.count(), file);
+}
+
+void frmChapter::toolbarClick(const QString& key) {
+    if (key == QLatin1String("sall")) {
+        importChapter();
+    } else if (key == QLatin1String("del")) {
+        QTreeWidgetItem* item = m_list->currentItem();
+        if (!item || !item->isSelected()) {
+            const auto sel = m_list->selectedItems();
+            item = sel.isEmpty() ? nullptr : sel.first();
+        }
+        delete item;
+    } else if (key == QLatin1String("lsaved")) {
+        if (!chapterCommands().loadProgress || !chapterCommands().loadProgress(this))
+            return;
+        LogMessage(QStringLiteral(" .. loaded ") + QString::number(deckUpper()) + QStringLiteral(" nodes/n"));
+        frmMain* w = loadMainWindow();
+        InitCardSurface();
+        ApplyTheme(w);
+        if (w)
+            w->doEnableds(true);
+        ShowFirstCard();
+        unload();
+    } else if (key == QLatin1String("about")) {
+        if (chapterCommands().about)
+            chapterCommands().about();
+    }
+}
+
+void frmChapter::itemClicked() {
+    bool any = false;
+    for (int i = 0; i < m_list->topLevelItemCount() && !any; ++i)
+        any = m_list->topLevelItem(i)->isSelected();
+    m_ok->setEnabled(any);
+}
+
+void frmChapter::tabClicked(int index) {
+    m_pages[0]->hide();
+    m_pages[1]->hide();
+    if (index >= 0 && index < 2)
+        m_pages[index]->show();
+}
+
+bool frmChapter::LoadSelectedChapters() {
+    auto* pw = new frmProgress(this);
+    m_progress = pw;
+    pw->show();
+    QList<QTreeWidgetItem*> selected;
+    for (int i = 0; i < m_list->topLevelItemCount(); ++i)
+        if (m_list->topLevelItem(i)->isSelected())
+            selected.append(m_list->topLevelItem(i));
+    if (selected.isEmpty()) {
+        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("FileLoader"),
+                       QStringLiteral("No files were selected to be loaded. The program will exit."));
+        return false;
+    }
+    pw->PB()->setRange(0, int(selected.size()));
+    pw->PB()->setValue(0);
+    for (QTreeWidgetItem* item : selected) {
+        LoadChapterFile(item->data(0, kPathRole).toString(), item->text(0));
+        pw->PB()->setValue(pw->PB()->value() + 1);
+    }
+    pw->hide();
+    pw->deleteLater();
+    m_progress = nullptr;
+    return true;
+}
+
+void frmChapter::okClicked() {
+    SaveWindowPosition(this, false);
+    SaveFileList();
+    if (ivordalite* master = app().master.get())
+        master->save();
+    frmMain* w = loadMainWindow();
+    if (w)
+        w->doEnableds(false);
+    if (LoadSelectedChapters()) {
+        LogMessage(QStringLiteral(" .. loaded ") + QString::number(deckUpper()) + QStringLiteral(" nodes/n"));
+        w = loadMainWindow();
+        InitCardSurface();
+        ApplyTheme(w);
+        if (w)
+            w->doEnableds(true);
+        ShowFirstCard();
+    } else {
+        prompter().ask(MsgIcon::None, MsgButtons::Ok, QStringLiteral("Database Loader Failure"),
+                       QStringLiteral("The specified chapters couldn't be loaded. This may result from corrupted "
+                                      "database files and you may need to reinstall the program if this error "
+                                      "persists."));
+        ShutdownSystem(0, false);
+    }
+    unload();
+}
+
+void frmChapter::cancelClicked() {
+    SaveFileList();
+    ShutdownSystem(0, false);
+}
+
+void frmChapter::editorClicked() {
+    SaveFileList();
+    if (!m_editorPresent) {
+        prompter().ask(MsgIcon::Information, MsgButtons::Ok, QStringLiteral("Editor not Found"),
+                       QStringLiteral("The database editor couldn't be found. If you wish to use this tool, it is "
+                                      "possible you may need to reinstall, ensuring the tool is selected for "
+                                      "install."));
+        return;
+    }
+    if (prompter().ask(MsgIcon::Question, MsgButtons::YesNo, QStringLiteral("Load Editor?"),
+                       QStringLiteral("This button will cause this program to close and load the database editor. "
+                                      "Do you want to continue?")) != MsgResult::Yes)
+        return;
+    shell().startProgram(programFolder() + QStringLiteral("/qredit"), {}, QString());
+    ShutdownSystem(0, false);
+}
+
+void frmChapter::unload() {
+    if (property("quarnelUnloaded").toBool())
+        return;
+    setProperty("quarnelUnloaded", true);
+    hide();
+    deleteLater();
+}

@@ -1,0 +1,431 @@
+#include "frmmain.h"
+
+#include "appstate.h"
+#include "cardmanager.h"
+#include "cardview.h"
+#include "deck.h"
+#include "modmain.h"
+#include "modrender.h"
+#include "prompter.h"
+#include "qexcheck.h"
+#include "qexflatbutton.h"
+#include "qexhl.h"
+#include "r_data.h"
+#include "r_renderer.h"
+#include "shuffler.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTimer>
+
+namespace {
+QPointer<frmMain>& instance() {
+    static QPointer<frmMain> w;
+    return w;
+}
+
+const QString kIdleText = QStringLiteral("Roll mouse over controls to see descriptions");
+
+// Right clicks on the card face open the menu of the window beneath.
+class RightClickFilter : public QObject {
+public:
+    explicit RightClickFilter(frmMain* w) : QObject(w), m_w(w) {}
+    bool eventFilter(QObject* obj, QEvent* e) override {
+        if (e->type() == QEvent::MouseButtonPress) {
+            auto* me = static_cast<QMouseEvent*>(e);
+            if (me->button() == Qt::RightButton) {
+                if (!app().busy)
+                    m_w->popupMenuAt(static_cast<QWidget*>(obj)->mapTo(m_w, me->position().toPoint()));
+                return true;
+            }
+        }
+        return QObject::eventFilter(obj, e);
+    }
+
+private:
+    frmMain* m_w;
+};
+} // namespace
+
+StudyCommands& studyCommands() {
+    static StudyCommands c;
+    return c;
+}
+
+int virtualKeyOf(int k) {
+    if (k >= Qt::Key_A && k <= Qt::Key_Z)
+        return 65 + (k - Qt::Key_A);
+    if (k >= Qt::Key_0 && k <= Qt::Key_9)
+        return 48 + (k - Qt::Key_0);
+    if (k >= Qt::Key_F1 && k <= Qt::Key_F24)
+        return 112 + (k - Qt::Key_F1);
+    switch (k) {
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Tab: return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 13;
+    case Qt::Key_Shift: return 16;
+    case Qt::Key_Control: return 17;
+    case Qt::Key_Alt: return 18;
+    case Qt::Key_Pause: return 19;
+    case Qt::Key_CapsLock: return 20;
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_Space: return 32;
+    case Qt::Key_PageUp: return 33;
+    case Qt::Key_PageDown: return 34;
+    case Qt::Key_End: return 35;
+    case Qt::Key_Home: return 36;
+    case Qt::Key_Left: return 37;
+    case Qt::Key_Up: return 38;
+    case Qt::Key_Right: return 39;
+    case Qt::Key_Down: return 40;
+    case Qt::Key_Insert: return 45;
+    case Qt::Key_Delete: return 46;
+    default: return 0;
+    }
+}
+
+frmMain* mainWindow() { return instance().data(); }
+
+frmMain* loadMainWindow() {
+    if (instance())
+        return instance();
+    auto* w = new frmMain;
+    if (app().shutdownSignal) {
+        w->deleteLater();
+        return nullptr;
+    }
+    instance() = w;
+    RestoreWindowPosition(w);
+    w->Check2()->setChecked(troubledefault);
+    w->doEnableds(true);
+    w->show();
+    w->StartHoverTimer();
+    return w;
+}
+
+frmMain::frmMain() {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Quarnel 2007 - Orvandel"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setFocusPolicy(Qt::StrongFocus);
+    setFixedSize(640, 420);
+
+    m_card = new CardView(this);
+    m_card->setObjectName(QStringLiteral("cardFace"));
+    m_card->setGeometry(rect());
+    m_card->installEventFilter(new RightClickFilter(this));
+
+    const QString captions[4] = {QStringLiteral("Menu"), QStringLiteral(">>"), QStringLiteral("<<"),
+                                 QStringLiteral("Answer")};
+    const QString descriptions[4] = {QStringLiteral("Show Menu"), QStringLiteral("Next Card"),
+                                     QStringLiteral("Previous Card"), QStringLiteral("Toggle Question and Answer")};
+    for (int i = 0; i < 4; ++i) {
+        auto* b = new qexFlatButton(m_card);
+        b->setObjectName(QStringLiteral("qexFlatButton%1").arg(i + 1));
+        b->setCaption(captions[i]);
+        b->setFocusPolicy(Qt::NoFocus);
+        m_buttons[i] = b;
+        const QString d = descriptions[i];
+        connect(b, &qexFlatButton::MouseOver, this, [this, d] { hover(d); });
+        connect(b, &qexFlatButton::MouseOut, this, [this] { StartHoverTimer(); });
+        connect(b, &qexFlatButton::KeyDown, this, [this](int vk, int) { keyCommand(vk); });
+    }
+    connect(m_buttons[0], &qexFlatButton::Click, this, [this] {
+        qexFlatButton* b = m_buttons[0];
+        popupMenuAt(b->mapTo(this, QPoint(0, b->height())));
+    });
+    connect(m_buttons[1], &qexFlatButton::Click, this, [] { ShowNextCard(); });
+    connect(m_buttons[2], &qexFlatButton::Click, this, [] { ShowPreviousCard(); });
+    connect(m_buttons[3], &qexFlatButton::Click, this, [] { ToggleQuestionAnswer(); });
+
+    m_check1 = new qexCheck(m_card);
+    m_check1->setObjectName(QStringLiteral("Check1"));
+    m_check1->setCaption(QStringLiteral("I had trouble with this card"));
+    m_check2 = new qexCheck(m_card);
+    m_check2->setObjectName(QStringLiteral("Check2"));
+    m_check2->setCaption(QStringLiteral("Show only trouble cards"));
+    for (qexCheck* c : {m_check1, m_check2}) {
+        c->setFocusPolicy(Qt::NoFocus);
+        const QString d = c == m_check1 ? QStringLiteral("Sets whether you had trouble with this card or not")
+                                        : QStringLiteral("Toggles whether or not to show only trouble cards");
+        connect(c, &qexCheck::MouseOver, this, [this, d] { hover(d); });
+        connect(c, &qexCheck::MouseOut, this, [this] { StartHoverTimer(); });
+        connect(c, &qexCheck::KeyDown, this, [this](int vk, int) { keyCommand(vk); });
+    }
+    connect(m_check1, &qexCheck::Click, this, [this] { SetCurrentTrouble(m_check1->Checked()); });
+
+    m_link = new qexHL(m_card);
+    m_link->setObjectName(QStringLiteral("qexHL1"));
+    m_link->setCaption(QStringLiteral("View Product Website"));
+    m_link->setFocusPolicy(Qt::NoFocus);
+    connect(m_link, &qexHL::Click, this, [] {
+        if (studyCommands().productPage)
+            studyCommands().productPage();
+    });
+
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    connect(m_timer1, &QTimer::timeout, this, [this] { hoverTick(); });
+
+    buildMenu();
+    layoutControls();
+
+    CardManagerHooks& h = cardManagerHooks();
+    h.filterChecked = [] { return instance() && instance()->m_check2->Checked(); };
+    h.setFilterChecked = [](bool on) {
+        if (instance())
+            instance()->m_check2->setChecked(on);
+    };
+    h.setTroubleChecked = [](bool on) {
+        if (instance())
+            instance()->m_check1->setChecked(on);
+    };
+    h.cardWindow = []() -> CardView* { return instance() ? instance()->m_card : nullptr; };
+    setRenderTimerWindow(this);
+}
+
+frmMain::~frmMain() {
+    if (renderTimerWindow() == this)
+        setRenderTimerWindow(nullptr);
+}
+
+qexFlatButton* frmMain::button(int n) const { return n >= 1 && n <= 4 ? m_buttons[n - 1] : nullptr; }
+
+void frmMain::layoutControls() {
+    const int stripTop = height() - 60;
+    const int row1 = stripTop + 8, row2 = stripTop + 34;
+    m_buttons[0]->setGeometry(8, row1, 64, 22);
+    m_buttons[2]->setGeometry(80, row1, 48, 22);
+    m_buttons[3]->setGeometry(134, row1, 80, 22);
+    m_buttons[1]->setGeometry(220, row1, 48, 22);
+    m_check1->setGeometry(8, row2, 230, 20);
+    m_check2->setGeometry(246, row2, 200, 20);
+    m_link->move(width() - 150, row1 + 3);
+}
+
+void frmMain::buildMenu() {
+    m_menu = new QMenu(this);
+    m_menu->setObjectName(QStringLiteral("mP"));
+    m_menu->setTitle(QStringLiteral("Menu"));
+    auto add = [this](const char* name, const QString& caption, const QString& accel, std::function<void()> f) {
+        QAction* a = m_menu->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        if (!accel.isEmpty()) {
+            a->setShortcut(QKeySequence(accel));
+            // The label shows the key; the window's keyboard map runs the command.
+            a->setShortcutContext(Qt::WidgetShortcut);
+        }
+        connect(a, &QAction::triggered, this, std::move(f));
+        return a;
+    };
+    add("mP_n", QStringLiteral("New Session"), QString(), [this] { newSessionCommand(); });
+    m_menu->addSeparator();
+    add("mP_sp", QStringLiteral("Save Progress"), QString(), [this] {
+        if (studyCommands().saveProgress)
+            studyCommands().saveProgress(this);
+    });
+    add("mP_ss", QStringLiteral("Export Cards"), QString(), [this] {
+        if (studyCommands().exportCards)
+            studyCommands().exportCards(this);
+    });
+    m_menu->addSeparator();
+    add("mP_vac", QStringLiteral("View All Cards"), QStringLiteral("Ctrl+V"), [] {
+        if (studyCommands().viewAllCards)
+            studyCommands().viewAllCards();
+    });
+    add("mP_fc", QStringLiteral("Find Card"), QStringLiteral("Ctrl+F"), [] {
+        if (studyCommands().findCard)
+            studyCommands().findCard();
+    });
+    add("mP_sc", QStringLiteral("Shuffle Cards"), QStringLiteral("Ctrl+S"), [] { ShuffleCommand(); });
+    m_menu->addSeparator();
+    add("mP_o", QStringLiteral("Options"), QStringLiteral("Ctrl+O"), [] {
+        if (studyCommands().options)
+            studyCommands().options();
+    });
+    add("mP_qh", QStringLiteral("Quick Help"), QString(), [this] { QuickHelp(); });
+    add("mP_a", QStringLiteral("About"), QStringLiteral("Ctrl+A"), [] {
+        if (studyCommands().about)
+            studyCommands().about();
+    });
+    m_menu->addSeparator();
+    add("mP_e", QStringLiteral("Exit"), QStringLiteral("Ctrl+X"), [this] { close(); });
+}
+
+void frmMain::doEnableds(bool flag) {
+    for (qexFlatButton* b : m_buttons)
+        b->setEnabled(flag);
+    m_check1->setEnabled(flag);
+    m_check2->setEnabled(flag);
+}
+
+void frmMain::StartHoverTimer() {
+    if (!app().showMouseHover)
+        return;
+    m_timer1->setInterval(2000);
+    m_timer1->start();
+}
+
+void frmMain::StopHoverTimer() {
+    m_timer1->stop();
+    m_timer1->setInterval(0);
+}
+
+void frmMain::hover(const QString& description) {
+    auto d = mainRenderData();
+    if (!app().showMouseHover || !d || app().busy)
+        return;
+    d->setBottomlefttext(description);
+    d->blreset();
+    if (r_renderer* r = mainRenderer())
+        r->drawtobuffer(true);
+    StopHoverTimer();
+}
+
+void frmMain::hoverTick() {
+    if (!app().showMouseHover)
+        return;
+    auto d = mainRenderData();
+    if (!d || app().busy) {
+        StopHoverTimer();
+        return;
+    }
+    if (d->bottomlefttext() != kIdleText) {
+        d->setBottomlefttext(kIdleText);
+        d->startbltime(5);
+        if (r_renderer* r = mainRenderer())
+            r->drawtobuffer(true);
+    }
+}
+
+void frmMain::keyCommand(int vk) {
+    if (app().busy || vk < 13 || vk > 88)
+        return;
+    switch (vk) {
+    case 13: ToggleQuestionAnswer(); break;
+    case 32:
+        m_check1->setChecked(!m_check1->Checked());
+        SetCurrentTrouble(m_check1->Checked());
+        break;
+    case 37: ShowPreviousCard(); break;
+    case 39: ShowNextCard(); break;
+    case 65:
+        if (studyCommands().about)
+            studyCommands().about();
+        break;
+    case 70:
+        if (studyCommands().findCard)
+            studyCommands().findCard();
+        break;
+    case 79:
+        if (studyCommands().options)
+            studyCommands().options();
+        break;
+    case 83: ShuffleCommand(); break;
+    case 86:
+        if (studyCommands().viewAllCards)
+            studyCommands().viewAllCards();
+        break;
+    case 88: close(); break;
+    default: break;
+    }
+}
+
+void frmMain::keyPressEvent(QKeyEvent* e) {
+    if (e->isAutoRepeat() && e->key() != Qt::Key_Left && e->key() != Qt::Key_Right) {
+        e->accept();
+        return;
+    }
+    keyCommand(virtualKeyOf(e->key()));
+    e->accept();
+}
+
+void frmMain::mousePressEvent(QMouseEvent* e) {
+    if (e->button() == Qt::RightButton && !app().busy)
+        popupMenuAt(e->position().toPoint());
+    QWidget::mousePressEvent(e);
+}
+
+void frmMain::popupMenuAt(const QPoint& local) {
+    m_lastMenuPos = local;
+    m_menu->popup(mapToGlobal(local));
+}
+
+void frmMain::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (!m_loaded) {
+        m_loaded = true;
+        m_newsession = false;
+    }
+}
+
+void frmMain::closeEvent(QCloseEvent* e) {
+    if (property("quarnelUnloaded").toBool()) {
+        e->accept();
+        return;
+    }
+    if (app().busy) {
+        e->ignore();
+        return;
+    }
+    SaveWindowPosition(this, false);
+    e->accept();
+    if (m_newsession) {
+        // The chapter window builds a fresh main window for the next deck.
+        if (instance() == this)
+            instance() = nullptr;
+        deleteLater();
+        return;
+    }
+    ShutdownSystem(0, false);
+}
+
+void frmMain::newSessionCommand() {
+    m_newsession = true;
+    NewSession();
+    close();
+}
+
+QString frmMain::quickHelpText() {
+    const QString nl = QStringLiteral("\r\n");
+    QString t;
+    t += QStringLiteral("Introduction") + nl;
+    t += QStringLiteral("============") + nl;
+    t += QStringLiteral("This program is a quarnel system designed primarily for studying vocabulary. It supports "
+                        "double-sided ") +
+         QStringLiteral("'cards' with the vocabulary word on one side and the definition and/or translation on the "
+                        "other side. ") +
+         QStringLiteral("The card deck can also be shuffled quickly and easily using the 'Shuffle Cards' feature.") +
+         nl + nl;
+    t += QStringLiteral("Quick Help") + nl;
+    t += QStringLiteral("==========") + nl;
+    t += QStringLiteral("1. Use the '<<' and '>>' buttons to navigate through the cards") + nl;
+    t += QStringLiteral("2. To see the answer, click on the answer button") + nl;
+    t += QStringLiteral("3. To shuffle the deck, click on the menu button and then click 'Shuffle Cards'") + nl;
+    t += QStringLiteral("4. Cards where the answer is known can be removed from card rotation by unchecking the 'I "
+                        "had trouble with this card' box") +
+         nl + nl;
+    const char* rest[] = {"Keyboard Shortcuts",
+                          "==================",
+                          "These shortcuts will work in the main quarnel window only",
+                          "Left Arrow = Previous Card",
+                          "Right Arrow = Next Card",
+                          "Space Bar = Trouble Toggle",
+                          "Return Key = Question/Answer Toggle",
+                          "o = Options Dialog",
+                          "s = Shuffle Deck",
+                          "v = View All Loaded Cards",
+                          "f = Find Card Dialog",
+                          "a = Show About Box",
+                          "x = Exit Program"};
+    for (const char* line : rest)
+        t += QString::fromLatin1(line) + nl;
+    return t;
+}
+
+void frmMain::QuickHelp() {
+    prompter().ask(MsgIcon::Information, MsgButtons::Ok, QStringLiteral("Quick Help"), quickHelpText());
+}

@@ -1,0 +1,85 @@
+#pragma once
+// The window in which the user studies: the card face with four flat buttons, two check
+// boxes and a link on it, the keyboard map and the popup menu.
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+class CardView;
+class qexFlatButton;
+class qexCheck;
+class qexHL;
+class QMenu;
+class QAction;
+class QTimer;
+
+// Commands whose windows live elsewhere; the program's wiring fills them.
+struct StudyCommands {
+    std::function<void(QWidget*)> saveProgress;
+    std::function<void(QWidget*)> exportCards;
+    std::function<void()> viewAllCards;
+    std::function<void()> findCard;
+    std::function<void()> options;
+    std::function<void()> about;
+    std::function<void()> productPage;
+};
+StudyCommands& studyCommands();
+
+class frmMain : public QWidget {
+    Q_OBJECT
+public:
+    frmMain();
+    ~frmMain() override;
+
+    void doEnableds(bool flag);
+    void StartHoverTimer();
+    void StopHoverTimer();
+
+    CardView* cardView() const { return m_card; }
+    qexFlatButton* button(int n) const; // 1..4
+    qexCheck* Check1() const { return m_check1; }
+    qexCheck* Check2() const { return m_check2; }
+    qexHL* qexHL1() const { return m_link; }
+    QMenu* mP() const { return m_menu; }
+    QTimer* Timer1() const { return m_timer1; }
+    bool newsession() const { return m_newsession; }
+
+    // Runs the command of a Windows virtual-key code (13..88), as the keyboard map says.
+    void keyCommand(int vk);
+    // Shows the popup menu at a point of this window (the tests read where it went).
+    void popupMenuAt(const QPoint& local);
+    QPoint lastMenuPos() const { return m_lastMenuPos; }
+    void QuickHelp();
+    static QString quickHelpText();
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+
+private:
+    void hover(const QString& description);
+    void hoverTick();
+    void newSessionCommand();
+    void buildMenu();
+    void layoutControls();
+
+    CardView* m_card = nullptr;
+    qexFlatButton* m_buttons[4] = {};
+    qexCheck* m_check1 = nullptr;
+    qexCheck* m_check2 = nullptr;
+    qexHL* m_link = nullptr;
+    QMenu* m_menu = nullptr;
+    QTimer* m_timer1 = nullptr;
+    bool m_newsession = false;
+    bool m_loaded = false;
+    QPoint m_lastMenuPos;
+};
+
+// The one main card window: the existing one, or nullptr.
+frmMain* mainWindow();
+// Loads the main card window when it is not loaded yet, and returns it.
+frmMain* loadMainWindow();
+// The virtual-key code of a Qt key (0 when it has none).
+int virtualKeyOf(int qtKey);
