@@ -1,0 +1,304 @@
+#include "progressfile.h"
+
+#include "ansi.h"
+#include "appstate.h"
+#include "gcommondialog.h"
+#include "messagelog.h"
+#include "prompter.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QIODevice>
+#include <QSaveFile>
+#include <array>
+
+namespace {
+
+const QString kFilter = QStringLiteral("Quarnel Save File|*.qrs");
+const QString kExtension = QStringLiteral("qrs");
+
+void setError(QString* error, const QString& text) {
+    if (error)
+        *error = text;
+}
+
+// The names of a record's texts, in file order, for messages.
+enum class TextField { Question, Answer, Tag, Reserved, ChapterTitle };
+
+QString fieldName(TextField f) {
+    switch (f) {
+    case TextField::Question:
+        return QStringLiteral("question");
+    case TextField::Answer:
+        return QStringLiteral("answer");
+    case TextField::Tag:
+        return QStringLiteral("tag");
+    case TextField::Reserved:
+        return QStringLiteral("reserved text");
+    case TextField::ChapterTitle:
+        return QStringLiteral("chapter title");
+    }
+    return QString();
+}
+
+std::array<const QString*, 5> textsOf(const Card& c) {
+    return {&c.question, &c.answer, &c.tag, &c.reserved, &c.chaptertitle};
+}
+
+void putInt16(QByteArray& buf, quint16 v) {
+    buf.append(char(v & 0xFF));
+    buf.append(char(v >> 8));
+}
+
+void putText(QByteArray& buf, const QString& text) {
+    const QByteArray bytes = Ansi::encode(text);
+    putInt16(buf, quint16(bytes.size()));
+    buf.append(bytes);
+}
+
+// Reads the fields of a progress file one by one. Once the file has ended at a field
+// boundary, every further field reads as empty or zero. Messages name the field and the
+// record it belongs to; they are built only when something is wrong.
+class FieldReader {
+public:
+    explicit FieldReader(QIODevice& in) : m_in(in) {}
+
+    bool ended() const { return m_ended; }
+    const QString& error() const { return m_error; }
+    // The record the next fields belong to (0-based), of `count`; -1 for the card count.
+    void setRecord(int slot, int count) {
+        m_slot = slot;
+        m_count = count;
+    }
+
+    bool int16(quint16& v, const char* what) {
+        v = 0;
+        if (m_ended)
+            return true;
+        char b[2];
+        const qint64 got = m_in.read(b, 2);
+        if (got < 0)
+            return fail(QStringLiteral("Read error at %1: %2").arg(where(what), m_in.errorString()));
+        if (got == 0) {
+            m_ended = true;
+            return true;
+        }
+        if (got == 1)
+            return fail(QStringLiteral("The file ends inside %1").arg(where(what)));
+        v = quint16(quint8(b[0]) | (quint16(quint8(b[1])) << 8));
+        return true;
+    }
+
+    bool text(QString& s, const char* what) {
+        s.clear();
+        quint16 len = 0;
+        if (!int16(len, what))
+            return false;
+        if (m_ended || len == 0)
+            return true;
+        // Check before allocating: a random-access device says how much it still holds.
+        if (!m_in.isSequential() && m_in.bytesAvailable() < len)
+            return pastEnd(len, what);
+        QByteArray bytes(len, Qt::Uninitialized);
+        const qint64 got = m_in.read(bytes.data(), len);
+        if (got < 0)
+            return fail(QStringLiteral("Read error at %1: %2").arg(where(what), m_in.errorString()));
+        if (got < len)
+            return pastEnd(len, what);
+        s = Ansi::decode(bytes);
+        return true;
+    }
+
+private:
+    QString where(const char* what) const {
+        if (m_slot < 0)
+            return QString::fromLatin1(what);
+        return QStringLiteral("the %1 of record %2 of %3").arg(QLatin1String(what)).arg(m_slot + 1).arg(m_count);
+    }
+    bool fail(const QString& e) {
+        m_error = e;
+        return false;
+    }
+    bool pastEnd(quint16 len, const char* what) {
+        return fail(QStringLiteral("The text length %1 of %2 runs past the end of the file").arg(len).arg(where(what)));
+    }
+
+    QIODevice& m_in;
+    bool m_ended = false;
+    int m_slot = -1;
+    int m_count = 0;
+    QString m_error;
+};
+
+} // namespace
+
+bool writeProgress(QIODevice& out, const QVector<Card>& d, QString* error) {
+    if (d.isEmpty() || d.size() > kMaxDeckSlots) {
+        setError(error, QStringLiteral("A deck of %1 slots can't be saved: a progress file holds 1 to %2 slots")
+                            .arg(d.size())
+                            .arg(kMaxDeckSlots));
+        return false;
+    }
+    // Every length is checked first, so that a refused deck writes nothing at all.
+    for (qsizetype i = 0; i < d.size(); ++i) {
+        const auto texts = textsOf(d[i]);
+        for (int f = 0; f < 5; ++f) {
+            const qsizetype len = Ansi::byteLength(*texts[f]);
+            if (len > kMaxProgressText) {
+                setError(error, QStringLiteral("The %1 of card %2 is %3 characters long; a progress file holds at "
+                                               "most %4 characters per text")
+                                    .arg(fieldName(TextField(f)))
+                                    .arg(i + 1)
+                                    .arg(len)
+                                    .arg(kMaxProgressText));
+                return false;
+            }
+        }
+    }
+
+    QByteArray buf;
+    auto flush = [&]() {
+        // A device may take part of a block; only a write that takes nothing is a failure.
+        qsizetype done = 0;
+        while (done < buf.size()) {
+            const qint64 n = out.write(buf.constData() + done, buf.size() - done);
+            if (n <= 0) {
+                setError(error, out.errorString());
+                return false;
+            }
+            done += n;
+        }
+        buf.clear();
+        return true;
+    };
+    putInt16(buf, quint16(qint16(d.size() - 1)));
+    for (const Card& c : d) {
+        putText(buf, c.question);
+        putText(buf, c.answer);
+        putText(buf, c.tag);
+        putText(buf, c.reserved);
+        putInt16(buf, quint16(c.trouble));
+        putInt16(buf, quint16(c.timesviewed));
+        putText(buf, c.chaptertitle);
+        if (buf.size() >= 64 * 1024 && !flush())
+            return false;
+    }
+    return flush();
+}
+
+bool readProgress(QIODevice& in, ProgressData& out, QString* error) {
+    out = ProgressData();
+    FieldReader r(in);
+    quint16 raw = 0;
+    if (!r.int16(raw, "the card count")) {
+        setError(error, r.error());
+        return false;
+    }
+    const qint16 n = qint16(raw);
+    if (n < 0 || n > kMaxProgressCount) {
+        setError(error, QStringLiteral("The file gives a card count of %1; a deck holds 0 to %2 cards")
+                            .arg(n)
+                            .arg(kMaxProgressCount));
+        return false;
+    }
+
+    QVector<Card> cards(n + 1);
+    const int count = n + 1;
+    for (int slot = 0; slot < count; ++slot) {
+        Card& c = cards[slot];
+        r.setRecord(slot, count);
+        quint16 trouble = 0, views = 0;
+        const bool ok = r.text(c.question, "question") && r.text(c.answer, "answer") && r.text(c.tag, "tag") &&
+                        r.text(c.reserved, "reserved text") && r.int16(trouble, "trouble flag") &&
+                        r.int16(views, "view count") && r.text(c.chaptertitle, "chapter title");
+        if (!ok) {
+            setError(error, r.error());
+            return false;
+        }
+        c.trouble = qint16(trouble);
+        c.timesviewed = qint16(views);
+        // The rest of a file that has ended is empty cards; the vector already holds them.
+        if (r.ended())
+            break;
+    }
+    out.n = n;
+    out.recordsRead = count;
+    out.cards = std::move(cards);
+    return true;
+}
+
+void SaveProgress(QObject* owner) {
+    LogMessage(QStringLiteral("Writing progress to disk/n"));
+
+    GCommonDialog dlg;
+    QString fileName, fileTitle, filter = kFilter;
+    qint32 filterIndex = 1, flags = 0;
+    if (!dlg.VBGetSaveFileName(fileName, fileTitle, true, filter, filterIndex, app().homeFolder,
+                               QStringLiteral("Save As"), kExtension, owner, flags))
+        return;
+
+    // QSaveFile replaces an existing file only when the new one is complete.
+    QSaveFile file(fileName);
+    QString error;
+    bool ok = file.open(QIODevice::WriteOnly);
+    if (!ok)
+        error = file.errorString();
+    if (ok && !writeProgress(file, deck, &error))
+        ok = false;
+    if (ok && !file.commit()) {
+        ok = false;
+        error = file.errorString();
+    }
+    if (!ok) {
+        file.cancelWriting();
+        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Can't save progress"),
+                       QStringLiteral("The progress file '") + fileName + QStringLiteral("' couldn't be written: ") +
+                           error);
+        return;
+    }
+    LogMessage(QStringLiteral(" .. wrote ") + QString::number(deckUpper()) + QStringLiteral(" nodes to disk/n"));
+}
+
+bool LoadProgress(QObject* owner) {
+    LogMessage(QStringLiteral("Reading saved progress from file/n"));
+
+    GCommonDialog dlg;
+    QString fileName, fileTitle, filter = kFilter;
+    qint32 filterIndex = 1, flags = 0;
+    bool readOnly = false;
+    if (!dlg.VBGetOpenFileName(fileName, fileTitle, true, false, readOnly, false, filter, filterIndex, app().homeFolder,
+                               QStringLiteral("Open File"), kExtension, owner, flags))
+        return false;
+    if (!QFileInfo::exists(fileName))
+        return false;
+
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    const QString extension = dot >= 0 ? fileName.mid(dot + 1) : fileName;
+    if (extension != kExtension) {
+        prompter().ask(MsgIcon::Information, MsgButtons::Ok, QStringLiteral("Incompatible File Detected"),
+                       QStringLiteral("This program cannot open this type of file"));
+        return false;
+    }
+
+    // The whole file is read and checked before the deck is touched.
+    ProgressData data;
+    QString error;
+    QFile file(fileName);
+    bool ok = file.open(QIODevice::ReadOnly);
+    if (!ok)
+        error = file.errorString();
+    if (ok)
+        ok = readProgress(file, data, &error);
+    file.close();
+    if (!ok) {
+        LogMessage(QStringLiteral("Warning: Error reported in modMain.LoadProgress/n"));
+        LogMessage(QStringLiteral("report: ") + error + QStringLiteral("/n"));
+        return false;
+    }
+
+    FlushDeck(false);
+    deck = std::move(data.cards);
+    LogMessage(QStringLiteral(" .. read ") + QString::number(data.recordsRead - 1) + QStringLiteral(" of ") +
+               QString::number(data.n) + QStringLiteral(" nodes from disk/n"));
+    return true;
+}

@@ -1,0 +1,144 @@
+#include "statistics.h"
+
+#include "ansi.h"
+#include "appstate.h"
+#include "gcommondialog.h"
+#include "modmain.h"
+#include "prompter.h"
+#include "shell.h"
+
+#include <QLocale>
+#include <QSaveFile>
+
+namespace {
+
+QString spaces(qsizetype n) {
+    return n > 0 ? QString(n, QLatin1Char(' ')) : QString();
+}
+
+// Widths count the characters as they stand in the file: a character outside the BMP is
+// one "?" there, though it takes two units in memory.
+qsizetype width(const QString& text) {
+    return Ansi::byteLength(text);
+}
+
+// The locale's long time format without its time zone, which the general date format never
+// shows. Quoted literal text is kept as it is.
+QString longTimeFormat(const QLocale& locale) {
+    const QString fmt = locale.timeFormat(QLocale::LongFormat);
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < fmt.size(); ++i) {
+        const QChar ch = fmt.at(i);
+        if (ch == QLatin1Char('\'')) {
+            quoted = !quoted;
+            out += ch;
+            continue;
+        }
+        if (!quoted && ch == QLatin1Char('t')) {
+            while (!out.isEmpty() && out.back().isSpace())
+                out.chop(1);
+            while (i + 1 < fmt.size() && fmt.at(i + 1) == QLatin1Char('t'))
+                ++i;
+            continue;
+        }
+        out += ch;
+    }
+    return out.trimmed();
+}
+
+} // namespace
+
+QString generalDate(const QDateTime& now) {
+    const QLocale locale = QLocale::system();
+    QString text = locale.toString(now.date(), QLocale::ShortFormat);
+    const QTime t = now.time();
+    if (t.hour() != 0 || t.minute() != 0 || t.second() != 0)
+        text += QLatin1Char(' ') + locale.toString(t, longTimeFormat(locale));
+    return text;
+}
+
+QStringList statisticsLines(const QVector<Card>& d, const QDateTime& now) {
+    // The last slot is the empty spare: it has no line.
+    const qsizetype cards = d.isEmpty() ? 0 : d.size() - 1;
+
+    // Each width grows only when a text is longer than it, and then to that text + 4, so the
+    // result depends on the order of the cards.
+    qsizetype qw = 0, aw = 0;
+    for (qsizetype i = 0; i < cards; ++i) {
+        const qsizetype ql = width(d[i].question);
+        if (qw < ql)
+            qw = ql + 4;
+        const qsizetype al = width(d[i].answer);
+        if (aw < al)
+            aw = al + 4;
+    }
+
+    QStringList lines;
+    lines.reserve(cards + 6);
+    lines << QStringLiteral("QUARNEL STATISTICS FILE");
+    lines << QStringLiteral("Automatically generated on ") + generalDate(now);
+    lines << QStringLiteral("Quarnel v.%1.%2.%3 - Orvandel").arg(kAppMajor).arg(kAppMinor).arg(kAppRevision);
+    lines << QStringLiteral("NOTE: 'Times Viewed' data is for this session only");
+    lines << QString();
+    lines << spaces(qw - 16) + QStringLiteral(" == QUESTION == ") + spaces(aw - 14) + QStringLiteral(" == ANSWER == ") +
+                 QStringLiteral(" == TROUBLE? == ") + QStringLiteral(" == TIMES VIEWED == ") +
+                 QStringLiteral(" == CHAPTER == ");
+    for (qsizetype i = 0; i < cards; ++i) {
+        const Card& c = d[i];
+        const QString t = c.trouble != 0 ? QStringLiteral("YES") : QStringLiteral("NO");
+        lines << spaces(qw - width(c.question)) + c.question + spaces(aw - width(c.answer)) + c.answer +
+                     spaces(19 - t.size()) + t + spaces(7) + spaces(10) + QString::number(c.timesviewed) +
+                     c.chaptertitle;
+    }
+    return lines;
+}
+
+bool WriteStatistics(const QString& fileName, QObject* owner) {
+    const QStringList lines = statisticsLines(deck, QDateTime::currentDateTime());
+    QByteArray bytes;
+    for (const QString& line : lines) {
+        bytes += Ansi::encode(line);
+        bytes += "\r\n";
+    }
+
+    // The file is replaced whole: QSaveFile only renames it into place once it is complete.
+    QSaveFile file(fileName);
+    QString error;
+    bool ok = file.open(QIODevice::WriteOnly);
+    if (!ok)
+        error = file.errorString();
+    if (ok && file.write(bytes) != bytes.size()) {
+        ok = false;
+        error = file.errorString();
+    }
+    if (ok && !file.commit()) {
+        ok = false;
+        error = file.errorString();
+    }
+    if (!ok) {
+        file.cancelWriting();
+        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Can't export cards"),
+                       QStringLiteral("The file '") + fileName + QStringLiteral("' couldn't be written: ") + error);
+        return false;
+    }
+    OpenInNotepad(fileName, owner);
+    return true;
+}
+
+void OpenInNotepad(const QString& fileName, QObject* owner) {
+    Q_UNUSED(owner);
+    // The desktop's viewer for text files stands in for Notepad; whether it starts is not
+    // checked, the file is written either way.
+    shell().openUrl(fileName);
+}
+
+void ExportCardsCommand(QObject* owner) {
+    GCommonDialog dlg;
+    QString fileName, fileTitle, filter = QStringLiteral("*.txt");
+    qint32 filterIndex = 1, flags = 0;
+    if (!dlg.VBGetSaveFileName(fileName, fileTitle, true, filter, filterIndex, app().homeFolder, QString(),
+                               QStringLiteral("txt"), owner, flags))
+        return;
+    WriteStatistics(fileName, owner);
+}

@@ -1,0 +1,520 @@
+// Progress files: the byte layout, the save and load commands, and untrusted input.
+#include "appstate.h"
+#include "deck.h"
+#include "progressfile.h"
+#include "testsupport.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+Card makeCard(const QString& q, const QString& a, qint16 trouble, qint16 views, const QString& title) {
+    Card c;
+    c.question = q;
+    c.answer = a;
+    c.tag = QStringLiteral("qre_word");
+    c.trouble = trouble;
+    c.timesviewed = views;
+    c.chaptertitle = title;
+    return c;
+}
+
+bool sameCard(const Card& a, const Card& b) {
+    return a.question == b.question && a.answer == b.answer && a.tag == b.tag && a.reserved == b.reserved &&
+           a.trouble == b.trouble && a.timesviewed == b.timesviewed && a.chaptertitle == b.chaptertitle;
+}
+
+void compareDecks(const QVector<Card>& actual, const QVector<Card>& expected) {
+    QCOMPARE(actual.size(), expected.size());
+    for (qsizetype i = 0; i < actual.size(); ++i)
+        QVERIFY2(sameCard(actual[i], expected[i]), qPrintable(QStringLiteral("slot %1 differs").arg(i)));
+}
+
+QVector<Card> threeCards() {
+    return {makeCard(QStringLiteral("Haus"), QStringLiteral("house"), -1, 3, QStringLiteral("Lesson 1")),
+            makeCard(QStringLiteral("Baum"), QStringLiteral("tree"), 0, 1, QStringLiteral("Lesson 1")),
+            makeCard(QStringLiteral("Hund"), QStringLiteral("dog"), 0, 0, QStringLiteral("Lesson 2")), Card()};
+}
+
+QByteArray writeToBytes(const QVector<Card>& d) {
+    QBuffer buf;
+    buf.open(QIODevice::WriteOnly);
+    QString error;
+    if (!writeProgress(buf, d, &error))
+        qWarning("writeProgress failed: %s", qPrintable(error));
+    return buf.data();
+}
+
+QByteArray fromHex(const char* hex) {
+    return QByteArray::fromHex(QByteArray(hex).replace(' ', ""));
+}
+
+} // namespace
+
+class TestProgressFile : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void writesCountAndRecords();
+    void writesExampleRecordByteForByte();
+    void writesSpareTroubleFlag();
+    void encodesGermanLettersInWindows1252();
+    void refusesOverlongText();
+    void writeFailureIsReported();
+
+    void readsTruncatedFileAsEmptyCards();
+    void rejectsBadInput_data();
+    void rejectsBadInput();
+    void randomInputNeverCrashes();
+
+    void saveWritesFileAndLogs();
+    void saveReplacesExistingFile();
+    void saveCancelled();
+    void saveFailureLeavesNoFile_data();
+    void saveFailureLeavesNoFile();
+    void saveRefusesOverlongTextKeepingOldFile();
+
+    void loadReplacesDeck();
+    void loadRestoresOrderAfterShuffle();
+    void loadChecksExtension_data();
+    void loadChecksExtension();
+    void loadCancelledOrMissingFile();
+    void loadBadFileLeavesDeck_data();
+    void loadBadFileLeavesDeck();
+
+private:
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+    void writeFile(const QString& name, const QByteArray& bytes) const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<ScriptedPrompter> m_prompter;
+    std::unique_ptr<LogRecorder> m_log;
+    QString m_oldCwd;
+};
+
+void TestProgressFile::init() {
+    AppState::reset();
+    FlushDeck(true);
+    troubledefault = false;
+    curcard = 0;
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    app().homeFolder = m_dir->path();
+    m_oldCwd = QDir::currentPath();
+    QDir::setCurrent(m_dir->path());
+    m_dialogs = std::make_unique<ScriptedDialogs>();
+    m_prompter = std::make_unique<ScriptedPrompter>();
+    m_log = std::make_unique<LogRecorder>();
+}
+
+void TestProgressFile::cleanup() {
+    if (m_prompter)
+        QVERIFY2(m_prompter->unexpected.isEmpty(), qPrintable(m_prompter->unexpected.join(", ")));
+    if (m_dialogs)
+        QVERIFY2(m_dialogs->unexpected.isEmpty(), qPrintable(m_dialogs->unexpected.join(", ")));
+    m_log.reset();
+    m_prompter.reset();
+    m_dialogs.reset();
+    QDir::setCurrent(m_oldCwd);
+    m_dir.reset();
+}
+
+void TestProgressFile::writeFile(const QString& name, const QByteArray& bytes) const {
+    QFile f(path(name));
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+void TestProgressFile::writesCountAndRecords() {
+    const QByteArray bytes = writeToBytes(threeCards());
+    // N = 3, then four records; the spare is the last 14 bytes, all zero with trouble default off.
+    QCOMPARE(bytes.left(2), fromHex("03 00"));
+    QCOMPARE(bytes.right(14), QByteArray(14, '\0'));
+    const qsizetype texts = (4 + 5 + 8 + 8) + (4 + 4 + 8 + 8) + (4 + 3 + 8 + 8);
+    QCOMPARE(bytes.size(), 2 + 4 * 14 + texts);
+
+    QBuffer in;
+    in.setData(bytes);
+    in.open(QIODevice::ReadOnly);
+    ProgressData data;
+    QString error;
+    QVERIFY2(readProgress(in, data, &error), qPrintable(error));
+    QCOMPARE(data.n, qint16(3));
+    QCOMPARE(data.recordsRead, 4);
+    compareDecks(data.cards, threeCards());
+}
+
+void TestProgressFile::writesExampleRecordByteForByte() {
+    QVector<Card> d{makeCard(QStringLiteral("Haus"), QStringLiteral("house"), -1, 3, QStringLiteral("Lesson 1")),
+                    Card()};
+    const QByteArray bytes = writeToBytes(d);
+    const QByteArray record = QByteArray::fromHex("0400") + "Haus" + QByteArray::fromHex("0500") + "house" +
+                              QByteArray::fromHex("0800") + "qre_word" + fromHex("0000 FFFF 0300 0800") + "Lesson 1";
+    QCOMPARE(record.size(), 39);
+    QCOMPARE(bytes, fromHex("0100") + record + QByteArray(14, '\0'));
+}
+
+void TestProgressFile::writesSpareTroubleFlag() {
+    QVector<Card> d(1);
+    d[0].trouble = -1; // the trouble flags were last reset with trouble-by-default on
+    QCOMPARE(writeToBytes(d), fromHex("0000 0000 0000 0000 0000 FFFF 0000 0000"));
+}
+
+void TestProgressFile::encodesGermanLettersInWindows1252() {
+    QVector<Card> d{
+        makeCard(QStringLiteral("Größe"), QStringLiteral("Äpfel Übel Öl ü ä ö"), 0, 0, QStringLiteral("Straße")),
+        Card()};
+    const QByteArray bytes = writeToBytes(d);
+    QCOMPARE(bytes.mid(2, 7), fromHex("0500 47 72 F6 DF 65"));
+    QVERIFY(bytes.contains(fromHex("C4 70 66 65 6C 20 DC 62 65 6C 20 D6 6C 20 FC 20 E4 20 F6")));
+    QVERIFY(bytes.contains(fromHex("0600 53 74 72 61 DF 65")));
+
+    QBuffer in;
+    in.setData(bytes);
+    in.open(QIODevice::ReadOnly);
+    ProgressData data;
+    QVERIFY(readProgress(in, data, nullptr));
+    compareDecks(data.cards, d);
+}
+
+void TestProgressFile::refusesOverlongText() {
+    QVector<Card> d = threeCards();
+    d[1].answer = QString(kMaxProgressText, QLatin1Char('x'));
+    QBuffer buf;
+    buf.open(QIODevice::WriteOnly);
+    QString error;
+    QVERIFY(writeProgress(buf, d, &error)); // exactly the limit fits
+
+    d[1].answer += QLatin1Char('x');
+    QBuffer refused;
+    refused.open(QIODevice::WriteOnly);
+    QVERIFY(!writeProgress(refused, d, &error));
+    QVERIFY(refused.data().isEmpty());
+    QVERIFY2(error.contains(QLatin1String("answer of card 2")) && error.contains(QLatin1String("65536")),
+             qPrintable(error));
+}
+
+void TestProgressFile::writeFailureIsReported() {
+    FailingDevice dev(10);
+    dev.open(QIODevice::WriteOnly);
+    QString error;
+    QVERIFY(!writeProgress(dev, threeCards(), &error));
+    QCOMPARE(error, QStringLiteral("No space left on device"));
+}
+
+void TestProgressFile::readsTruncatedFileAsEmptyCards() {
+    // N = 3 and only the first record: the file ends at a field boundary.
+    const QByteArray full = writeToBytes(threeCards());
+    const QByteArray firstRecord = full.left(2 + 39);
+    QBuffer in;
+    in.setData(firstRecord);
+    in.open(QIODevice::ReadOnly);
+    ProgressData data;
+    QString error;
+    QVERIFY2(readProgress(in, data, &error), qPrintable(error));
+    QCOMPARE(data.n, qint16(3));
+    QCOMPARE(data.recordsRead, 4);
+    QVector<Card> expected(4);
+    expected[0] = threeCards()[0];
+    compareDecks(data.cards, expected);
+
+    // Cut after the trouble flag of the first record: view count and title read as 0 and empty.
+    in.close();
+    in.setData(full.left(2 + (2 + 4) + (2 + 5) + (2 + 8) + 2 + 2));
+    in.open(QIODevice::ReadOnly);
+    QVERIFY2(readProgress(in, data, &error), qPrintable(error));
+    QCOMPARE(data.cards.size(), 4);
+    QCOMPARE(data.cards[0].trouble, qint16(-1));
+    QCOMPARE(data.cards[0].timesviewed, qint16(0));
+    QVERIFY(data.cards[0].chaptertitle.isEmpty());
+}
+
+void TestProgressFile::rejectsBadInput_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("inError");
+    QTest::newRow("negative count") << fromHex("FFFF") << QStringLiteral("card count of -1");
+    QTest::newRow("lowest count") << fromHex("0080") << QStringLiteral("card count of -32768");
+    QTest::newRow("count past the deck") << fromHex("FF7F") << QStringLiteral("card count of 32767");
+    QTest::newRow("count cut in half") << fromHex("03") << QStringLiteral("ends inside the card count");
+    QTest::newRow("question past the end") << fromHex("0100 0A00") + "Haus" << QStringLiteral("question of record 1");
+    QTest::newRow("huge length, tiny file") << fromHex("0000 FFFF 00") << QStringLiteral("65535");
+    QTest::newRow("title of the spare past the end")
+        << fromHex("0000 0000 0000 0000 0000 0000 0000 0200") + "L" << QStringLiteral("chapter title of record 1 of 1");
+    QTest::newRow("view count cut in half")
+        << fromHex("0000 0000 0000 0000 0000 0000 00") << QStringLiteral("ends inside the view count");
+}
+
+void TestProgressFile::rejectsBadInput() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, inError);
+    QBuffer in;
+    in.setData(bytes);
+    in.open(QIODevice::ReadOnly);
+    ProgressData data;
+    QString error;
+    QVERIFY(!readProgress(in, data, &error));
+    QVERIFY2(error.contains(inError), qPrintable(error));
+    QVERIFY(data.cards.isEmpty());
+}
+
+void TestProgressFile::randomInputNeverCrashes() {
+    // Whatever a reader accepts must write back to the same bytes (missing fields as zeros).
+    QRandomGenerator rng(7);
+    int accepted = 0;
+    for (int round = 0; round < 2000; ++round) {
+        QByteArray bytes(int(rng.bounded(64)), Qt::Uninitialized);
+        for (char& b : bytes)
+            b = char(rng.bounded(round % 2 ? 256 : 4)); // small values give plausible lengths
+        QBuffer in;
+        in.setData(bytes);
+        in.open(QIODevice::ReadOnly);
+        ProgressData data;
+        QString error;
+        if (!readProgress(in, data, &error)) {
+            QVERIFY(!error.isEmpty());
+            continue;
+        }
+        ++accepted;
+        QCOMPARE(data.cards.size(), data.n + 1);
+        const QByteArray back = writeToBytes(data.cards);
+        const qsizetype common = std::min(back.size(), bytes.size());
+        QCOMPARE(back.left(common), bytes.left(common));
+        QCOMPARE(back.mid(common), QByteArray(back.size() - common, '\0'));
+    }
+    QVERIFY(accepted > 0);
+}
+
+void TestProgressFile::saveWritesFileAndLogs() {
+    deck = threeCards();
+    QObject owner;
+    m_dialogs->answerFile(path(QStringLiteral("run.qrs")));
+    SaveProgress(&owner);
+
+    QCOMPARE(m_dialogs->fileRequests.size(), 1);
+    const FileDialogRequest& req = m_dialogs->fileRequests.first();
+    QVERIFY(req.save);
+    QCOMPARE(req.title, QStringLiteral("Save As"));
+    QCOMPARE(req.filterParts, QStringList({QStringLiteral("Quarnel Save File"), QStringLiteral("*.qrs")}));
+    QCOMPARE(req.filterIndex, 1);
+    QCOMPARE(req.defaultExt, QStringLiteral("qrs"));
+    QCOMPARE(req.initDir, m_dir->path());
+    QCOMPARE(req.flags, uint32_t(0x2 | 0x4)); // overwrite prompt, read-only box hidden
+    QCOMPARE(req.owner, &owner);
+    QVERIFY(req.fileName.isEmpty());
+
+    QFile f(path(QStringLiteral("run.qrs")));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), writeToBytes(threeCards()));
+    QCOMPARE(m_log->lines, QStringList({QStringLiteral("Writing progress to disk/n"),
+                                        QStringLiteral(" .. wrote 3 nodes to disk/n")}));
+    QCOMPARE(m_log->levels, QList<int>({3, 3}));
+    compareDecks(deck, threeCards());
+}
+
+void TestProgressFile::saveReplacesExistingFile() {
+    writeFile(QStringLiteral("run.qrs"), QByteArray(5000, 'z'));
+    deck = threeCards();
+    m_dialogs->answerFile(path(QStringLiteral("run.qrs")));
+    SaveProgress(nullptr);
+    QFile f(path(QStringLiteral("run.qrs")));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), writeToBytes(threeCards()));
+}
+
+void TestProgressFile::saveCancelled() {
+    deck = threeCards();
+    m_dialogs->cancelFile();
+    SaveProgress(nullptr);
+    QCOMPARE(m_log->lines, QStringList({QStringLiteral("Writing progress to disk/n")}));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList());
+    QVERIFY(m_prompter->boxes.isEmpty());
+}
+
+void TestProgressFile::saveFailureLeavesNoFile_data() {
+    QTest::addColumn<QString>("target");
+    // Running as root, permissions would not stop a write; a folder that is a file or is
+    // missing does for everyone.
+    QTest::newRow("folder is a file") << QStringLiteral("plain/run.qrs");
+    QTest::newRow("missing folder") << QStringLiteral("nowhere/deeper/run.qrs");
+    QTest::newRow("target is a folder") << QStringLiteral("folder.qrs");
+}
+
+void TestProgressFile::saveFailureLeavesNoFile() {
+    QFETCH(QString, target);
+    writeFile(QStringLiteral("plain"), "x");
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder.qrs")));
+    const QStringList before = QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    deck = threeCards();
+    m_dialogs->answerFile(path(target));
+    m_prompter->expect(MsgResult::Ok, QStringLiteral("Can't save progress"));
+    SaveProgress(nullptr);
+
+    QCOMPARE(m_prompter->boxes.size(), 1);
+    const RecordedBox& box = m_prompter->boxes.first();
+    QCOMPARE(box.icon, MsgIcon::Exclamation);
+    QVERIFY2(box.text.startsWith(QStringLiteral("The progress file '") + path(target) +
+                                 QStringLiteral("' couldn't be written: ")),
+             qPrintable(box.text));
+    QVERIFY2(box.text.size() > box.text.indexOf(QLatin1String(": ")) + 3, qPrintable(box.text)); // a reason follows
+    QVERIFY(!QFileInfo(path(target)).isFile());
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
+    QVERIFY(!m_log->contains(QStringLiteral(" .. wrote 3 nodes to disk/n")));
+    compareDecks(deck, threeCards());
+}
+
+void TestProgressFile::saveRefusesOverlongTextKeepingOldFile() {
+    writeFile(QStringLiteral("run.qrs"), "old");
+    deck = threeCards();
+    deck[2].question = QString(70000, QLatin1Char('q'));
+    m_dialogs->answerFile(path(QStringLiteral("run.qrs")));
+    m_prompter->expect(MsgResult::Ok, QStringLiteral("Can't save progress"));
+    SaveProgress(nullptr);
+    QVERIFY(m_prompter->boxes.value(0).text.contains(QLatin1String("question of card 3 is 70000 characters")));
+    QFile f(path(QStringLiteral("run.qrs")));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("old"));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList({QStringLiteral("run.qrs")}));
+}
+
+void TestProgressFile::loadReplacesDeck() {
+    writeFile(QStringLiteral("run.qrs"), writeToBytes(threeCards()));
+    deck = {makeCard(QStringLiteral("alt"), QStringLiteral("old"), 0, 9, QStringLiteral("X")), Card()};
+    curcard = 1;
+    troubledefault = true; // the rule in force does not touch loaded flags
+    QObject owner;
+    m_dialogs->answerFile(path(QStringLiteral("run.qrs")));
+    QVERIFY(LoadProgress(&owner));
+
+    const FileDialogRequest& req = m_dialogs->fileRequests.value(0);
+    QVERIFY(!req.save);
+    QCOMPARE(req.title, QStringLiteral("Open File"));
+    QCOMPARE(req.filterParts, QStringList({QStringLiteral("Quarnel Save File"), QStringLiteral("*.qrs")}));
+    QCOMPARE(req.filterIndex, 1);
+    QCOMPARE(req.defaultExt, QStringLiteral("qrs"));
+    QCOMPARE(req.initDir, m_dir->path());
+    QCOMPARE(req.flags, uint32_t(0x1000)); // file must exist; no multi-select, read-only box shown unticked
+    QCOMPARE(req.owner, &owner);
+
+    compareDecks(deck, threeCards());
+    QCOMPARE(deckUpper(), qint16(3));
+    QCOMPARE(curcard, qint16(1));
+    QCOMPARE(m_log->lines.first(), QStringLiteral("Reading saved progress from file/n"));
+    QCOMPARE(m_log->lines.last(), QStringLiteral(" .. read 3 of 3 nodes from disk/n"));
+    QVERIFY(m_log->indexOf(QStringLiteral("Entering FlushToZero mode/n")) > 0);
+}
+
+void TestProgressFile::loadRestoresOrderAfterShuffle() {
+    deck = threeCards();
+    m_dialogs->answerFile(path(QStringLiteral("run.qrs")));
+    SaveProgress(nullptr);
+
+    std::swap(deck[0], deck[2]);
+    std::swap(deck[1], deck[2]);
+    deck[0].timesviewed = 40;
+    deck[1].trouble = -1;
+
+    m_dialogs->answerFile(path(QStringLiteral("run.qrs")));
+    QVERIFY(LoadProgress(nullptr));
+    compareDecks(deck, threeCards());
+}
+
+void TestProgressFile::loadChecksExtension_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("lower case") << QStringLiteral("run.qrs") << true;
+    QTest::newRow("two dots") << QStringLiteral("run.old.qrs") << true;
+    QTest::newRow("upper case") << QStringLiteral("run.QRS") << false;
+    QTest::newRow("mixed case") << QStringLiteral("run.Qrs") << false;
+    QTest::newRow("no dot") << QStringLiteral("runqrs") << false;
+    QTest::newRow("qrs not last") << QStringLiteral("run.qrs.bak") << false;
+    QTest::newRow("trailing dot") << QStringLiteral("run.qrs.") << false;
+}
+
+void TestProgressFile::loadChecksExtension() {
+    QFETCH(QString, name);
+    QFETCH(bool, accepted);
+    writeFile(name, writeToBytes(threeCards()));
+    const QVector<Card> before{makeCard(QStringLiteral("alt"), QStringLiteral("old"), 0, 9, QStringLiteral("X")),
+                               Card()};
+    deck = before;
+    // A relative name, so that no dot of the temporary folder's path takes part.
+    m_dialogs->answerFile(name);
+    if (!accepted)
+        m_prompter->expect(MsgResult::Ok, QStringLiteral("Incompatible File Detected"));
+    QCOMPARE(LoadProgress(nullptr), accepted);
+    if (accepted) {
+        compareDecks(deck, threeCards());
+        QVERIFY(m_prompter->boxes.isEmpty());
+    } else {
+        compareDecks(deck, before);
+        QCOMPARE(m_prompter->boxes.size(), 1);
+        QCOMPARE(m_prompter->boxes[0].icon, MsgIcon::Information);
+        QCOMPARE(m_prompter->boxes[0].buttons, MsgButtons::Ok);
+        QCOMPARE(m_prompter->boxes[0].text, QStringLiteral("This program cannot open this type of file"));
+        QVERIFY(!m_log->contains(QStringLiteral("Entering FlushToZero mode/n")));
+    }
+}
+
+void TestProgressFile::loadCancelledOrMissingFile() {
+    deck = threeCards();
+    m_dialogs->cancelFile();
+    QVERIFY(!LoadProgress(nullptr));
+    m_dialogs->answerFile(path(QStringLiteral("gone.qrs")));
+    QVERIFY(!LoadProgress(nullptr));
+    compareDecks(deck, threeCards());
+    QVERIFY(m_prompter->boxes.isEmpty());
+    QCOMPARE(m_log->lines, QStringList({QStringLiteral("Reading saved progress from file/n"),
+                                        QStringLiteral("Reading saved progress from file/n")}));
+}
+
+void TestProgressFile::loadBadFileLeavesDeck_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("report");
+    QTest::newRow("negative count") << fromHex("FEFF") + QByteArray(14, '\0')
+                                    << QStringLiteral("report: The file gives a card count of -2; a deck holds 0 to "
+                                                      "32766 cards/n");
+    QTest::newRow("count too big") << fromHex("0080") << QString();
+    QTest::newRow("question past the end") << fromHex("0200 0400") + "Ha" << QString();
+    QTest::newRow("cut inside a later record") << writeToBytes(threeCards()).chopped(20) << QString();
+    QByteArray noise(300, Qt::Uninitialized);
+    QRandomGenerator rng(11);
+    for (char& b : noise)
+        b = char(rng.bounded(256));
+    noise[0] = 0x10; // a plausible count, so the records themselves are what is wrong
+    noise[1] = 0x00;
+    noise[2] = char(0xF0);
+    QTest::newRow("random bytes") << noise << QString();
+}
+
+void TestProgressFile::loadBadFileLeavesDeck() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, report);
+    writeFile(QStringLiteral("bad.qrs"), bytes);
+    deck = threeCards();
+    curcard = 2;
+    m_dialogs->answerFile(path(QStringLiteral("bad.qrs")));
+    QVERIFY(!LoadProgress(nullptr));
+
+    compareDecks(deck, threeCards());
+    QCOMPARE(curcard, qint16(2));
+    QVERIFY(m_prompter->boxes.isEmpty());
+    QCOMPARE(m_log->lines.size(), 3);
+    QCOMPARE(m_log->lines[1], QStringLiteral("Warning: Error reported in modMain.LoadProgress/n"));
+    QVERIFY(m_log->lines[2].startsWith(QStringLiteral("report: ")));
+    QVERIFY(m_log->lines[2].endsWith(QStringLiteral("/n")));
+    QVERIFY(m_log->lines[2].size() > 12);
+    if (!report.isEmpty())
+        QCOMPARE(m_log->lines[2], report);
+}
+
+QTEST_GUILESS_MAIN(TestProgressFile)
+#include "tst_progressfile.moc"
