@@ -64,6 +64,8 @@ public:
     std::unique_ptr<QLockFile> instanceLock;
     // A shutdown asked for while a shuffle runs waits for the shuffle to return.
     bool shutdownPending = false;
+    // What runs once that waiting shutdown is done (the reload of a new session).
+    std::function<void()> afterShutdown;
     bool exitRequested = false;
     int exitCode = 0;
 

@@ -14,10 +14,17 @@ LogTap& tap() {
 }
 
 void echoToConsole(const QString& text, int level) {
+    // Only the banner prefix and the line end are markers here: a "/t" or "/n" inside a text is
+    // as likely part of a path ("/home/tim", "/home/nina") and is printed as it stands.
     QString line = text;
-    line.replace(QStringLiteral("/b"), QString()).replace(QStringLiteral("/c"), QString());
-    line.replace(QStringLiteral("/t"), QStringLiteral("\t")).replace(QStringLiteral("/n"), QStringLiteral("\n"));
-    Q_UNUSED(level);
+    if (level == 1) {
+        while (line.startsWith(QLatin1String("/b")) || line.startsWith(QLatin1String("/c")))
+            line.remove(0, 2);
+    }
+    if (line.endsWith(QLatin1String("/n"))) {
+        line.chop(2);
+        line.append(u'\n');
+    }
     std::fputs(line.toLocal8Bit().constData(), stderr);
     std::fflush(stderr);
 }

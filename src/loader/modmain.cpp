@@ -21,6 +21,7 @@
 #include <QWidget>
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 QString yesNo(bool b) { return b ? QStringLiteral("Yes") : QStringLiteral("No"); }
@@ -288,7 +289,11 @@ void LoadSystem(bool firststart) {
         if (firststart) {
             auto lock = std::make_unique<QLockFile>(a.homeFolder + QStringLiteral("/.qr2.lock"));
             lock->setStaleLockTime(0);
-            if (!lock->tryLock(0)) {
+            // Only a lock held by a running process is another instance. A lock that can't be
+            // made at all (the home folder is not a writable folder) is left to the master
+            // database's mount, which reports the real trouble.
+            const bool locked = lock->tryLock(0);
+            if (!locked && lock->error() == QLockFile::LockFailedError) {
                 MakeNotTopmost(splash());
                 LogMessage(QStringLiteral("Previous program instance found/n"));
                 prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Previous Instance Found"),
@@ -298,7 +303,8 @@ void LoadSystem(bool firststart) {
                 ShutdownSystem(-1, false);
                 return;
             }
-            a.instanceLock = std::move(lock);
+            if (locked)
+                a.instanceLock = std::move(lock);
             LogMessage(QStringLiteral(" .. no previously running instance has been found./n"));
         }
         LogMessage(QStringLiteral("starting the VORDA class driver ../n"));
@@ -375,11 +381,18 @@ void NewSession() {
     LogMessage(QStringLiteral(" ***************************/n"));
     LogMessage(QStringLiteral(" -- Starting New Session --/n"));
     ShutdownSystem(0, true);
+    if (app().shutdownPending) {
+        // The shutdown waits for a shuffle: the new session starts when it is done.
+        app().afterShutdown = [] { LoadSystem(false); };
+        return;
+    }
     LoadSystem(false);
 }
 
 void ShutdownSystem(int code, bool keepmain) {
     AppState& a = app();
+    if (a.shutdownPending)
+        return; // a shutdown already waits for the shuffle; a second one would run the sequence twice
     a.shutdownSignal = true;
     if (a.busy) {
         LogMessage(QStringLiteral("suspending system destroyer until randomizer exits ../n"));
@@ -396,6 +409,8 @@ void ShutdownSystem(int code, bool keepmain) {
             app().shutdownPending = false;
             LogMessage(QStringLiteral("randomizer exit detected, resuming system destroyer/n"));
             finishShutdown(code, keepmain);
+            if (auto next = std::exchange(app().afterShutdown, {}))
+                next();
         });
         poll->start();
         return;
