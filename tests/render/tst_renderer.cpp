@@ -1,0 +1,360 @@
+// The card renderer: the pixels of the card face, the font fitter, corners, copies and fades.
+#include "cardview.h"
+#include "modrender.h"
+#include "r_data.h"
+#include "r_renderer.h"
+#include "rendertestsupport.h"
+#include "testsupport.h"
+#include "windowtimers.h"
+
+#include <QtTest>
+
+namespace {
+constexpr int kW = 400;
+constexpr int kH = 300;
+constexpr int kReduction = 60;
+constexpr int kCardBottom = kH - kReduction; // first row below the card area
+constexpr QRgb kBlack = 0xFF000000u;
+
+QString hexOf(const void* p) { return QString::number(quintptr(p), 16).toUpper(); }
+
+// Pixels of `a` and `b` inside `area` that differ.
+int differing(const QImage& a, const QImage& b, const QRect& area) {
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (pixelAt(a, x, y) != pixelAt(b, x, y))
+                ++n;
+    return n;
+}
+} // namespace
+
+class TestRenderer : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<CardView> m_view;
+    std::shared_ptr<r_data> m_data;
+    std::unique_ptr<r_renderer> m_renderer;
+
+    // A renderer over a fresh view with the default colours and no corner texts.
+    void makeCard(const QString& main) {
+        m_view = std::make_unique<CardView>();
+        m_view->resize(kW, kH);
+        m_data = std::make_shared<r_data>();
+        m_data->setWriteOnRelease(false);
+        m_data->setdefaults();
+        m_data->setMaintext(main);
+        m_data->setBottomlefttext(QString());
+        m_data->setBottomrighttext(QString());
+        m_renderer = std::make_unique<r_renderer>();
+        m_renderer->init(m_view.get(), m_data, 50.0f, 0, kReduction);
+    }
+    const QImage& surface() { return *m_renderer->surface().hDC(); }
+
+private slots:
+    void init() {
+        freshApp(m_dir);
+        app().alphaSupported = true;
+        app().alphaEffects = false;
+    }
+    void cleanup() {
+        m_renderer.reset();
+        m_data.reset();
+        m_view.reset();
+        releaseMainRenderPair();
+        AppState::reset();
+    }
+
+    void initLogsItsSetUp() {
+        CardView view;
+        view.resize(kW, kH);
+        auto data = std::make_shared<r_data>();
+        data->setWriteOnRelease(false);
+        LogRecorder log;
+        r_renderer r;
+        r.init(&view, data, 50.0f, 10, kReduction);
+        const QStringList expected = {
+            "initializing renderer/n",
+            " .. using DC @ 0x" + hexOf(&view.shownImage()) + "/n",
+            " .. using window @ 0x" + hexOf(&view) + "/n",
+            " .. using window size of ( 400 , 300 )/n",
+            " .. using modded window size of ( 390 , 240 )/n",
+            " .. using r_data class @ " + hexOf(data.get()) + "/n",
+            " .. set refresh rate to 50 msec/n",
+            " .. using QEX DC drawing class @ " + hexOf(&r.surface()) + "/n",
+            "renderer initialized ok/n"};
+        QCOMPARE(log.lines, expected);
+        QCOMPARE(r.surface().Width(), kW);
+        QCOMPARE(r.surface().height(), kH);
+        // The card area keeps the size of the window at init.
+        view.resize(100, 100);
+        data->setMaintext("x");
+        r.drawtobuffer(true);
+        QCOMPARE(view.shownImage().size(), QSize(kW, kH));
+    }
+
+    void defaultCardPixels() {
+        makeCard("x");
+        m_renderer->drawtobuffer(true);
+        const QImage& img = surface();
+        const int mid = kW / 2;
+        for (int y = 0; y < kCardBottom; ++y) {
+            QCOMPARE(pixelAt(img, 0, y), kBlack);
+            QCOMPARE(pixelAt(img, kW - 1, y), kBlack);
+        }
+        // The middle column, away from the main text in the centre.
+        for (int y = 0; y < 80; ++y)
+            QCOMPARE(pixelAt(img, mid, y), pixelOf(0xDE5549));
+        QCOMPARE(pixelOf(0xDE5549), qRgb(73, 85, 222));
+        // The separator row runs the other way round.
+        QCOMPARE(pixelAt(img, 0, kCardBottom), pixelOf(0xDE5549));
+        QCOMPARE(pixelAt(img, kW - 1, kCardBottom), pixelOf(0xDE5549));
+        QCOMPARE(pixelAt(img, mid, kCardBottom), kBlack);
+        // The window shows exactly the surface (no fade with alpha effects off).
+        QVERIFY(m_view->shows(img));
+        QCOMPARE(m_view->accessibleName(), QString("x"));
+    }
+
+    void oddWidthMiddleRoundsToEven() {
+        // 401 / 2 = 200.5 goes to 200; 403 / 2 = 201.5 goes to 202.
+        for (int width : {401, 403}) {
+            CardView view;
+            view.resize(width, 100);
+            auto data = std::make_shared<r_data>();
+            data->setWriteOnRelease(false);
+            data->setdefaults();
+            data->setMaintext(".");
+            r_renderer r;
+            r.init(&view, data, 50.0f, 0, 10);
+            r.drawtobuffer(true);
+            const int m = width == 401 ? 200 : 202;
+            QCOMPARE(pixelAt(*r.surface().hDC(), m, 2), pixelOf(0xDE5549));
+            QCOMPARE(pixelAt(*r.surface().hDC(), m, 90), kBlack);
+        }
+    }
+
+    void fontFitter_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("size");
+        QTest::newRow("short text") << "cat" << 17;
+        QTest::newRow("over-wide text") << QString(120, QChar('W')) << 7;
+    }
+    void fontFitter() {
+        QFETCH(QString, text);
+        QFETCH(int, size);
+        makeCard(text);
+        m_renderer->drawtobuffer(true);
+        QCOMPARE(m_renderer->mainFontSize(), size);
+        QVERIFY(m_renderer->surface().Font().bold);
+        // Whatever its size, the text stays inside the card: the two outer columns on each
+        // side keep the background.
+        const QImage& img = surface();
+        for (int y = 0; y < kCardBottom; ++y) {
+            QCOMPARE(pixelAt(img, 0, y), kBlack);
+            QCOMPARE(pixelAt(img, kW - 1, y), kBlack);
+            QCOMPARE(pixelAt(img, kW - 2, y), pixelAt(img, kW - 2, 0));
+        }
+    }
+
+    void fitterPicksLargestSizeThatFits() {
+        makeCard("probe");
+        // A text just wider than the room at 13 must come out at 12.
+        cMemDC probe;
+        probe.init(10, 10);
+        StdFont f = probe.Font();
+        f.name = "Tahoma";
+        f.bold = true;
+        const int room = kW - 4;
+        QString text = "a";
+        auto widthAt = [&](int size) {
+            f.size = size;
+            probe.setFont(f);
+            return probe.TextWidth(text);
+        };
+        while (widthAt(13) < room)
+            text += "a";
+        QVERIFY(widthAt(12) < room);
+        m_data->setMaintext(text);
+        m_renderer->drawtobuffer(true);
+        QCOMPARE(m_renderer->mainFontSize(), 12);
+    }
+
+    void hiddenCornerLeavesNoGlyph_data() {
+        QTest::addColumn<int>("corner");
+        QTest::newRow("top left") << 0;
+        QTest::newRow("bottom left") << 1;
+        QTest::newRow("top right") << 2;
+        QTest::newRow("bottom right") << 3;
+    }
+    void hiddenCornerLeavesNoGlyph() {
+        QFETCH(int, corner);
+        MockClock clock;
+        clock.steady = 5000400;
+        QObject timers;
+        setRenderTimerWindow(&timers);
+        makeCard("main");
+        // Black shadows on the black edge would hide themselves: make every shadow visible.
+        for (const char* alias : {"tl_text_shadow", "bl_text_shadow", "tr_text_shadow", "br_text_shadow"})
+            m_data->UpdateColorByAlias(alias, 0x00FF00);
+        void (r_data::*setText[])(const QString&) = {&r_data::setToplefttext, &r_data::setBottomlefttext,
+                                                      &r_data::setToprighttext, &r_data::setBottomrighttext};
+        void (r_data::*start[])(qint32) = {&r_data::starttltime, &r_data::startbltime, &r_data::starttrtime,
+                                           &r_data::startbrtime};
+        const QRect areas[] = {QRect(0, 0, 150, 30), QRect(0, kCardBottom - 30, 150, 30),
+                               QRect(kW - 150, 0, 150, 30), QRect(kW - 150, kCardBottom - 30, 150, 30)};
+
+        m_renderer->drawtobuffer(true);
+        const QImage plain = surface().copy();
+        (*m_data.*setText[corner])("Corner text");
+        m_renderer->drawtobuffer(true);
+        const QImage shown = surface().copy();
+        QVERIFY(differing(plain, shown, areas[corner]) > 20);
+        // The shadow lies one pixel up and left: its colour appears in the corner.
+        bool shadowSeen = false;
+        for (int y = areas[corner].top(); y <= areas[corner].bottom() && !shadowSeen; ++y)
+            for (int x = areas[corner].left(); x <= areas[corner].right() && !shadowSeen; ++x)
+                shadowSeen = pixelAt(shown, x, y) == qRgb(0, 255, 0);
+        QVERIFY(shadowSeen);
+
+        (*m_data.*start[corner])(0);
+        m_renderer->drawtobuffer(true);
+        QCOMPARE(differing(plain, surface(), QRect(0, 0, kW, kH)), 0);
+        WindowTimers::kill(&timers, corner + 1);
+        setRenderTimerWindow(nullptr);
+    }
+
+    void emptyMainTextPaintsNothing() {
+        makeCard(QString());
+        m_renderer->drawtobuffer(true);
+        m_renderer->drawtobuffer(false);
+        QVERIFY(m_view->shownImage().isNull());
+        QCOMPARE(pixelAt(surface(), kW / 2, 10), kBlack);
+    }
+
+    void copyKind_data() {
+        QTest::addColumn<bool>("supported");
+        QTest::addColumn<bool>("effects");
+        QTest::addColumn<bool>("blends");
+        QTest::newRow("fades on") << true << true << true;
+        QTest::newRow("fades on but unsupported") << false << true << false;
+        QTest::newRow("fades off") << true << false << false;
+    }
+    void copyKind() {
+        QFETCH(bool, supported);
+        QFETCH(bool, effects);
+        QFETCH(bool, blends);
+        app().alphaSupported = supported;
+        app().alphaEffects = effects;
+        app().alphaLevel = 90;
+        makeCard("first card");
+        m_renderer->drawtobuffer(false);
+        // drawtobuffer(false) never blends.
+        QVERIFY(m_view->shows(surface()));
+        const QImage background = m_view->shownImage().copy();
+        m_renderer->drawtobuffer(true);
+        QCOMPARE(!m_view->shows(surface()), blends);
+        if (!blends)
+            return;
+        // Part of the old picture is still there: the new text is only partly faded in.
+        const QRect card(0, 0, kW, kCardBottom);
+        bool between = false;
+        for (int y = card.top(); y <= card.bottom() && !between; ++y) {
+            for (int x = card.left(); x <= card.right() && !between; ++x) {
+                const int was = qGreen(pixelAt(background, x, y));
+                const int now = qGreen(pixelAt(m_view->shownImage(), x, y));
+                const int target = qGreen(pixelAt(surface(), x, y));
+                between = was != target && now != was && now != target;
+            }
+        }
+        QVERIFY(between);
+        int ticks = 1;
+        while (!m_view->shows(surface()) && ticks < 60) {
+            m_renderer->Refresh();
+            ++ticks;
+        }
+        QVERIFY(m_view->shows(surface()));
+        QVERIFY2(ticks > 3, qPrintable(QString::number(ticks)));
+
+        // The next card fades in over the previous one.
+        m_data->setMaintext("second");
+        m_renderer->drawtobuffer(false);
+        QVERIFY(m_view->shows(surface()));
+        m_renderer->drawtobuffer(true);
+        QVERIFY(!m_view->shows(surface()));
+    }
+
+    void refreshTimer() {
+        makeCard("x");
+        m_renderer->StartTimer();
+        QVERIFY(WindowTimers::isActive(m_view.get(), 0));
+        QCOMPARE(WindowTimers::interval(m_view.get(), 0), 50);
+        app().alphaEffects = true;
+        m_data->setMaintext("timer");
+        m_renderer->drawtobuffer(false);
+        m_renderer->drawtobuffer(true);
+        QVERIFY(!m_view->shows(surface()));
+        QTRY_VERIFY_WITH_TIMEOUT(m_view->shows(surface()), 5000);
+        m_renderer->HaltTimer();
+        QVERIFY(!WindowTimers::isActive(m_view.get(), 0));
+        app().shutdownSignal = true;
+        m_renderer->StartTimer();
+        QVERIFY(!WindowTimers::isActive(m_view.get(), 0));
+    }
+
+    void killKeepingData() {
+        makeCard("x");
+        m_renderer->StartTimer();
+        LogRecorder log;
+        const long holders = m_data.use_count();
+        m_renderer->killrenderer(true);
+        QCOMPARE(log.lines, QStringList({"renderer going down/n", " .. renderer released ok/n"}));
+        QVERIFY(!WindowTimers::isActive(m_view.get(), 0));
+        QVERIFY(!m_renderer->surface().IsCreated());
+        QCOMPARE(m_data.use_count(), holders);
+        QCOMPARE(m_data->GetColorByAlias("backcolor_b", 0), 0xDE5549);
+        m_data->setMaintext("still usable");
+        QCOMPARE(m_data->maintext(), QString("still usable"));
+        // A killed renderer reaches no surface.
+        m_renderer->drawtobuffer(true);
+        m_renderer->Refresh();
+        m_renderer.reset();
+        QCOMPARE(m_data.use_count(), 1L);
+    }
+
+    void killDroppingData() {
+        makeCard("x");
+        const long holders = m_data.use_count();
+        m_renderer->killrenderer(false);
+        QCOMPARE(m_data.use_count(), holders - 1);
+    }
+
+    void releasingMainPairWritesColours() {
+        CardView view;
+        view.resize(kW, kH);
+        auto data = std::make_shared<r_data>();
+        data->setdefaults();
+        auto renderer = std::make_unique<r_renderer>();
+        renderer->init(&view, data, 50.0f, 0, kReduction);
+        renderer->StartTimer();
+        setMainRenderPair(data, std::move(renderer));
+        data.reset();
+        QVERIFY(mainRenderer());
+        QVERIFY(mainRenderData());
+        LogRecorder log;
+        releaseMainRenderPair();
+        QVERIFY(!mainRenderer());
+        QVERIFY(!mainRenderData());
+        QVERIFY(!WindowTimers::isActive(&view, 0));
+        const int down = log.indexOf("renderer going down/n");
+        QVERIFY(down >= 0);
+        QVERIFY(log.indexOf("wrote 12 color definitions to disk/n") > down);
+    }
+};
+
+int runRendererTests(int argc, char** argv) {
+    TestRenderer t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "tst_renderer.moc"
