@@ -19,19 +19,24 @@ char toByte(char32_t cp) {
 } // namespace
 
 namespace Ansi {
-QByteArray encode(const QString& text) {
-    QByteArray out;
-    out.reserve(text.size());
+qsizetype encodeInto(const QString& text, char* out) {
     const qsizetype n = text.size();
+    const QChar* c = text.constData();
+    qsizetype written = 0;
     for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text.at(i);
-        if (c.isHighSurrogate() && i + 1 < n && text.at(i + 1).isLowSurrogate()) {
-            out.append('?');
+        if (c[i].isHighSurrogate() && i + 1 < n && c[i + 1].isLowSurrogate()) {
+            out[written++] = '?';
             ++i;
             continue;
         }
-        out.append(toByte(c.unicode()));
+        out[written++] = toByte(c[i].unicode());
     }
+    return written;
+}
+
+QByteArray encode(const QString& text) {
+    QByteArray out(byteLength(text), Qt::Uninitialized);
+    encodeInto(text, out.data());
     return out;
 }
 

@@ -9,6 +9,9 @@ namespace Ansi {
 QByteArray encode(const QString& text);
 QString decode(const char* data, qsizetype size);
 inline QString decode(const QByteArray& bytes) { return decode(bytes.constData(), bytes.size()); }
+// Writes what encode() would return into `out`, which has room for byteLength(text) bytes;
+// returns the number of bytes written.
+qsizetype encodeInto(const QString& text, char* out);
 // The number of bytes encode() produces.
 qsizetype byteLength(const QString& text);
 } // namespace Ansi

@@ -14,13 +14,14 @@ ivordalite::LogSink& sink() {
 }
 
 // Reads the fields of one slot in order; a field that runs past the slot fails the read.
+// The slot is always a full 128 bytes (callers pad a short read with zeros).
 class SlotReader {
 public:
-    explicit SlotReader(const QByteArray& slot) : m_data(slot) {}
+    explicit SlotReader(const char* slot) : m_data(reinterpret_cast<const unsigned char*>(slot)) {}
     bool u16(quint16& v) {
         if (m_pos + 2 > StoreFormat::kSlot)
             return false;
-        v = quint16(byte(m_pos) | byte(m_pos + 1) << 8);
+        v = quint16(m_data[m_pos] | m_data[m_pos + 1] << 8);
         m_pos += 2;
         return true;
     }
@@ -34,8 +35,8 @@ public:
     bool u32(quint32& v) {
         if (m_pos + 4 > StoreFormat::kSlot)
             return false;
-        v = quint32(byte(m_pos)) | quint32(byte(m_pos + 1)) << 8 | quint32(byte(m_pos + 2)) << 16 |
-            quint32(byte(m_pos + 3)) << 24;
+        v = quint32(m_data[m_pos]) | quint32(m_data[m_pos + 1]) << 8 | quint32(m_data[m_pos + 2]) << 16 |
+            quint32(m_data[m_pos + 3]) << 24;
         m_pos += 4;
         return true;
     }
@@ -46,38 +47,82 @@ public:
         v = qint32(u);
         return true;
     }
-    bool str(QString& s) {
+    // `shared`, when given, is a text decoded before: if the bytes are the same it is reused
+    // instead of decoded again (every card of a chapter carries the same tag).
+    bool str(QString& s, const QString* shared = nullptr) {
         quint16 n;
         if (!u16(n) || m_pos + n > StoreFormat::kSlot)
             return false;
-        QByteArray bytes(n, '\0');
-        for (int i = 0; i < n; ++i)
-            bytes[i] = char(byte(m_pos + i));
-        s = Ansi::decode(bytes);
+        const char* at = reinterpret_cast<const char*>(m_data + m_pos);
+        if (shared && shared->size() == n && sameText(*shared, at, n))
+            s = *shared;
+        else
+            s = Ansi::decode(at, n);
         m_pos += n;
         return true;
     }
 
 private:
-    unsigned byte(int at) const { return at < m_data.size() ? static_cast<unsigned char>(m_data.at(at)) : 0u; }
-    const QByteArray& m_data;
+    static bool sameText(const QString& text, const char* bytes, int n) {
+        const QChar* c = text.constData();
+        for (int i = 0; i < n; ++i) {
+            const auto b = static_cast<unsigned char>(bytes[i]);
+            // only plain ASCII is compared; anything else is decoded as usual
+            if (b >= 0x80 || c[i].unicode() != b)
+                return false;
+        }
+        return true;
+    }
+    const unsigned char* m_data;
     int m_pos = 0;
 };
 
-void putU16(QByteArray& b, quint16 v) {
-    b.append(char(v & 0xFF));
-    b.append(char(v >> 8));
+// A slot's 128 bytes, zero-padded when the data ends inside it.
+QByteArray fullSlot(const QByteArray& slot) {
+    if (slot.size() >= StoreFormat::kSlot)
+        return slot.left(StoreFormat::kSlot);
+    return slot + QByteArray(StoreFormat::kSlot - slot.size(), '\0');
 }
-void putU32(QByteArray& b, quint32 v) {
-    for (int i = 0; i < 4; ++i)
-        b.append(char((v >> (8 * i)) & 0xFF));
+
+bool decodeHeaderAt(const char* slot, StoreHeader& h) {
+    SlotReader r(slot);
+    return r.str(h.comment) && r.i32(h.formatversion) && r.i16(h.count) && r.str(h.title) && r.str(h.extra);
 }
-void putStr(QByteArray& b, const QString& s) {
-    const QByteArray bytes = Ansi::encode(s);
-    putU16(b, quint16(bytes.size()));
-    b.append(bytes);
+
+bool decodeEntryAt(const char* slot, StoreEntry& e, const StoreEntry* previous) {
+    SlotReader r(slot);
+    qint16 flag = 0;
+    if (!(r.str(e.name) && r.i16(flag) && r.str(e.valuestring) && r.i32(e.valuelong) &&
+          r.str(e.tag, previous ? &previous->tag : nullptr) && r.i32(e.reserved1) && r.u32(e.reserved2)))
+        return false;
+    e.isstring = flag != 0;
+    return true;
 }
-void padSlot(QByteArray& b, qsizetype slotStart) { b.append(QByteArray(slotStart + StoreFormat::kSlot - b.size(), '\0')); }
+
+// Writes the fields of one record into a zero-filled slot; the caller has checked the size.
+class SlotWriter {
+public:
+    explicit SlotWriter(char* slot) : m_p(reinterpret_cast<unsigned char*>(slot)) {}
+    void u16(quint16 v) {
+        *m_p++ = v & 0xFF;
+        *m_p++ = v >> 8;
+    }
+    void u32(quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            *m_p++ = (v >> (8 * i)) & 0xFF;
+    }
+    void str(const QString& s) {
+        unsigned char* lengthAt = m_p;
+        m_p += 2;
+        const qsizetype n = Ansi::encodeInto(s, reinterpret_cast<char*>(m_p));
+        m_p += n;
+        lengthAt[0] = n & 0xFF;
+        lengthAt[1] = (n >> 8) & 0xFF;
+    }
+
+private:
+    unsigned char* m_p;
+};
 
 QString readOnlyQuestion() {
     return QStringLiteral("The specified file is readonly. Do you want to save to this location anyways?");
@@ -92,20 +137,9 @@ qsizetype entrySize(const StoreEntry& e) {
     return kEntryFixed + Ansi::byteLength(e.name) + Ansi::byteLength(e.valuestring) + Ansi::byteLength(e.tag);
 }
 
-bool decodeHeader(const QByteArray& slot, StoreHeader& h) {
-    SlotReader r(slot);
-    return r.str(h.comment) && r.i32(h.formatversion) && r.i16(h.count) && r.str(h.title) && r.str(h.extra);
-}
+bool decodeHeader(const QByteArray& slot, StoreHeader& h) { return decodeHeaderAt(fullSlot(slot).constData(), h); }
 
-bool decodeEntry(const QByteArray& slot, StoreEntry& e) {
-    SlotReader r(slot);
-    qint16 flag = 0;
-    if (!(r.str(e.name) && r.i16(flag) && r.str(e.valuestring) && r.i32(e.valuelong) && r.str(e.tag) &&
-          r.i32(e.reserved1) && r.u32(e.reserved2)))
-        return false;
-    e.isstring = flag != 0;
-    return true;
-}
+bool decodeEntry(const QByteArray& slot, StoreEntry& e) { return decodeEntryAt(fullSlot(slot).constData(), e, nullptr); }
 
 bool encode(const StoreHeader& header, const QVector<StoreEntry>& entries, QByteArray& out, QString* error) {
     auto fail = [&](const QString& why) {
@@ -123,25 +157,24 @@ bool encode(const StoreHeader& header, const QVector<StoreEntry>& entries, QByte
                             .arg(entries[i].name)
                             .arg(entrySize(entries[i]))
                             .arg(kSlot));
-    out.clear();
-    out.reserve(qsizetype(entries.size() + 1) * kSlot);
-    putStr(out, header.comment);
-    putU32(out, quint32(header.formatversion));
-    putU16(out, quint16(header.count));
-    putStr(out, header.title);
-    putStr(out, header.extra);
-    padSlot(out, 0);
-    for (int i = 0; i < entries.size(); ++i) {
-        const StoreEntry& e = entries[i];
-        const qsizetype start = out.size();
-        putStr(out, e.name);
-        putU16(out, e.isstring ? 0xFFFF : 0);
-        putStr(out, e.valuestring);
-        putU32(out, quint32(e.valuelong));
-        putStr(out, e.tag);
-        putU32(out, quint32(e.reserved1));
-        putU32(out, e.reserved2);
-        padSlot(out, start);
+    out = QByteArray(qsizetype(entries.size() + 1) * kSlot, '\0');
+    char* slot = out.data();
+    SlotWriter h(slot);
+    h.str(header.comment);
+    h.u32(quint32(header.formatversion));
+    h.u16(quint16(header.count));
+    h.str(header.title);
+    h.str(header.extra);
+    for (const StoreEntry& e : entries) {
+        slot += kSlot;
+        SlotWriter w(slot);
+        w.str(e.name);
+        w.u16(e.isstring ? 0xFFFF : 0);
+        w.str(e.valuestring);
+        w.u32(quint32(e.valuelong));
+        w.str(e.tag);
+        w.u32(quint32(e.reserved1));
+        w.u32(e.reserved2);
     }
     return true;
 }
@@ -169,18 +202,24 @@ QString ivordalite::version() {
 void ivordalite::resetEntries() {
     m_entries.clear();
     m_entries.append(StoreEntry{});
-    rebuildIndex();
+    m_first.clear();
+    m_indexValid = false;
 }
 
 void ivordalite::rebuildIndex() {
+    // Built on the first lookup after a mount, so that a caller that only enumerates (the
+    // chapter loader) never pays for it. Inserting from the top down leaves the first index of
+    // every name in the table.
     m_first.clear();
     m_first.reserve(m_entries.size());
-    for (int i = 0; i < m_entries.size(); ++i)
-        if (!m_first.contains(m_entries[i].name))
-            m_first.insert(m_entries[i].name, i);
+    for (int i = int(m_entries.size()) - 1; i >= 0; --i)
+        m_first.insert(m_entries[i].name, i);
+    m_indexValid = true;
 }
 
 int ivordalite::findindex(const QString& key) const {
+    if (!m_indexValid)
+        const_cast<ivordalite*>(this)->rebuildIndex();
     auto it = m_first.constFind(key);
     return it == m_first.constEnd() ? -1 : it.value();
 }
@@ -220,12 +259,17 @@ bool ivordalite::mount(const QString& file, bool headeronly) {
             number = 75;
             description = QStringLiteral("Path/File access error: ") + m_error;
         } else {
+            // Reads whole slots; what the file lacks reads as zeros.
             auto readSlots = [this](qint64 first, qint64 n) {
-                m_file->seek(first * StoreFormat::kSlot);
-                return m_file->read(n * StoreFormat::kSlot);
+                QByteArray bytes;
+                if (m_file->seek(first * StoreFormat::kSlot))
+                    bytes = m_file->read(n * StoreFormat::kSlot);
+                if (bytes.size() < n * StoreFormat::kSlot)
+                    bytes.append(QByteArray(n * StoreFormat::kSlot - bytes.size(), '\0'));
+                return bytes;
             };
             StoreHeader h;
-            if (!StoreFormat::decodeHeader(readSlots(0, 1), h)) {
+            if (!decodeHeaderAt(readSlots(0, 1).constData(), h)) {
                 number = 59;
                 description = QStringLiteral("Bad record length");
             } else if (h.count < 0) {
@@ -238,15 +282,16 @@ bool ivordalite::mount(const QString& file, bool headeronly) {
                     const QByteArray bytes = readSlots(1, n);
                     QVector<StoreEntry> entries(n);
                     for (int i = 0; i < n && number == 0; ++i) {
-                        const QByteArray slot = bytes.mid(qsizetype(i) * StoreFormat::kSlot, StoreFormat::kSlot);
-                        if (!StoreFormat::decodeEntry(slot, entries[i])) {
+                        if (!decodeEntryAt(bytes.constData() + qsizetype(i) * StoreFormat::kSlot, entries[i],
+                                           i > 0 ? &entries[i - 1] : nullptr)) {
                             number = 59;
                             description = QStringLiteral("Bad record length");
                         }
                     }
                     if (number == 0) {
                         m_entries = std::move(entries);
-                        rebuildIndex();
+                        m_first.clear();
+                        m_indexValid = false;
                     }
                 }
                 if (number == 0)
@@ -376,7 +421,7 @@ void ivordalite::add(const QString& title, const QString& sdata, qint32 ldata, c
         throw StoreError(6, QStringLiteral("Overflow"));
     StoreEntry e;
     e.name = title;
-    m_entries.append(e);
+    m_entries.append(std::move(e));
     const int at = int(m_entries.size() - 1);
     m_first.insert(title, at);
     setentry(at, sdata, ldata, tag);

@@ -118,6 +118,7 @@ private:
     StoreHeader m_header;
     QVector<StoreEntry> m_entries;
     QHash<QString, int> m_first; // first index of every name, so lookups keep "first match wins"
+    bool m_indexValid = false;   // m_first matches m_entries (built on the first lookup)
     std::unique_ptr<QFile> m_file;
     QString m_path;
     bool m_mounted = false;
