@@ -10,12 +10,15 @@
 #include <QFileInfo>
 #include <QIODevice>
 #include <QSaveFile>
+#include <algorithm>
 #include <array>
 
 namespace {
 
 const QString kFilter = QStringLiteral("Quarnel Save File|*.qrs");
 const QString kExtension = QStringLiteral("qrs");
+// Four empty texts, the two numbers and the title's length.
+constexpr qint64 kMinRecordBytes = 14;
 
 void setError(QString* error, const QString& text) {
     if (error)
@@ -76,7 +79,7 @@ public:
         if (m_ended)
             return true;
         char b[2];
-        const qint64 got = m_in.read(b, 2);
+        const qint64 got = readFully(b, 2);
         if (got < 0)
             return fail(QStringLiteral("Read error at %1: %2").arg(where(what), m_in.errorString()));
         if (got == 0) {
@@ -100,7 +103,7 @@ public:
         if (!m_in.isSequential() && m_in.bytesAvailable() < len)
             return pastEnd(len, what);
         QByteArray bytes(len, Qt::Uninitialized);
-        const qint64 got = m_in.read(bytes.data(), len);
+        const qint64 got = readFully(bytes.data(), len);
         if (got < 0)
             return fail(QStringLiteral("Read error at %1: %2").arg(where(what), m_in.errorString()));
         if (got < len)
@@ -110,6 +113,20 @@ public:
     }
 
 private:
+    // A pipe or socket may hand out a field in pieces; keep reading until it is whole or
+    // the data ends. -1 only for a read error.
+    qint64 readFully(char* to, qint64 want) {
+        qint64 total = 0;
+        while (total < want) {
+            const qint64 n = m_in.read(to + total, want - total);
+            if (n == 0 || (n < 0 && m_in.atEnd()))
+                break;
+            if (n < 0)
+                return -1;
+            total += n;
+        }
+        return total;
+    }
     QString where(const char* what) const {
         if (m_slot < 0)
             return QString::fromLatin1(what);
@@ -202,10 +219,14 @@ bool readProgress(QIODevice& in, ProgressData& out, QString* error) {
         return false;
     }
 
-    QVector<Card> cards(n + 1);
     const int count = n + 1;
+    // Cards are added as they are read, so a file that turns out bad never costs more than
+    // it holds; a record takes at least 14 bytes.
+    QVector<Card> cards;
+    const qint64 room = in.isSequential() ? 256 : in.bytesAvailable() / kMinRecordBytes + 1;
+    cards.reserve(int(std::min<qint64>(count, room)));
     for (int slot = 0; slot < count; ++slot) {
-        Card& c = cards[slot];
+        Card c;
         r.setRecord(slot, count);
         quint16 trouble = 0, views = 0;
         const bool ok = r.text(c.question, "question") && r.text(c.answer, "answer") && r.text(c.tag, "tag") &&
@@ -217,10 +238,12 @@ bool readProgress(QIODevice& in, ProgressData& out, QString* error) {
         }
         c.trouble = qint16(trouble);
         c.timesviewed = qint16(views);
-        // The rest of a file that has ended is empty cards; the vector already holds them.
+        cards.append(std::move(c));
         if (r.ended())
             break;
     }
+    // The records after the end of a short file are empty cards.
+    cards.resize(count);
     out.n = n;
     out.recordsRead = count;
     out.cards = std::move(cards);

@@ -50,6 +50,28 @@ QByteArray writeToBytes(const QVector<Card>& d) {
     return buf.data();
 }
 
+// Hands out its bytes a few at a time and cannot say how many it holds, like a pipe.
+class TrickleDevice : public QIODevice {
+public:
+    explicit TrickleDevice(const QByteArray& data) : m_data(data) { open(QIODevice::ReadOnly | QIODevice::Unbuffered); }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* out, qint64 max) override {
+        const qint64 n = std::min<qint64>({max, m_data.size() - m_pos, 3});
+        if (n <= 0)
+            return -1;
+        memcpy(out, m_data.constData() + m_pos, size_t(n));
+        m_pos += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray m_data;
+    qint64 m_pos = 0;
+};
+
 QByteArray fromHex(const char* hex) {
     return QByteArray::fromHex(QByteArray(hex).replace(' ', ""));
 }
@@ -70,6 +92,7 @@ private slots:
     void refusesOverlongText();
     void writeFailureIsReported();
 
+    void readsFromDeviceInPieces();
     void readsTruncatedFileAsEmptyCards();
     void rejectsBadInput_data();
     void rejectsBadInput();
@@ -209,6 +232,22 @@ void TestProgressFile::writeFailureIsReported() {
     QString error;
     QVERIFY(!writeProgress(dev, threeCards(), &error));
     QCOMPARE(error, QStringLiteral("No space left on device"));
+}
+
+void TestProgressFile::readsFromDeviceInPieces() {
+    // A sequential device returns short reads; a text must not be taken as cut off.
+    QVector<Card> d = threeCards();
+    d[1].answer = QString(500, QLatin1Char('a'));
+    const QByteArray bytes = writeToBytes(d);
+    TrickleDevice whole(bytes);
+    ProgressData data;
+    QString error;
+    QVERIFY2(readProgress(whole, data, &error), qPrintable(error));
+    compareDecks(data.cards, d);
+
+    TrickleDevice cut(bytes.left(2 + 39 + 40));
+    QVERIFY(!readProgress(cut, data, &error));
+    QVERIFY2(error.contains(QLatin1String("answer of record 2 of 4")), qPrintable(error));
 }
 
 void TestProgressFile::readsTruncatedFileAsEmptyCards() {
