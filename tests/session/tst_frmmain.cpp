@@ -1,0 +1,322 @@
+// The main card window under the offscreen platform: keys, clicks, the popup menu, hover
+// descriptions, closing.
+#include "appstate.h"
+#include "cardmanager.h"
+#include "cardview.h"
+#include "deck.h"
+#include "frmmain.h"
+#include "modmain.h"
+#include "modrender.h"
+#include "qexcheck.h"
+#include "qexflatbutton.h"
+#include "r_data.h"
+#include "shuffler.h"
+#include "testsupport.h"
+
+#include <QMenu>
+#include <QtTest>
+
+class TestFrmMain : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void captionAndControls();
+    void keys_data();
+    void keys();
+    void spaceTogglesTroubleTwice();
+    void shuffleKeyWithAnyModifier_data();
+    void shuffleKeyWithAnyModifier();
+    void keysIgnoredWhileBusy();
+    void menuItems();
+    void rightClickOpensMenuAtMouse();
+    void menuButtonOpensMenuBelowItself();
+    void quickHelpText();
+    void hoverDescriptions_data();
+    void hoverDescriptions();
+    void hoverOffChangesNothing();
+    void idleTextAfterTimer();
+    void closeRefusedWhileBusy();
+    void closeShutsDown();
+    void filterStartsFromTroubleDefault();
+
+private:
+    frmMain* m_w = nullptr;
+    std::unique_ptr<ScriptedPrompter> m_prompter;
+    QList<int> m_quits;
+    QTemporaryDir m_home;
+    int m_shuffleDraws = 0;
+};
+
+void TestFrmMain::init() {
+    AppState::reset();
+    app().homeFolder = m_home.path();
+    app().hooks.quitProcess = [this](int code) { m_quits.append(code); };
+    app().hooks.releaseRenderer = [] { releaseMainRenderPair(); };
+    m_quits.clear();
+    m_prompter = std::make_unique<ScriptedPrompter>();
+    FlushDeck(true);
+    troubledefault = false;
+    deck = QVector<Card>(4);
+    for (int i = 0; i < 3; ++i) {
+        deck[i].question = QStringLiteral("Frage %1").arg(i + 1);
+        deck[i].answer = QStringLiteral("question %1").arg(i + 1);
+        deck[i].chaptertitle = QStringLiteral("Lesson 1");
+    }
+    m_shuffleDraws = 0;
+    setShuffleRandom([this] {
+        ++m_shuffleDraws;
+        return (m_shuffleDraws % 7) / 7.0;
+    });
+    m_w = loadMainWindow();
+    QVERIFY(m_w);
+    InitCardSurface();
+    ShowFirstCard();
+    QVERIFY(QTest::qWaitForWindowExposed(m_w));
+}
+
+void TestFrmMain::cleanup() {
+    QVERIFY2(m_prompter->unexpected.isEmpty(), qPrintable(m_prompter->unexpected.join(", ")));
+    setShuffleRandom({});
+    releaseMainRenderPair();
+    if (m_w) {
+        m_w->setProperty("quarnelUnloaded", true);
+        delete m_w;
+    }
+    m_w = nullptr;
+    m_prompter.reset();
+}
+
+void TestFrmMain::captionAndControls() {
+    QCOMPARE(m_w->windowTitle(), QString("Quarnel 2007 - Orvandel"));
+    QCOMPARE(m_w->objectName(), QString("frmMain"));
+    const QStringList captions{"Menu", ">>", "<<", "Answer"};
+    for (int i = 1; i <= 4; ++i) {
+        QCOMPARE(m_w->button(i)->objectName(), QStringLiteral("qexFlatButton%1").arg(i));
+        QCOMPARE(m_w->button(i)->Caption(), captions[i - 1]);
+    }
+    QCOMPARE(m_w->Check1()->Caption(), QString("I had trouble with this card"));
+    QCOMPARE(m_w->Check2()->Caption(), QString("Show only trouble cards"));
+    QVERIFY(m_w->findChild<QWidget*>("qexHL1"));
+    // The controls sit on the strip below the card area and don't overlap one another.
+    QList<QWidget*> controls{m_w->button(1), m_w->button(2), m_w->button(3), m_w->button(4), m_w->Check1(),
+                             m_w->Check2()};
+    for (QWidget* a : controls) {
+        QVERIFY(a->mapTo(m_w, QPoint(0, 0)).y() >= m_w->height() - 60);
+        QVERIFY(m_w->rect().contains(a->geometry().translated(a->parentWidget()->mapTo(m_w, QPoint()))));
+        for (QWidget* b : controls)
+            if (a != b)
+                QVERIFY2(!a->geometry().intersects(b->geometry()), qPrintable(a->objectName() + b->objectName()));
+    }
+}
+
+void TestFrmMain::keys_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("expectedCard");
+    QTest::addColumn<QString>("expectedMain");
+    QTest::newRow("right") << int(Qt::Key_Right) << 1 << "Frage 2";
+    QTest::newRow("left wraps") << int(Qt::Key_Left) << 2 << "Frage 3";
+    QTest::newRow("return shows answer") << int(Qt::Key_Return) << 0 << "question 1";
+    QTest::newRow("z does nothing") << int(Qt::Key_Z) << 0 << "Frage 1";
+    QTest::newRow("F1 does nothing") << int(Qt::Key_F1) << 0 << "Frage 1";
+    QTest::newRow("up does nothing") << int(Qt::Key_Up) << 0 << "Frage 1";
+}
+
+void TestFrmMain::keys() {
+    QFETCH(int, key);
+    QFETCH(int, expectedCard);
+    QFETCH(QString, expectedMain);
+    QTest::keyClick(m_w, Qt::Key(key));
+    QCOMPARE(int(curcard), expectedCard);
+    QCOMPARE(mainRenderData()->maintext(), expectedMain);
+    QCOMPARE(m_shuffleDraws, 0);
+}
+
+void TestFrmMain::spaceTogglesTroubleTwice() {
+    QVERIFY(!m_w->Check1()->Checked());
+    QTest::keyClick(m_w, Qt::Key_Space);
+    QVERIFY(m_w->Check1()->Checked());
+    QCOMPARE(deck[0].trouble, qint16(-1));
+    QTest::keyClick(m_w, Qt::Key_Space);
+    QVERIFY(!m_w->Check1()->Checked());
+    QCOMPARE(deck[0].trouble, qint16(0));
+}
+
+void TestFrmMain::shuffleKeyWithAnyModifier_data() {
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("plain") << int(Qt::NoModifier);
+    QTest::newRow("ctrl") << int(Qt::ControlModifier);
+    QTest::newRow("shift") << int(Qt::ShiftModifier);
+}
+
+void TestFrmMain::shuffleKeyWithAnyModifier() {
+    QFETCH(int, modifiers);
+    ShowNextCard();
+    QTest::keyClick(m_w, Qt::Key_S, Qt::KeyboardModifiers(modifiers));
+    QVERIFY(m_shuffleDraws > 0);
+    QCOMPARE(int(curcard), 0); // the shuffle ends on the first card
+    QVERIFY(!app().busy);
+    QVERIFY(m_w->button(2)->isEnabled());
+}
+
+void TestFrmMain::keysIgnoredWhileBusy() {
+    app().busy = true;
+    for (int key : {int(Qt::Key_Right), int(Qt::Key_Return), int(Qt::Key_Space), int(Qt::Key_S)})
+        QTest::keyClick(m_w, Qt::Key(key));
+    QCOMPARE(int(curcard), 0);
+    QCOMPARE(mainRenderData()->maintext(), QString("Frage 1"));
+    QCOMPARE(deck[0].trouble, qint16(0));
+    QCOMPARE(m_shuffleDraws, 0);
+    QTest::mouseClick(m_w->cardView(), Qt::RightButton, Qt::NoModifier, QPoint(100, 100));
+    QVERIFY(!m_w->mP()->isVisible());
+    app().busy = false;
+}
+
+void TestFrmMain::menuItems() {
+    struct Item {
+        const char* name;
+        const char* caption;
+        const char* accel;
+    };
+    const Item expected[] = {{"mP_n", "New Session", ""},  {nullptr, nullptr, nullptr},
+                             {"mP_sp", "Save Progress", ""}, {"mP_ss", "Export Cards", ""},
+                             {nullptr, nullptr, nullptr},   {"mP_vac", "View All Cards", "Ctrl+V"},
+                             {"mP_fc", "Find Card", "Ctrl+F"}, {"mP_sc", "Shuffle Cards", "Ctrl+S"},
+                             {nullptr, nullptr, nullptr},   {"mP_o", "Options", "Ctrl+O"},
+                             {"mP_qh", "Quick Help", ""},   {"mP_a", "About", "Ctrl+A"},
+                             {nullptr, nullptr, nullptr},   {"mP_e", "Exit", "Ctrl+X"}};
+    const QList<QAction*> actions = m_w->mP()->actions();
+    QCOMPARE(actions.size(), int(std::size(expected)));
+    for (int i = 0; i < actions.size(); ++i) {
+        if (!expected[i].name) {
+            QVERIFY(actions[i]->isSeparator());
+            continue;
+        }
+        QCOMPARE(actions[i]->objectName(), QString(expected[i].name));
+        QCOMPARE(actions[i]->text(), QString(expected[i].caption));
+        QCOMPARE(actions[i]->shortcut().toString(), QString(expected[i].accel));
+    }
+}
+
+void TestFrmMain::rightClickOpensMenuAtMouse() {
+    QTest::mouseClick(m_w->cardView(), Qt::RightButton, Qt::NoModifier, QPoint(123, 77));
+    QTRY_VERIFY(m_w->mP()->isVisible());
+    QCOMPARE(m_w->lastMenuPos(), QPoint(123, 77));
+    m_w->mP()->hide();
+}
+
+void TestFrmMain::menuButtonOpensMenuBelowItself() {
+    qexFlatButton* b = m_w->button(1);
+    emit b->Click();
+    QTRY_VERIFY(m_w->mP()->isVisible());
+    const QPoint topLeft = b->mapTo(m_w, QPoint(0, 0));
+    QCOMPARE(m_w->lastMenuPos(), QPoint(topLeft.x(), topLeft.y() + b->height()));
+    m_w->mP()->hide();
+}
+
+void TestFrmMain::quickHelpText() {
+    m_prompter->expect(MsgResult::Ok, "Quick Help");
+    QAction* a = m_w->mP()->findChild<QAction*>("mP_qh");
+    QVERIFY(a);
+    a->trigger();
+    QCOMPARE(m_prompter->boxes.size(), 1);
+    QCOMPARE(m_prompter->boxes[0].icon, MsgIcon::Information);
+    const QStringList lines = m_prompter->boxes[0].text.split("\r\n");
+    QCOMPARE(lines.value(0), QString("Introduction"));
+    QCOMPARE(lines.value(1), QString("============"));
+    QVERIFY(lines.value(2).startsWith("This program is a quarnel system designed primarily for studying vocabulary. "
+                                      "It supports double-sided 'cards' with"));
+    QVERIFY(lines.value(2).endsWith("using the 'Shuffle Cards' feature."));
+    QCOMPARE(lines.value(3), QString());
+    QCOMPARE(lines.value(4), QString("Quick Help"));
+    QCOMPARE(lines.value(9), QString("4. Cards where the answer is known can be removed from card rotation by "
+                                     "unchecking the 'I had trouble with this card' box"));
+    QCOMPARE(lines.value(10), QString());
+    QCOMPARE(lines.value(11), QString("Keyboard Shortcuts"));
+    QCOMPARE(lines.value(23), QString("x = Exit Program"));
+    QCOMPARE(lines.size(), 25); // every line ends with CR LF
+    QCOMPARE(lines.last(), QString());
+}
+
+void TestFrmMain::hoverDescriptions_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("description");
+    QTest::newRow("Check1") << "Check1" << "Sets whether you had trouble with this card or not";
+    QTest::newRow("Check2") << "Check2" << "Toggles whether or not to show only trouble cards";
+    QTest::newRow("menu") << "qexFlatButton1" << "Show Menu";
+    QTest::newRow("next") << "qexFlatButton2" << "Next Card";
+    QTest::newRow("previous") << "qexFlatButton3" << "Previous Card";
+    QTest::newRow("answer") << "qexFlatButton4" << "Toggle Question and Answer";
+}
+
+void TestFrmMain::hoverDescriptions() {
+    QFETCH(QString, control);
+    QFETCH(QString, description);
+    app().showMouseHover = true;
+    m_w->StartHoverTimer();
+    QObject* c = m_w->findChild<QObject*>(control);
+    QVERIFY(c);
+    QVERIFY(QMetaObject::invokeMethod(c, "MouseOver"));
+    QCOMPARE(mainRenderData()->bottomlefttext(), description);
+    QVERIFY(mainRenderData()->blshow());
+    QVERIFY(!m_w->Timer1()->isActive());
+    QVERIFY(QMetaObject::invokeMethod(c, "MouseOut"));
+    QVERIFY(m_w->Timer1()->isActive());
+    QCOMPARE(m_w->Timer1()->interval(), 2000);
+}
+
+void TestFrmMain::hoverOffChangesNothing() {
+    app().showMouseHover = false;
+    m_w->StopHoverTimer();
+    const QString before = mainRenderData()->bottomlefttext();
+    QVERIFY(QMetaObject::invokeMethod(m_w->Check1(), "MouseOver"));
+    QVERIFY(QMetaObject::invokeMethod(m_w->Check1(), "MouseOut"));
+    QCOMPARE(mainRenderData()->bottomlefttext(), before);
+    QVERIFY(!m_w->Timer1()->isActive());
+}
+
+void TestFrmMain::idleTextAfterTimer() {
+    app().showMouseHover = true;
+    MockClock clock;
+    // The first card leaves the bottom-left corner empty; the timer's tick writes the idle text.
+    QCOMPARE(mainRenderData()->bottomlefttext(), QString());
+    m_w->StartHoverTimer();
+    QCOMPARE(m_w->Timer1()->interval(), 2000);
+    m_w->Timer1()->start(1); // don't wait two real seconds
+    QTRY_COMPARE(mainRenderData()->bottomlefttext(), QString("Roll mouse over controls to see descriptions"));
+    QVERIFY(mainRenderData()->blshow());
+    clock.advanceMs(5100);
+    QVERIFY(!mainRenderData()->blshow());
+    QVERIFY(m_w->Timer1()->isActive());
+}
+
+void TestFrmMain::closeRefusedWhileBusy() {
+    app().busy = true;
+    QVERIFY(!m_w->close());
+    QVERIFY(m_w->isVisible());
+    QVERIFY(m_quits.isEmpty());
+    app().busy = false;
+}
+
+void TestFrmMain::closeShutsDown() {
+    LogRecorder log;
+    QTest::keyClick(m_w, Qt::Key_X);
+    QCOMPARE(m_quits, QList<int>{0});
+    QVERIFY(log.contains("VORDA system going down on code 0/n"));
+    QVERIFY(log.contains("unloading form frmMain/n"));
+    m_w = nullptr; // unloaded by the shutdown
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void TestFrmMain::filterStartsFromTroubleDefault() {
+    releaseMainRenderPair();
+    m_w->setProperty("quarnelUnloaded", true);
+    delete m_w;
+    troubledefault = true;
+    m_w = loadMainWindow();
+    QVERIFY(m_w->Check2()->Checked());
+    QVERIFY(m_w->button(1)->isEnabled());
+}
+
+QTEST_MAIN(TestFrmMain)
+#include "tst_frmmain.moc"
