@@ -1,11 +1,22 @@
+// The card file editor: one window; a chapter file named on the command line is opened at
+// start.
+#include "editorwindow.h"
+#include "qtservices.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QTimer>
 
 int main(int argc, char** argv) {
-    QApplication a(argc, argv);
-    QMainWindow w;
-    w.setObjectName(QStringLiteral("frmMain"));
-    w.setWindowTitle(QStringLiteral("Quarnel Editor - Orvandel"));
-    w.show();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("qredit"));
+    installQtServices(QStringLiteral("Quarnel Editor"));
+    qredit::EditorWindow window;
+    window.show();
+    const QStringList args = QApplication::arguments();
+    if (args.size() > 1) {
+        const QString path = args.at(1);
+        // Once the window is up, so that a message box about the file has it as parent.
+        QTimer::singleShot(0, &window, [&window, path] { window.openFile(path); });
+    }
     return QApplication::exec();
 }

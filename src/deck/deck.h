@@ -1,6 +1,8 @@
 #pragma once
 // The deck of the study run: every card of the loaded chapters in one array. A deck of n
 // cards has n + 1 slots; slot n is an empty spare, so the upper index is the card count.
+#include "specialletters.h"
+
 #include <QString>
 #include <QVector>
 
@@ -25,11 +27,6 @@ extern bool troubledefault;
 // The upper index of the deck: the number of cards.
 inline qint16 deckUpper() { return qint16(deck.size() - 1); }
 
-// The comment that marks a record store as a chapter file.
-inline QString chapterMark() { return QStringLiteral("generated automatically by the Quarnel Editor v1.21"); }
-
 bool LoadChapterFile(const QString& path, const QString& title);
 void FlushDeck(bool firstuse);
 void ResetAllTrouble();
-void DecodeSpecialLetters(QString& text);
-void EncodeSpecialLetters(QString& text);

@@ -1,4 +1,4 @@
-#include "deck.h"
+#include "specialletters.h"
 
 namespace {
 struct Marker {

@@ -325,6 +325,19 @@ bool ivordalite::mount(const QString& file, bool headeronly) {
     return false;
 }
 
+bool ivordalite::mountnew(const QString& file) {
+    if (file.isEmpty() || m_mounted)
+        return false;
+    m_mounted = true;
+    m_error.clear();
+    m_path = file;
+    m_header = StoreHeader{};
+    m_header.comment = QString::fromLatin1(StoreFormat::kNewComment);
+    m_header.formatversion = 4;
+    resetEntries();
+    return true;
+}
+
 bool ivordalite::unmount() {
     closefile();
     m_mounted = false;

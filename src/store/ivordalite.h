@@ -97,6 +97,11 @@ public:
     void setTitle(const QString& t) { m_header.title = t; }
     static QString version();
 
+    // Mounts a new, empty store for `file` without reading the file or touching the disk;
+    // save() then replaces whatever is at `file` as a whole. For writers that rebuild a file
+    // from scratch (the editor) and must not delete the old file before the new one is safe.
+    bool mountnew(const QString& file);
+
     // Not part of the classic interface: what tests and callers need to look at.
     bool isMounted() const { return m_mounted; }
     QString filePath() const { return m_path; }

@@ -1,0 +1,172 @@
+#include "chapterfile.h"
+
+#include "ansi.h"
+#include "ivordalite.h"
+#include "specialletters.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace qredit {
+
+namespace {
+const QString kCardTag = QStringLiteral("qre_word");
+constexpr int kHeaderFixed = 12;
+constexpr int kSlot = 128;
+} // namespace
+
+QString trimSpaces(const QString& text) {
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    while (from < to && text.at(from) == u' ')
+        ++from;
+    while (to > from && text.at(to - 1) == u' ')
+        --to;
+    return (from == 0 && to == text.size()) ? text : text.mid(from, to - from);
+}
+
+namespace {
+// The letters that the file holds as 8-character markers.
+bool isSpecialLetter(char16_t c) {
+    switch (c) {
+    case 0xFC: case 0xF6: case 0xE4: case 0xDF: case 0xDC: case 0xD6: case 0xC4: return true;
+    default: return false;
+    }
+}
+int specialLetterCount(const QString& text) {
+    int n = 0;
+    for (const QChar c : text)
+        n += isSpecialLetter(c.unicode()) ? 1 : 0;
+    return n;
+}
+} // namespace
+
+// Counted rather than encoded: this runs for every keystroke and every row of a save.
+int storedQuestionLength(const QString& question) {
+    return int(Ansi::byteLength(question)) + 7 * specialLetterCount(question);
+}
+
+int cardLength(const QString& question, const QString& answer) {
+    return storedQuestionLength(trimSpaces(question)) + int(Ansi::byteLength(trimSpaces(answer)));
+}
+
+bool cardFits(const QString& question, const QString& answer) {
+    return cardLength(question, answer) <= kMaxCardLength;
+}
+
+int maxTitleLength() { return kSlot - kHeaderFixed - int(Ansi::byteLength(chapterMark())); }
+
+bool titleFits(const QString& title) { return Ansi::byteLength(trimSpaces(title)) <= maxTitleLength(); }
+
+LoadResult loadChapter(const QString& path, QVector<CardRow>& rows, QString& title, QString& error) {
+    // The store creates a file that doesn't exist, so opening must look first.
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        error = QStringLiteral("No such file or directory");
+        return LoadResult::Failed;
+    }
+    if (info.isDir()) {
+        error = QStringLiteral("It is a folder");
+        return LoadResult::Failed;
+    }
+    {
+        QFile probe(path);
+        if (!probe.open(QIODevice::ReadOnly)) {
+            error = probe.errorString();
+            return LoadResult::Failed;
+        }
+    }
+    ivordalite store;
+    // The file could be read, so a failed mount means its content is no record store.
+    if (!store.mount(path, false))
+        return LoadResult::Incompatible;
+    if (store.comment() != chapterMark()) {
+        store.unmount();
+        return LoadResult::Incompatible;
+    }
+    QVector<CardRow> loaded;
+    loaded.reserve(store.ub());
+    for (int i = store.lb(); i <= store.ub(); ++i) {
+        QString name, valuestring, tag;
+        bool isstring = false;
+        qint32 valuelong = 0;
+        store.ienum(qint16(i), name, isstring, valuestring, valuelong, tag);
+        if (trimSpaces(name).isEmpty())
+            continue;
+        DecodeSpecialLetters(name);
+        loaded.append(CardRow{trimSpaces(name), trimSpaces(valuestring)});
+    }
+    title = store.title();
+    store.unmount();
+    rows = std::move(loaded);
+    return LoadResult::Loaded;
+}
+
+bool saveChapter(const QString& path, const QVector<CardRow>& rows, const QString& title, QString& error,
+                 int* badRow) {
+    if (badRow)
+        *badRow = -1;
+    // Everything is checked before the disk is touched: a record that doesn't fit its slot
+    // never reaches the file.
+    const QString trimmedTitle = trimSpaces(title);
+    if (!titleFits(trimmedTitle)) {
+        error = QStringLiteral("the deck title is longer than %1 characters").arg(maxTitleLength());
+        return false;
+    }
+    for (int i = 0; i < rows.size(); ++i) {
+        if (!cardFits(rows[i].question, rows[i].answer)) {
+            if (badRow)
+                *badRow = i;
+            error = QStringLiteral("the card '%1' is longer than %2 characters (front and back together, each "
+                                   "special letter on the front counting as 8)")
+                        .arg(rows[i].question)
+                        .arg(kMaxCardLength);
+            return false;
+        }
+    }
+    const QFileInfo info(path);
+    if (info.isDir()) {
+        error = QStringLiteral("It is a folder");
+        return false;
+    }
+    const bool existed = info.exists();
+    ivordalite store;
+    // A new store for the path: the old file is neither read nor deleted, and save replaces
+    // it in one step once the new one is complete.
+    if (!store.mountnew(path)) {
+        error = QStringLiteral("the file couldn't be prepared");
+        return false;
+    }
+    // A failed save reopens the path, which leaves an empty file where there was none.
+    auto dropCreatedFile = [&] {
+        store.unmount();
+        if (!existed && QFileInfo::exists(path) && QFileInfo(path).size() == 0)
+            QFile::remove(path);
+    };
+    store.setComment(chapterMark());
+    store.setTitle(trimmedTitle);
+    try {
+        for (const CardRow& row : rows) {
+            if (specialLetterCount(row.question) == 0) {
+                store.add(row.question, row.answer, 0, kCardTag);
+                continue;
+            }
+            QString question = row.question;
+            EncodeSpecialLetters(question);
+            store.add(question, row.answer, 0, kCardTag);
+        }
+    } catch (const StoreError& e) {
+        error = QStringLiteral("a chapter holds at most %1 different cards (%2)").arg(kMaxCards).arg(e.description());
+        dropCreatedFile();
+        return false;
+    }
+    if (!store.save()) {
+        error = store.errorString();
+        dropCreatedFile();
+        return false;
+    }
+    store.unmount();
+    return true;
+}
+
+} // namespace qredit

@@ -1,0 +1,506 @@
+#include "editorwindow.h"
+
+#include "cardlistmodel.h"
+#include "chapterfile.h"
+#include "editorversion.h"
+#include "gcommondialog.h"
+#include "limitvalidator.h"
+#include "prompter.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace qredit {
+
+namespace {
+const QString kFilter = QStringLiteral("Quarnel Save File|*.qex");
+const QString kDefaultExt = QStringLiteral("qex");
+const QString kSaveQuestion = QStringLiteral("Would you like to save your changes?");
+
+QString cardLimitText() {
+    return QStringLiteral("A card holds at most %1 characters on its front and back together; on the front each of "
+                          "\u00E4 \u00F6 \u00FC \u00C4 \u00D6 \u00DC \u00DF counts as 8.")
+        .arg(kMaxCardLength);
+}
+
+// The part of a path behind its last folder separator (either kind).
+QString baseName(const QString& path) {
+    const qsizetype cut = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    return path.mid(cut + 1);
+}
+} // namespace
+
+EditorWindow::EditorWindow(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("frmMain"));
+    buildUi();
+    // The window starts unmodified under its initial caption.
+    m_modified = false;
+    setWindowTitle(QStringLiteral("Quarnel Editor - Orvandel"));
+    setStatus(versionStatusText());
+    UpdateAddButton();
+}
+
+EditorWindow::~EditorWindow() = default;
+
+void EditorWindow::buildUi() {
+    QFont f = font();
+    f.setFamilies({QStringLiteral("Tahoma"), f.family()});
+    setFont(f);
+
+    QStyle* st = style();
+    const QIcon iconNew = st->standardIcon(QStyle::SP_FileIcon);
+    const QIcon iconOpen = st->standardIcon(QStyle::SP_DialogOpenButton);
+    const QIcon iconSave = st->standardIcon(QStyle::SP_DialogSaveButton);
+    const QIcon iconDelete = st->standardIcon(QStyle::SP_TrashIcon);
+    const QIcon iconInsert = st->standardIcon(QStyle::SP_ArrowUp);
+    const QIcon iconNewel = st->standardIcon(QStyle::SP_ArrowDown);
+    const QIcon iconExit = st->standardIcon(QStyle::SP_DialogCloseButton);
+    const QIcon iconAbout = st->standardIcon(QStyle::SP_MessageBoxInformation);
+
+    auto makeAction = [this](const QString& name, const QIcon& icon, const QString& text) {
+        auto* a = new QAction(icon, text, this);
+        a->setObjectName(name);
+        return a;
+    };
+
+    // Menus.
+    QMenu* mF = menuBar()->addMenu(QStringLiteral("File"));
+    mF->setObjectName(QStringLiteral("mF"));
+    QAction* mF_n = makeAction(QStringLiteral("mF_n"), iconNew, QStringLiteral("New"));
+    QAction* mF_o = makeAction(QStringLiteral("mF_o"), iconOpen, QStringLiteral("Open"));
+    QAction* mF_s = makeAction(QStringLiteral("mF_s"), iconSave, QStringLiteral("Save"));
+    QAction* mF_x = makeAction(QStringLiteral("mF_x"), iconExit, QStringLiteral("Exit"));
+    mF_n->setShortcut(QKeySequence::New);
+    mF_o->setShortcut(QKeySequence::Open);
+    mF_s->setShortcut(QKeySequence::Save);
+    mF_x->setShortcut(QKeySequence::Quit);
+    mF->addAction(mF_n);
+    mF->addAction(mF_o);
+    mF->addSeparator();
+    mF->addAction(mF_s);
+    mF->addSeparator();
+    mF->addAction(mF_x);
+    QMenu* mH = menuBar()->addMenu(QStringLiteral("Help"));
+    mH->setObjectName(QStringLiteral("mH"));
+    QAction* mH_a = makeAction(QStringLiteral("mH_a"), iconAbout, QStringLiteral("About"));
+    mH->addAction(mH_a);
+    connect(mF_n, &QAction::triggered, this, [this] { NewDeck(); });
+    connect(mF_o, &QAction::triggered, this, [this] { OpenDeck(); });
+    connect(mF_s, &QAction::triggered, this, [this] { SaveDeck(); });
+    connect(mF_x, &QAction::triggered, this, &QWidget::close);
+    connect(mH_a, &QAction::triggered, this, &EditorWindow::ShowAbout);
+
+    // Toolbar: each button is an action named by its identifier.
+    m_toolbar = addToolBar(QStringLiteral("Toolbar"));
+    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolbar->setMovable(false);
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    QAction* tNew = makeAction(QStringLiteral("new"), iconNew, QStringLiteral("New"));
+    QAction* tSave = makeAction(QStringLiteral("save"), iconSave, QStringLiteral("Save"));
+    QAction* tOpen = makeAction(QStringLiteral("open"), iconOpen, QStringLiteral("Open"));
+    QAction* tDelete = makeAction(QStringLiteral("delete"), iconDelete, QStringLiteral("Delete"));
+    m_insert = makeAction(QStringLiteral("insert"), iconInsert, QStringLiteral("Insert Above"));
+    QAction* tNewel = makeAction(QStringLiteral("newel"), iconNewel, QStringLiteral("New Element"));
+    m_insert->setToolTip(QStringLiteral("Insert the card above the selected row"));
+    for (QAction* a : {tNew, tSave, tOpen, tDelete, m_insert, tNewel})
+        m_toolbar->addAction(a);
+    connect(tNew, &QAction::triggered, this, [this] { NewDeck(); });
+    connect(tSave, &QAction::triggered, this, [this] { SaveDeck(); });
+    connect(tOpen, &QAction::triggered, this, [this] { OpenDeck(); });
+    connect(tDelete, &QAction::triggered, this, &EditorWindow::DeleteRow);
+    // Insert Above does what Add Item does for a selected row, so it is offered only then.
+    connect(m_insert, &QAction::triggered, this, &EditorWindow::AddItem);
+    connect(tNewel, &QAction::triggered, this, &EditorWindow::NewElement);
+
+    // The list.
+    m_model = new CardListModel(this);
+    m_list = new QTreeView;
+    m_list->setObjectName(QStringLiteral("LV"));
+    m_list->setModel(m_model);
+    m_list->setRootIsDecorated(false);
+    m_list->setItemsExpandable(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->setAlternatingRowColors(true);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setTextElideMode(Qt::ElideRight);
+    // The two columns share the list's width.
+    m_list->header()->setSectionResizeMode(QHeaderView::Stretch);
+    m_list->header()->setSectionsMovable(false);
+    m_list->installEventFilter(this);
+    connect(m_list, &QTreeView::clicked, this, &EditorWindow::rowClicked);
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, &EditorWindow::UpdateAddButton);
+
+    // The card being typed.
+    m_frame = new QGroupBox(QStringLiteral("Card"));
+    m_frame->setObjectName(QStringLiteral("Frame1"));
+    m_front = new QLineEdit;
+    m_front->setObjectName(QStringLiteral("Text1"));
+    m_back = new QLineEdit;
+    m_back->setObjectName(QStringLiteral("Text2"));
+    m_reset = new QPushButton(QStringLiteral("Reset"));
+    m_reset->setObjectName(QStringLiteral("Command2"));
+    auto* frontLabel = new QLabel(QStringLiteral("Front:"));
+    frontLabel->setObjectName(QStringLiteral("Label1"));
+    frontLabel->setBuddy(m_front);
+    auto* backLabel = new QLabel(QStringLiteral("Back:"));
+    backLabel->setObjectName(QStringLiteral("Label2"));
+    backLabel->setBuddy(m_back);
+    // Wide enough to read a card of the longest length at once.
+    const QFontMetrics fm(font());
+    const int fieldWidth = fm.horizontalAdvance(QString(kMaxCardLength, u'x')) + 16;
+    m_front->setMinimumWidth(fieldWidth);
+    m_back->setMinimumWidth(fieldWidth);
+    auto* grid = new QGridLayout(m_frame);
+    grid->addWidget(frontLabel, 0, 0);
+    grid->addWidget(m_front, 0, 1);
+    grid->addWidget(backLabel, 1, 0);
+    grid->addWidget(m_back, 1, 1);
+    grid->addWidget(m_reset, 0, 2);
+    grid->setColumnStretch(1, 1);
+
+    m_add = new QPushButton(QStringLiteral("Add Item"));
+    m_add->setObjectName(QStringLiteral("Command1"));
+    m_title = new QLineEdit;
+    m_title->setObjectName(QStringLiteral("Text3"));
+    auto* titleLabel = new QLabel(QStringLiteral("Deck Title:"));
+    titleLabel->setObjectName(QStringLiteral("Label3"));
+    titleLabel->setBuddy(m_title);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(titleLabel);
+    bottom->addWidget(m_title, 1);
+    bottom->addSpacing(12);
+    bottom->addWidget(m_add);
+
+    auto* central = new QWidget;
+    auto* column = new QVBoxLayout(central);
+    column->addWidget(m_list, 1);
+    column->addWidget(m_frame);
+    column->addLayout(bottom);
+    setCentralWidget(central);
+
+    m_status = new QStatusBar;
+    m_status->setObjectName(QStringLiteral("SB"));
+    m_status->setSizeGripEnabled(true);
+    setStatusBar(m_status);
+
+    // Texts too long for their record can't be typed; the status bar says why.
+    m_front->setValidator(new LimitValidator([this](const QString& t) { return cardFits(t, m_back->text()); },
+                                             [this] { cardTooLong(); }, m_front));
+    m_back->setValidator(new LimitValidator([this](const QString& t) { return cardFits(m_front->text(), t); },
+                                            [this] { cardTooLong(); }, m_back));
+    m_title->setValidator(new LimitValidator([](const QString& t) { return titleFits(t); },
+                                             [this] {
+                                                 setStatus(QStringLiteral("The deck title holds at most %1 characters.")
+                                                               .arg(maxTitleLength()));
+                                             },
+                                             m_title));
+    m_front->installEventFilter(this);
+    m_back->installEventFilter(this);
+    connect(m_front, &QLineEdit::textChanged, this, &EditorWindow::UpdateAddButton);
+    connect(m_back, &QLineEdit::textChanged, this, &EditorWindow::UpdateAddButton);
+    // The title is saved with the cards, so changing it is a change to the document.
+    connect(m_title, &QLineEdit::textEdited, this, [this] { SetModified(true); });
+    connect(m_add, &QPushButton::clicked, this, &EditorWindow::AddItem);
+    connect(m_reset, &QPushButton::clicked, this, &EditorWindow::ResetFields);
+
+    resize(fieldWidth + 160, 560);
+}
+
+void EditorWindow::setStatus(const QString& text) { m_status->showMessage(text); }
+
+QString EditorWindow::statusText() const { return m_status->currentMessage(); }
+
+void EditorWindow::cardTooLong() { setStatus(cardLimitText()); }
+
+QString EditorWindow::captionFor(const QString& filename, bool modified) {
+    if (filename.isEmpty())
+        return QStringLiteral("Quarnel Editor - Orvandel");
+    return QStringLiteral("Quarnel Editor - ") + baseName(filename) + (modified ? QStringLiteral("*") : QString()) +
+           QStringLiteral(" - Orvandel");
+}
+
+void EditorWindow::UpdateCaption() { setWindowTitle(captionFor(m_filename, m_modified)); }
+
+void EditorWindow::SetModified(bool value) {
+    m_modified = value;
+    UpdateCaption();
+}
+
+void EditorWindow::UpdateAddButton() {
+    const bool both = !m_front->text().isEmpty() && !m_back->text().isEmpty();
+    m_add->setEnabled(both);
+    m_insert->setEnabled(both && selectedRow() >= 0);
+}
+
+void EditorWindow::ClearFields() {
+    m_front->clear();
+    m_back->clear();
+    m_front->setFocus();
+    UpdateAddButton();
+}
+
+void EditorWindow::ResetFields() {
+    m_front->clear();
+    m_back->clear();
+}
+
+int EditorWindow::selectedRow() const {
+    const QModelIndexList rows = m_list->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void EditorWindow::selectRow(int row) {
+    if (row < 0 || row >= m_model->rowCount()) {
+        m_list->selectionModel()->clearSelection();
+        return;
+    }
+    const QModelIndex idx = m_model->index(row, 0);
+    m_list->selectionModel()->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_list->scrollTo(idx);
+}
+
+bool EditorWindow::PutRow(const QString& question, const QString& answer, int index, bool replace) {
+    const QString q = trimSpaces(question);
+    const QString a = trimSpaces(answer);
+    if (index >= 0 && replace) {
+        const int sel = selectedRow();
+        if (sel < 0)
+            return false;
+        if (!cardFits(m_model->row(sel).question, a)) {
+            cardTooLong();
+            return false;
+        }
+        m_model->setAnswer(sel, a);
+    } else {
+        if (m_model->rowCount() >= kMaxCards) {
+            setStatus(QStringLiteral("A chapter holds at most %1 cards.").arg(kMaxCards));
+            return false;
+        }
+        if (!cardFits(q, a)) {
+            cardTooLong();
+            return false;
+        }
+        const int at = index < 0 ? m_model->rowCount() : std::min(index, m_model->rowCount());
+        m_model->insertRow(at, CardRow{q, a});
+        m_list->scrollTo(m_model->index(at, 0));
+    }
+    SetModified(true);
+    return true;
+}
+
+bool EditorWindow::FindQuestion() {
+    const int row = m_model->findQuestion(m_front->text());
+    if (row < 0)
+        return false;
+    selectRow(row);
+    return true;
+}
+
+void EditorWindow::AddItem() {
+    m_front->setText(trimSpaces(m_front->text()));
+    m_back->setText(trimSpaces(m_back->text()));
+    if (m_front->text().isEmpty() || m_back->text().isEmpty()) {
+        m_front->setFocus();
+        return;
+    }
+    const bool found = FindQuestion();
+    const int sel = selectedRow();
+    bool done;
+    if (sel < 0 && !found)
+        done = PutRow(m_front->text(), m_back->text(), -1, false);
+    else if (found)
+        done = PutRow(m_front->text(), m_back->text(), sel, true);
+    else
+        done = PutRow(m_front->text(), m_back->text(), sel, false);
+    // A refused card stays in the fields so that it can be shortened.
+    if (done)
+        ClearFields();
+}
+
+void EditorWindow::NewElement() { PutRow(m_front->text(), m_back->text(), -1, false); }
+
+void EditorWindow::DeleteRow() {
+    const int sel = selectedRow();
+    if (sel < 0)
+        return;
+    m_model->removeRowAt(sel);
+    // A deletion is a change like any other: closing must offer to save it.
+    SetModified(true);
+}
+
+void EditorWindow::rowClicked(const QModelIndex& index) {
+    if (!index.isValid())
+        return;
+    const CardRow& row = m_model->row(index.row());
+    // Emptied first so that neither field is checked against the other's old text.
+    m_back->clear();
+    m_front->setText(row.question);
+    m_back->setText(row.answer);
+    m_front->setFocus();
+}
+
+bool EditorWindow::maybeSave(const QString& title) {
+    if (!m_modified)
+        return true;
+    switch (prompter().ask(MsgIcon::None, MsgButtons::YesNoCancel, title, kSaveQuestion)) {
+    case MsgResult::Yes: return SaveDeck();
+    case MsgResult::No: return true;
+    default: return false;
+    }
+}
+
+bool EditorWindow::NewDeck() {
+    if (!maybeSave(QStringLiteral("Save Changes")))
+        return false;
+    m_filename.clear();
+    m_model->clear();
+    // A new deck starts without the old deck's title, which would otherwise be saved with it.
+    m_title->clear();
+    SetModified(false);
+    return true;
+}
+
+bool EditorWindow::OpenDeck() {
+    if (!maybeSave(QStringLiteral("Save Changes")))
+        return false;
+    // The dialog empties the name on a cancel; the current file stays current.
+    QString name = m_filename;
+    QString fileTitle;
+    QString filter = kFilter;
+    qint32 filterIndex = 1;
+    qint32 flags = 0;
+    bool readOnly = false;
+    GCommonDialog dlg;
+    if (!dlg.VBGetOpenFileName(name, fileTitle, true, false, readOnly, false, filter, filterIndex, QString(),
+                               QString(), kDefaultExt, this, flags))
+        return false;
+    return openFile(name);
+}
+
+bool EditorWindow::openFile(const QString& path) {
+    QVector<CardRow> rows;
+    QString title;
+    QString error;
+    switch (loadChapter(path, rows, title, error)) {
+    case LoadResult::Incompatible:
+        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Incompatible File Detected"),
+                       QStringLiteral("The specified file cannot be opened by this program. Please choose a different "
+                                      "one to edit."));
+        return false;
+    case LoadResult::Failed:
+        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Can't open file"),
+                       QStringLiteral("The file '%1' couldn't be opened: %2").arg(path, error));
+        return false;
+    case LoadResult::Loaded: break;
+    }
+    m_model->setRows(std::move(rows));
+    m_title->setText(title);
+    m_filename = path;
+    SetModified(false);
+    setStatus(QStringLiteral("File loaded successfully"));
+    UpdateAddButton();
+    return true;
+}
+
+bool EditorWindow::SaveDeck() {
+    QString target = m_filename;
+    if (target.isEmpty()) {
+        QString fileTitle;
+        QString filter = kFilter;
+        qint32 filterIndex = 1;
+        qint32 flags = 0;
+        GCommonDialog dlg;
+        if (!dlg.VBGetSaveFileName(target, fileTitle, true, filter, filterIndex, QString(), QString(), kDefaultExt,
+                                   this, flags))
+            return false;
+    }
+    QString error;
+    int badRow = -1;
+    if (!saveChapter(target, m_model->rows(), m_title->text(), error, &badRow)) {
+        if (badRow >= 0)
+            selectRow(badRow);
+        // The list, the file name and the modified flag stay as they were.
+        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Can't save file"),
+                       QStringLiteral("The file '%1' couldn't be saved: %2").arg(target, error));
+        setStatus(QStringLiteral("File not saved"));
+        return false;
+    }
+    m_filename = target;
+    SetModified(false);
+    setStatus(QStringLiteral("File saved successfully"));
+    return true;
+}
+
+QString EditorWindow::aboutText() {
+    const QStringList lines = {
+        QStringLiteral("RI Zariru Doviva"),
+        QStringLiteral("version 1.1 (build %1)").arg(kEditorRevision),
+        QStringLiteral("Built on the VORDA Platform version 3.44 of 16Jan2010"),
+        QStringLiteral("This is the Quarnel file editor"),
+        QString(),
+        QStringLiteral("Originally packaged with the Quarnel program"),
+        QStringLiteral("It is meant for creating and editing your own cards."),
+        QString(),
+        QStringLiteral("Project start date: 14April2007"),
+        QString(),
+        QString(),
+        QString(),
+    };
+    return lines.join(u'\n');
+}
+
+void EditorWindow::ShowAbout() {
+    prompter().ask(MsgIcon::Information, MsgButtons::Ok, QStringLiteral("About"), aboutText());
+}
+
+void EditorWindow::closeEvent(QCloseEvent* event) {
+    // A Cancel, a cancelled save dialog or a failed save keeps the window and the changes.
+    if (maybeSave(QStringLiteral("Save Before Exit")))
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool EditorWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+        if (enter && watched == m_front) {
+            m_back->setFocus();
+            return true;
+        }
+        if (enter && watched == m_back) {
+            AddItem();
+            return true;
+        }
+        if (watched == m_list && key == Qt::Key_Delete) {
+            DeleteRow();
+            return true;
+        }
+        if (watched == m_list && key == Qt::Key_Escape) {
+            // Without a selected row, Add Item appends.
+            m_list->selectionModel()->clearSelection();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace qredit

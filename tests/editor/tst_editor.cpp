@@ -1,0 +1,517 @@
+// The card file editor: its window driven for real under offscreen, the chapter files it
+// writes compared byte for byte, and what the study program's loader makes of them.
+#include "appstate.h"
+#include "cardlistmodel.h"
+#include "chapterfile.h"
+#include "deck.h"
+#include "editorversion.h"
+#include "editorwindow.h"
+#include "ivordalite.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+#include <memory>
+
+using qredit::CardRow;
+using qredit::EditorWindow;
+
+namespace qredit {
+char* toString(const CardRow& r) { return QTest::toString(QStringLiteral("%1 = %2").arg(r.question, r.answer)); }
+} // namespace qredit
+
+namespace {
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+// Key presses for any text, letters outside ASCII included.
+void typeText(QWidget* w, const QString& text) {
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+QByteArray le(quint32 v, int n) {
+    QByteArray b;
+    for (int i = 0; i < n; ++i)
+        b.append(char((v >> (8 * i)) & 0xFF));
+    return b;
+}
+QByteArray str16(const QByteArray& s) { return le(quint32(s.size()), 2) + s; }
+QByteArray padded(const QByteArray& record) { return record + QByteArray(128 - record.size(), '\0'); }
+
+// A chapter file written by hand: header slot, the empty hidden entry, one slot per card.
+QByteArray chapterBytes(const QByteArray& title, const QList<QByteArray>& entries) {
+    QByteArray out = padded(str16("generated automatically by the Quarnel Editor v1.21") + le(4, 4) +
+                            le(quint32(entries.size()), 2) + str16(title) + str16(""));
+    out += padded(QByteArray(20, '\0'));
+    for (const QByteArray& e : entries)
+        out += padded(e);
+    return out;
+}
+QByteArray cardEntry(const QByteArray& name, const QByteArray& answer) {
+    return str16(name) + le(answer.isEmpty() ? 0 : 0xFFFF, 2) + str16(answer) + le(0, 4) + str16("qre_word") +
+           le(0, 4) + le(0, 4);
+}
+} // namespace
+
+class TestEditor : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ScriptedPrompter> m_prompter;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<EditorWindow> m_w;
+
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+    QLineEdit* field(const char* name) const { return m_w->findChild<QLineEdit*>(QLatin1String(name)); }
+    QPushButton* button(const char* name) const { return m_w->findChild<QPushButton*>(QLatin1String(name)); }
+    QAction* action(const char* name) const { return m_w->findChild<QAction*>(QLatin1String(name)); }
+    QTreeView* list() const { return m_w->findChild<QTreeView*>(QStringLiteral("LV")); }
+    QList<CardRow> rows() const { return m_w->model()->rows(); }
+
+    // Types a card into the fields and presses Enter in Back, as a user adds a card.
+    void type(const QString& front, const QString& back) {
+        field("Text1")->clear();
+        field("Text2")->clear();
+        QTest::keyClicks(field("Text1"), front);
+        QTest::keyClicks(field("Text2"), back);
+        QTest::keyClick(field("Text2"), Qt::Key_Return);
+    }
+    void clickRow(int row) {
+        QTreeView* lv = list();
+        const QRect r = lv->visualRect(m_w->model()->index(row, 0));
+        QTest::mouseClick(lv->viewport(), Qt::LeftButton, {}, r.center());
+    }
+    void saveAs(const QString& file) {
+        m_dialogs->answerFile(file);
+        QVERIFY(m_w->SaveDeck());
+    }
+
+private slots:
+    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+    void init() {
+        AppState::reset();
+        FlushDeck(true);
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_prompter = std::make_unique<ScriptedPrompter>();
+        m_dialogs = std::make_unique<ScriptedDialogs>();
+        m_w = std::make_unique<EditorWindow>();
+        m_w->show();
+        QApplication::setActiveWindow(m_w.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_w.get()));
+    }
+    void cleanup() {
+        m_w.reset();
+        QVERIFY2(m_prompter->unexpected.isEmpty(), qPrintable(m_prompter->unexpected.join(", ")));
+        QVERIFY2(m_dialogs->unexpected.isEmpty(), qPrintable(m_dialogs->unexpected.join(", ")));
+        QVERIFY(m_prompter->scriptDone());
+        m_dialogs.reset();
+        m_prompter.reset();
+        m_dir.reset();
+    }
+
+    void startState() {
+        QCOMPARE(m_w->objectName(), QStringLiteral("frmMain"));
+        QCOMPARE(m_w->windowTitle(), QStringLiteral("Quarnel Editor - Orvandel"));
+        QCOMPARE(m_w->statusText(), QStringLiteral("Quarnel Editor v.1.1 [build %1]").arg(QUARNEL_REVISION));
+        QVERIFY(!button("Command1")->isEnabled());
+        QCOMPARE(m_w->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Front of Card"));
+        QCOMPARE(m_w->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Back of Card"));
+        const QStringList lines = EditorWindow::aboutText().split(u'\n');
+        QCOMPARE(lines.size(), 12);
+        QCOMPARE(lines.at(0), QStringLiteral("RI Zariru Doviva"));
+        QCOMPARE(lines.at(1), QStringLiteral("version 1.1 (build %1)").arg(QUARNEL_REVISION));
+        QCOMPARE(lines.at(2), QStringLiteral("Built on the VORDA Platform version 3.44 of 16Jan2010"));
+        QCOMPARE(lines.at(8), QStringLiteral("Project start date: 14April2007"));
+        m_prompter->expect(MsgResult::Ok, QStringLiteral("About"));
+        action("mH_a")->trigger();
+        QCOMPARE(m_prompter->boxes.last().icon, MsgIcon::Information);
+    }
+
+    void enterMovesFocusThenAdds() {
+        QTest::keyClicks(field("Text1"), QStringLiteral("  Haus "));
+        QVERIFY(!button("Command1")->isEnabled());
+        field("Text1")->setFocus();
+        QTest::keyClick(field("Text1"), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), field("Text2"));
+        QTest::keyClicks(field("Text2"), QStringLiteral("house  "));
+        QVERIFY(button("Command1")->isEnabled());
+        QTest::keyClick(field("Text2"), Qt::Key_Return);
+        QCOMPARE(rows(), (QList<CardRow>{{"Haus", "house"}}));
+        QVERIFY(field("Text1")->text().isEmpty() && field("Text2")->text().isEmpty());
+        QCOMPARE(QApplication::focusWidget(), field("Text1"));
+        QVERIFY(!button("Command1")->isEnabled());
+        QVERIFY(m_w->isModified());
+    }
+
+    // A question already in the list replaces that row's answer and selects the row; with a
+    // row selected a new question goes in above it, without one it is appended.
+    void addReplacesOrInserts() {
+        type("eins", "one");
+        type("zwei", "two");
+        type("drei", "three");
+        QCOMPARE(m_w->selectedRow(), -1);
+        type("zwei", "TWO");
+        QCOMPARE(rows(), (QList<CardRow>{{"eins", "one"}, {"zwei", "TWO"}, {"drei", "three"}}));
+        QCOMPARE(m_w->selectedRow(), 1);
+        type("vier", "four");
+        QCOMPARE(rows(), (QList<CardRow>{{"eins", "one"}, {"vier", "four"}, {"zwei", "TWO"}, {"drei", "three"}}));
+        QCOMPARE(m_w->selectedRow(), 2);
+        // Escape in the list drops the selection, and the next card is appended again.
+        QTest::keyClick(list(), Qt::Key_Escape);
+        type("fuenf", "five");
+        QCOMPARE(rows().last(), (CardRow{"fuenf", "five"}));
+    }
+
+    void clickFillsFields() {
+        type("eins", "one");
+        type("zwei", "two");
+        clickRow(1);
+        QCOMPARE(field("Text1")->text(), QStringLiteral("zwei"));
+        QCOMPARE(field("Text2")->text(), QStringLiteral("two"));
+        QCOMPARE(m_w->selectedRow(), 1);
+    }
+
+    void saveWritesChapterBytes() {
+        m_w->PutRow("Haus", "house", -1, false);
+        field("Text3")->setText(QStringLiteral("  Zu Hause "));
+        m_dialogs->answerFile(path("home.qex"));
+        QVERIFY(m_w->SaveDeck());
+        const FileDialogRequest req = m_dialogs->fileRequests.last();
+        QVERIFY(req.save);
+        QCOMPARE(req.filterParts, (QStringList{"Quarnel Save File", "*.qex"}));
+        QCOMPARE(req.defaultExt, QStringLiteral("qex"));
+        QVERIFY(req.flags & 0x2); // ask before overwriting
+        const QByteArray haus = QByteArray::fromHex("040048617573FFFF0500686F7573650000000008007172655F776F726400000000"
+                                                    "00000000");
+        QCOMPARE(haus.size(), 37);
+        QCOMPARE(readAll(path("home.qex")), chapterBytes("Zu Hause", {haus}));
+        QCOMPARE(m_w->statusText(), QStringLiteral("File saved successfully"));
+        QCOMPARE(m_w->windowTitle(), QStringLiteral("Quarnel Editor - home.qex - Orvandel"));
+        type("Baum", "tree");
+        QCOMPARE(m_w->windowTitle(), QStringLiteral("Quarnel Editor - home.qex* - Orvandel"));
+        // The second save goes to the same file without a dialog.
+        QVERIFY(m_w->SaveDeck());
+        QCOMPARE(m_dialogs->fileRequests.size(), 1);
+        QCOMPARE(readAll(path("home.qex")), chapterBytes("Zu Hause", {haus, cardEntry("Baum", "tree")}));
+    }
+
+    // Special letters are markers in questions only; a duplicate question is one entry with
+    // the last answer; an empty answer is a numeric entry; an empty question never returns.
+    void chapterConventions() {
+        m_w->PutRow(QStringLiteral("\u00DCber"), QStringLiteral("\u00DCber"), -1, false);
+        m_w->PutRow("Tag", "day", -1, false);
+        m_w->PutRow("Nacht", "", -1, false);
+        m_w->PutRow(QStringLiteral("\u00DCber"), "over", -1, false);
+        m_w->PutRow("", "lost", -1, false);
+        field("Text3")->setText(QStringLiteral("Gr\u00FC\u00DFe"));
+        saveAs(path("c.qex"));
+        // The row without a question lands in the hidden entry, which is never read back.
+        QByteArray expected = chapterBytes("Gr\xFC\xDF"
+                                           "e",
+                                           {cardEntry("asc(220)ber", "over"), cardEntry("Tag", "day"),
+                                            cardEntry("Nacht", "")});
+        expected.replace(128, 128, padded(cardEntry("", "lost")));
+        QCOMPARE(readAll(path("c.qex")), expected);
+
+        QVERIFY(m_w->NewDeck());
+        QVERIFY(m_w->openFile(path("c.qex")));
+        QCOMPARE(rows(), (QList<CardRow>{{QStringLiteral("\u00DCber"), "over"}, {"Tag", "day"}, {"Nacht", ""}}));
+        QCOMPARE(field("Text3")->text(), QStringLiteral("Gr\u00FC\u00DFe"));
+        QCOMPARE(m_w->statusText(), QStringLiteral("File loaded successfully"));
+        QVERIFY(!m_w->isModified());
+
+        // The study program reads the same cards.
+        LoadChapterFile(path("c.qex"), QStringLiteral("Gr\u00FC\u00DFe"));
+        QCOMPARE(deckUpper(), qint16(3));
+        QCOMPARE(deck[0].question, QStringLiteral("\u00DCber"));
+        QCOMPARE(deck[0].answer, QStringLiteral("over"));
+        QCOMPARE(deck[2].question, QStringLiteral("Nacht"));
+        QVERIFY(deck[2].answer.isEmpty());
+        QCOMPARE(deck[1].chaptertitle, QStringLiteral("Gr\u00FC\u00DFe"));
+        ivordalite store;
+        QVERIFY(store.mount(path("c.qex"), false));
+        QCOMPARE(store.title(), QStringLiteral("Gr\u00FC\u00DFe"));
+    }
+
+    void answerKeepsLetter() {
+        m_w->PutRow(QStringLiteral("\u00DCbung"), QStringLiteral("\u00DCbung macht"), -1, false);
+        m_w->PutRow("x", "y", -1, false);
+        saveAs(path("u.qex"));
+        QCOMPARE(readAll(path("u.qex")).mid(256, 128),
+                 padded(cardEntry("asc(220)bung", QByteArray("\xDC") + "bung macht")));
+        LoadChapterFile(path("u.qex"), "t");
+        QCOMPARE(deck[0].question, QStringLiteral("\u00DCbung"));
+        QCOMPARE(deck[0].answer, QStringLiteral("\u00DCbung macht"));
+    }
+
+    void openRefusesOtherFiles_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("asStore");
+        QTest::newRow("other store") << QByteArray() << true;
+        QTest::newRow("empty file") << QByteArray() << false;
+        QTest::newRow("text") << QByteArray("just some text that is no record store at all\n").repeated(5) << false;
+        QTest::newRow("mark in capitals") << padded(str16("GENERATED AUTOMATICALLY BY THE QUARNEL EDITOR V1.21")) << false;
+    }
+    void openRefusesOtherFiles() {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, asStore);
+        const QString file = path("other.qex");
+        if (asStore) {
+            ivordalite s;
+            QVERIFY(s.mount(file, false));
+            s.add("k", "v", 0, "");
+            QVERIFY(s.save());
+        } else {
+            writeAll(file, content);
+        }
+        const QByteArray before = readAll(file);
+        m_w->PutRow("a", "b", -1, false);
+        saveAs(path("mine.qex"));
+        m_dialogs->answerFile(file);
+        m_prompter->expect(MsgResult::Ok, QStringLiteral("Incompatible File Detected"));
+        QVERIFY(!m_w->OpenDeck());
+        QCOMPARE(m_prompter->boxes.last().text, QStringLiteral("The specified file cannot be opened by this program. "
+                                                               "Please choose a different one to edit."));
+        QCOMPARE(m_prompter->boxes.last().icon, MsgIcon::Exclamation);
+        QCOMPARE(m_dialogs->fileRequests.last().flags & 0x1000u, 0x1000u); // the file must exist
+        QCOMPARE(m_w->fileName(), path("mine.qex"));
+        QCOMPARE(rows(), (QList<CardRow>{{"a", "b"}}));
+        QCOMPARE(readAll(file), before);
+    }
+
+    void openMissingFileCreatesNothing() {
+        m_prompter->expect(MsgResult::Ok, QStringLiteral("Can't open file"));
+        QVERIFY(!m_w->openFile(path("gone.qex")));
+        QVERIFY(m_prompter->boxes.last().text.contains(QStringLiteral("No such file")));
+        QVERIFY(!QFile::exists(path("gone.qex")));
+    }
+
+    void cancelledOpenKeepsFile() {
+        m_w->PutRow("a", "b", -1, false);
+        saveAs(path("a.qex"));
+        m_dialogs->cancelFile();
+        QVERIFY(!m_w->OpenDeck());
+        QCOMPARE(m_w->fileName(), path("a.qex"));
+        type("c", "d");
+        QVERIFY(m_w->SaveDeck()); // no second dialog
+        QCOMPARE(m_dialogs->fileRequests.size(), 2);
+    }
+
+    // Closing, New and Open on unsaved changes ask first; whatever keeps the changes unsaved
+    // (Cancel, a cancelled dialog, a failed save) keeps the document.
+    void unsavedChangesAreKept_data() {
+        QTest::addColumn<int>("operation"); // 0 close, 1 New, 2 Open
+        QTest::addColumn<int>("answer");    // 0 Cancel, 1 Yes then cancel the dialog, 2 Yes and the save fails, 3 No
+        QTest::addColumn<bool>("kept");
+        const char* ops[] = {"close", "new", "open"};
+        for (int op = 0; op < 3; ++op) {
+            QTest::addRow("%s cancel", ops[op]) << op << 0 << true;
+            QTest::addRow("%s yes, dialog cancelled", ops[op]) << op << 1 << true;
+            QTest::addRow("%s yes, save fails", ops[op]) << op << 2 << true;
+            QTest::addRow("%s no", ops[op]) << op << 3 << false;
+        }
+    }
+    void unsavedChangesAreKept() {
+        QFETCH(int, operation);
+        QFETCH(int, answer);
+        QFETCH(bool, kept);
+        type("Haus", "house");
+        const QString title = operation == 0 ? QStringLiteral("Save Before Exit") : QStringLiteral("Save Changes");
+        m_prompter->expect(answer == 0 ? MsgResult::Cancel : answer == 3 ? MsgResult::No : MsgResult::Yes, title);
+        if (answer == 1)
+            m_dialogs->cancelFile();
+        if (answer == 2) {
+            m_dialogs->answerFile(path("no/such/folder/x.qex"));
+            m_prompter->expect(MsgResult::Ok, QStringLiteral("Can't save file"));
+        }
+        if (operation == 2 && !kept)
+            m_dialogs->cancelFile();
+        const bool went = operation == 0 ? m_w->close() : operation == 1 ? m_w->NewDeck() : m_w->OpenDeck();
+        QCOMPARE(m_prompter->boxes.first().text, QStringLiteral("Would you like to save your changes?"));
+        QCOMPARE(m_prompter->boxes.first().buttons, MsgButtons::YesNoCancel);
+        if (kept) {
+            QVERIFY(!went);
+            QVERIFY(m_w->isVisible());
+            QCOMPARE(rows(), (QList<CardRow>{{"Haus", "house"}}));
+            QVERIFY(m_w->isModified());
+        } else if (operation != 2) {
+            QVERIFY(went);
+        }
+        if (answer == 2) {
+            QVERIFY(m_prompter->boxes.last().text.contains(QStringLiteral("No such file or directory")));
+            QCOMPARE(m_w->fileName(), QString());
+        }
+        if (operation == 1 && !kept) {
+            QVERIFY(rows().isEmpty());
+            QVERIFY(!m_w->isModified());
+            QCOMPARE(m_w->windowTitle(), QStringLiteral("Quarnel Editor - Orvandel"));
+        }
+    }
+
+    void yesSavesBeforeClosing() {
+        type("Haus", "house");
+        m_prompter->expect(MsgResult::Yes, QStringLiteral("Save Before Exit"));
+        m_dialogs->answerFile(path("closed.qex"));
+        QVERIFY(m_w->close());
+        QCOMPARE(readAll(path("closed.qex")).size(), 3 * 128);
+    }
+
+    void deleteAndTitleEditAreChanges() {
+        m_w->PutRow("a", "b", -1, false);
+        m_w->PutRow("c", "d", -1, false);
+        saveAs(path("d.qex"));
+        clickRow(0);
+        QTest::keyClick(list(), Qt::Key_Delete);
+        QCOMPARE(rows(), (QList<CardRow>{{"c", "d"}}));
+        QVERIFY(m_w->isModified());
+        QCOMPARE(m_w->windowTitle(), QStringLiteral("Quarnel Editor - d.qex* - Orvandel"));
+        QVERIFY(m_w->SaveDeck());
+        QTest::keyClicks(field("Text3"), QStringLiteral("T"));
+        QVERIFY(m_w->isModified());
+        m_prompter->expect(MsgResult::Cancel, QStringLiteral("Save Before Exit"));
+        QVERIFY(!m_w->close());
+    }
+
+    void declinedReadOnlyWritesNothing() {
+        const QString file = path("keep.qex");
+        m_w->PutRow("a", "b", -1, false);
+        m_w->PutRow("c", "d", -1, false);
+        saveAs(file);
+        const QByteArray before = readAll(file);
+        // Declining the read-only question writes nothing and keeps the changes.
+        QFile::setPermissions(file, QFile::ReadOwner);
+        type("e", "f");
+        m_prompter->expect(MsgResult::No, QStringLiteral("Readonly File Detected"));
+        m_prompter->expect(MsgResult::Ok, QStringLiteral("Can't save file"));
+        QVERIFY(!m_w->SaveDeck());
+        QCOMPARE(readAll(file), before);
+        QVERIFY(m_w->isModified());
+        QCOMPARE(rows().size(), 3);
+    }
+
+    // Texts too long for their 128-byte record can't be typed, and the status bar says why.
+    void overlongInputIsRefused() {
+        QLineEdit* front = field("Text1");
+        QLineEdit* back = field("Text2");
+        QTest::keyClicks(back, QString(95, u'a'));
+        typeText(front, QStringLiteral("\u00FC"));   // 8 as a marker: 103
+        QCOMPARE(front->text(), QString());
+        QVERIFY(m_w->statusText().contains(QStringLiteral("at most 100 characters")));
+        QTest::keyClicks(front, QStringLiteral("bcdefg"));
+        QCOMPARE(front->text(), QStringLiteral("bcdef"));
+        QTest::keyClicks(back, QStringLiteral("z"));
+        QCOMPARE(back->text().size(), 95);
+        QLineEdit* title = field("Text3");
+        QTest::keyClicks(title, QString(qredit::maxTitleLength() + 3, u't'));
+        QCOMPARE(title->text().size(), 65);
+        QCOMPARE(qredit::maxTitleLength(), 65);
+        QVERIFY(m_w->statusText().contains(QStringLiteral("65")));
+    }
+
+    void limits_data() {
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<int>("length");
+        QTest::newRow("plain") << "Haus" << "house" << 9;
+        QTest::newRow("spaces trimmed") << "  Haus " << " house  " << 9;
+        QTest::newRow("marker on the front") << QStringLiteral("\u00DF") << QStringLiteral("\u00DF") << 9;
+        QTest::newRow("outside the code page") << QStringLiteral("\U0001F600") << "x" << 2;
+        QTest::newRow("just fits") << QString(12, QChar(0xE4)) + "abcd" << "" << 100;
+        QTest::newRow("one over") << QString(12, QChar(0xE4)) + "abcd" << "e" << 101;
+    }
+    void limits() {
+        QFETCH(QString, question);
+        QFETCH(QString, answer);
+        QFETCH(int, length);
+        QCOMPARE(qredit::cardLength(question, answer), length);
+        QCOMPARE(qredit::cardFits(question, answer), length <= 100);
+        QCOMPARE(m_w->PutRow(question, answer, -1, false), length <= 100);
+    }
+
+    // A card from a foreign file that doesn't fit the editor's record is reported, selected,
+    // and the old file stays as it was.
+    void overlongRowIsNotSaved() {
+        const QString file = path("foreign.qex");
+        {
+            ivordalite s;
+            QVERIFY(s.mount(file, false));
+            s.setComment(chapterMark());
+            s.add("short", "one", 0, "");
+            s.add(QString(50, u'q'), QString(55, u'a'), 0, ""); // 105 fits without the tag
+            QVERIFY(s.save());
+        }
+        const QByteArray before = readAll(file);
+        QVERIFY(m_w->openFile(file));
+        type("neu", "new");
+        m_prompter->expect(MsgResult::Ok, QStringLiteral("Can't save file"));
+        QVERIFY(!m_w->SaveDeck());
+        QVERIFY(m_prompter->boxes.last().text.contains(QString(50, u'q')));
+        QCOMPARE(m_w->selectedRow(), 1);
+        QCOMPARE(readAll(file), before);
+        QVERIFY(m_w->isModified());
+    }
+
+    void overwriteReplacesWholeFile() {
+        const QString file = path("w.qex");
+        for (int i = 0; i < 5; ++i)
+            m_w->PutRow(QString::number(i), "x", -1, false);
+        saveAs(file);
+        QVERIFY(m_w->NewDeck());
+        m_w->PutRow("only", "one", -1, false);
+        saveAs(file);
+        QCOMPARE(readAll(file), chapterBytes("", {cardEntry("only", "one")}));
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"w.qex"});
+    }
+
+    // A chapter at the size limit opens, saves over itself and refuses one card more.
+    void fullChapter() {
+        QVector<CardRow> full;
+        for (int i = 0; i < qredit::kMaxCards; ++i)
+            full.append({QStringLiteral("q%1").arg(i), QStringLiteral("a%1").arg(i)});
+        m_w->model()->setRows(full);
+        saveAs(path("full.qex"));
+        QVERIFY(m_w->openFile(path("full.qex")));
+        QCOMPARE(m_w->model()->rowCount(), qredit::kMaxCards);
+        QCOMPARE(rows().last(), full.last());
+        m_w->SetModified(true);
+        QVERIFY(m_w->SaveDeck());
+        QCOMPARE(readAll(path("full.qex")).size(), qsizetype(qredit::kMaxCards + 2) * 128);
+        type("one", "more");
+        QCOMPARE(m_w->model()->rowCount(), qredit::kMaxCards);
+        QVERIFY(m_w->statusText().contains(QStringLiteral("32767")));
+        QCOMPARE(field("Text1")->text(), QStringLiteral("one"));
+    }
+
+    void newElementAndInsertAbove() {
+        QTest::keyClicks(field("Text1"), QStringLiteral("frage"));
+        action("newel")->trigger();
+        QCOMPARE(rows(), (QList<CardRow>{{"frage", ""}}));
+        QCOMPARE(field("Text1")->text(), QStringLiteral("frage")); // the fields stay
+        QVERIFY(!action("insert")->isEnabled());
+        clickRow(0);
+        field("Text1")->setText(QStringLiteral("oben"));
+        field("Text2")->setText(QStringLiteral("above"));
+        QVERIFY(action("insert")->isEnabled());
+        action("insert")->trigger();
+        QCOMPARE(rows(), (QList<CardRow>{{"oben", "above"}, {"frage", ""}}));
+    }
+};
+
+QTEST_MAIN(TestEditor)
+#include "tst_editor.moc"
