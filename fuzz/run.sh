@@ -1,0 +1,31 @@
+#!/bin/bash
+# Builds one libFuzzer target and runs it for a while: fuzz/run.sh NAME SECONDS
+# e.g. fuzz/run.sh fuzz_mount 180. Needs clang and libclang-rt-14-dev.
+set -euo pipefail
+if [ $# -ne 2 ]; then
+    echo "usage: $0 NAME SECONDS   (NAME: fuzz_mount, ...)" >&2
+    exit 2
+fi
+name=$1
+seconds=$2
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${QUARNEL_FUZZ_BUILD:-$root/build-fuzz}
+
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DQUARNEL_FUZZ=ON -DQUARNEL_TESTS=OFF -DQUARNEL_BENCH=OFF \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
+cmake --build "$build" -j2 --target "$name"
+
+# The seeds stay as they are; what the fuzzer learns goes into the build folder, and a
+# crashing input is written there too (crash-..., leak-..., timeout-...).
+seeds=$root/fuzz/corpus/${name#fuzz_}
+work=$build/fuzz/corpus-$name
+artifacts=$build/fuzz/artifacts-$name
+mkdir -p "$work" "$artifacts"
+corpora=("$work")
+[ -d "$seeds" ] && corpora+=("$seeds")
+
+cd "$build/fuzz"
+exec "./$name" -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    -artifact_prefix="$artifacts/" "${corpora[@]}"
