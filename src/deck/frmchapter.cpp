@@ -41,9 +41,16 @@ ChapterCommands& chapterCommands() {
     return c;
 }
 
-frmChapter* chapterWindow() { return instance().data(); }
+frmChapter* chapterWindow() {
+    if (instance() && instance()->property("quarnelUnloaded").toBool())
+        return nullptr;
+    return instance().data();
+}
 
 frmChapter* showChapterWindow() {
+    // A window that was unloaded may still wait for its deletion: it is not the loaded one.
+    if (instance() && instance()->property("quarnelUnloaded").toBool())
+        instance() = nullptr;
     if (!instance())
         instance() = new frmChapter;
     RestoreWindowPosition(instance());

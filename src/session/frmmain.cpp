@@ -87,10 +87,15 @@ int virtualKeyOf(int k) {
     }
 }
 
-frmMain* mainWindow() { return instance().data(); }
+frmMain* mainWindow() {
+    // A window that was unloaded may still wait for its deletion: it is not the loaded one.
+    if (instance() && instance()->property("quarnelUnloaded").toBool())
+        instance() = nullptr;
+    return instance().data();
+}
 
 frmMain* loadMainWindow() {
-    if (instance())
+    if (mainWindow())
         return instance();
     auto* w = new frmMain;
     if (app().shutdownSignal) {

@@ -1,0 +1,5 @@
+if(TARGET qr2app AND TARGET chapterui)
+    quarnel_test(tst_study SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_study.cpp LIBS qr2app)
+    target_compile_definitions(tst_study PRIVATE QUARNEL_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
+    add_dependencies(tst_study chapters)
+endif()
