@@ -48,6 +48,7 @@ frmViewer::frmViewer() {
     m_lv->setShowGrid(false);
     m_lv->verticalHeader()->hide();
     m_lv->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_lv->verticalHeader()->setDefaultSectionSize(m_lv->fontMetrics().height() + 6);
     m_lv->horizontalHeader()->setDefaultSectionSize(120);
     m_lv->horizontalHeader()->setStretchLastSection(false);
     m_lv->horizontalHeader()->setHighlightSections(false);
