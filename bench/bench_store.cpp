@@ -9,8 +9,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <vector>
 
@@ -55,7 +55,9 @@ double median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
-QString keyOf(int i) { return QStringLiteral("Wort%1").arg(i); }
+QString keyOf(int i) {
+    return QStringLiteral("Wort%1").arg(i);
+}
 
 // A store of `n` distinct keys with card-like values, saved to `path`.
 void buildAndSave(const QString& path, int n, const QString& comment = QString()) {

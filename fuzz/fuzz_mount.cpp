@@ -46,7 +46,7 @@ bool writeFile(const QString& path, const uint8_t* data, size_t size) {
 const QString& workDir() {
     // Memory-backed where the system has it: every input is a file write and a save.
     static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm/fuzz_mount-XXXXXX")
-                                                                     : QDir::tempPath() + "/fuzz_mount-XXXXXX");
+                                                                       : QDir::tempPath() + "/fuzz_mount-XXXXXX");
     static const QString path = dir.path();
     return path;
 }

@@ -20,7 +20,9 @@ Cards numbered(int n, const QString& prefix) {
     return cards;
 }
 
-qint64 bytesOf(const Card& c) { return 2 * (c.question.size() + c.answer.size() + c.tag.size()); }
+qint64 bytesOf(const Card& c) {
+    return 2 * (c.question.size() + c.answer.size() + c.tag.size());
+}
 
 bool sameCard(const Card& a, const Card& b) {
     return a.question == b.question && a.answer == b.answer && a.tag == b.tag && a.reserved == b.reserved &&
@@ -36,7 +38,9 @@ bool sameDeck(const QVector<Card>& a, const QVector<Card>& b) {
     return true;
 }
 
-bool isEmptySpare(const Card& c) { return sameCard(c, Card{}); }
+bool isEmptySpare(const Card& c) {
+    return sameCard(c, Card{});
+}
 } // namespace
 
 class TestDeck : public QObject {
@@ -72,8 +76,9 @@ private slots:
         QCOMPARE(deck[2].chaptertitle, QStringLiteral("Lektion A"));
         QCOMPARE(deck[2].trouble, qint16(-1));
         QVERIFY(isEmptySpare(deck[3]));
-        QCOMPARE(log.lines, QStringList{"file loaded; using " + QString::number(2 * (4 + 5 + 8 + 4 + 4 + 8 + 5 + 5 + 8)) +
-                                        " bytes of memory/n"});
+        QCOMPARE(log.lines,
+                 QStringList{"file loaded; using " + QString::number(2 * (4 + 5 + 8 + 4 + 4 + 8 + 5 + 5 + 8)) +
+                             " bytes of memory/n"});
         log.lines.clear();
 
         const QString b = writeChapter(file("b.qex"), "B", {{"rot", "red"}, {"blau", "blue"}});
@@ -97,10 +102,18 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("text");
-        QTest::newRow("no entries") << "empty" << "Can't load file" << "' can't be loaded!";
-        QTest::newRow("one entry") << "one" << "Can't load file" << "' can't be loaded!";
-        QTest::newRow("file has disappeared") << "missing" << "Can't load file" << "' can't be loaded!";
-        QTest::newRow("damaged file") << "damaged" << "Can't mount file" << "' couldn't be mounted!";
+        QTest::newRow("no entries") << "empty"
+                                    << "Can't load file"
+                                    << "' can't be loaded!";
+        QTest::newRow("one entry") << "one"
+                                   << "Can't load file"
+                                   << "' can't be loaded!";
+        QTest::newRow("file has disappeared") << "missing"
+                                              << "Can't load file"
+                                              << "' can't be loaded!";
+        QTest::newRow("damaged file") << "damaged"
+                                      << "Can't mount file"
+                                      << "' couldn't be mounted!";
     }
     void refusedFiles() {
         QFETCH(QString, kind);

@@ -33,8 +33,12 @@ char* toString(const Entry& e) {
                                .arg(e.tag));
 }
 
-Entry num(const QString& name, qint32 v, const QString& tag = QString()) { return {name, false, QString(), v, tag}; }
-Entry str(const QString& name, const QString& v, const QString& tag = QString()) { return {name, true, v, 0, tag}; }
+Entry num(const QString& name, qint32 v, const QString& tag = QString()) {
+    return {name, false, QString(), v, tag};
+}
+Entry str(const QString& name, const QString& v, const QString& tag = QString()) {
+    return {name, true, v, 0, tag};
+}
 
 // The visible entries of a store file, in order; empty when it can't be mounted.
 QList<Entry> entriesOf(const QString& path) {
@@ -64,7 +68,9 @@ QByteArray bytesOf(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QString versionNumbers() { return QStringLiteral("%1.%2 build %3").arg(kAppMajor).arg(kAppMinor).arg(kAppRevision); }
+QString versionNumbers() {
+    return QStringLiteral("%1.%2 build %3").arg(kAppMajor).arg(kAppMinor).arg(kAppRevision);
+}
 } // namespace
 
 class TestLoader : public QObject {
@@ -125,9 +131,8 @@ private slots:
 
         QCOMPARE(entriesOf(m_prog + "/qr2.upd"),
                  (QList<Entry>{str("app_title", "qr2"),
-                               str("app_current_version",
-                                   QString::number(kAppMajor) + QString::number(kAppMinor) +
-                                       QString::number(kAppRevision)),
+                               str("app_current_version", QString::number(kAppMajor) + QString::number(kAppMinor) +
+                                                              QString::number(kAppRevision)),
                                str("app_desc", "This is a vocabulary quarnel program")}));
 
         const QStringList created{"the specified file doesn't exist, creating new/n", "file created/n",
@@ -150,8 +155,7 @@ private slots:
                     << "starting the VORDA class driver ../n"
                     << "OS VERSION"
                     << " .. OS supports Alpha: Yes/n"
-                    << " .. OS supports API Gradient: Yes/n" << created
-                    << " ..VORDA data file mounted successfully/n"
+                    << " .. OS supports API Gradient: Yes/n" << created << " ..VORDA data file mounted successfully/n"
                     << " .. Initializing VORDA master DB file for first use.../n"
                     << "Awaiting user response in Setup Window/n"
                     << " .. alpha enabled in program: No using level of 90/n"
@@ -178,10 +182,11 @@ private slots:
         QTest::addColumn<bool>("trouble");
         QTest::addColumn<int>("level");
         QTest::addColumn<bool>("fades");
-        QTest::newRow("stored values")
-            << QList<Entry>{num("show_mouse_hover", 0, "options"), num("trouble_by_default", 0, "options"),
-                            num("alpha_level", 120, "alpha_transparency"), num("alpha_effects", -1, "alpha_transparency")}
-            << false << false << 120 << true;
+        QTest::newRow("stored values") << QList<Entry>{num("show_mouse_hover", 0, "options"),
+                                                       num("trouble_by_default", 0, "options"),
+                                                       num("alpha_level", 120, "alpha_transparency"),
+                                                       num("alpha_effects", -1, "alpha_transparency")}
+                                       << false << false << 120 << true;
         QTest::newRow("any non-zero is true")
             << QList<Entry>{num("show_mouse_hover", 5), num("trouble_by_default", 1), num("alpha_effects", 2)} << true
             << true << 90 << true;
@@ -240,13 +245,12 @@ private slots:
         QVERIFY(p.boxes.isEmpty());
         QCOMPARE(m_quits, QList<int>{0});
         QVERIFY(!app().master);
-        QCOMPARE(log.lines, (QStringList{"VORDA system going down on code 0/n", "halting renderer ../n",
-                                         "saving Alpha Options/n", " .. renderer dead/n", "Entering FlushToZero mode/n",
-                                         " .. not flushing empty data set/n", "saving the vorda master/n",
-                                         "unmounting file/n", "destroying class instance/n",
-                                         " ..class instance destroyed/n", "unloading form frmChapter/n",
-                                         "VORDA Platform Dead/n", "VORDA Platform release successful/n",
-                                         "Process will be released after this line/n"}));
+        QCOMPARE(log.lines,
+                 (QStringList{"VORDA system going down on code 0/n", "halting renderer ../n", "saving Alpha Options/n",
+                              " .. renderer dead/n", "Entering FlushToZero mode/n", " .. not flushing empty data set/n",
+                              "saving the vorda master/n", "unmounting file/n", "destroying class instance/n",
+                              " ..class instance destroyed/n", "unloading form frmChapter/n", "VORDA Platform Dead/n",
+                              "VORDA Platform release successful/n", "Process will be released after this line/n"}));
         QVERIFY(m_calls.contains("releaseRenderer"));
         const QList<Entry> saved = entriesOf(masterPath());
         QCOMPARE(entryNamed(saved, "show_mouse_hover"), num("show_mouse_hover", -1, "options"));
@@ -596,7 +600,9 @@ private:
             m_chapter = w;
             return w;
         };
-        a.hooks.setChapterControlsEnabled = [this](QWidget*, bool on) { m_calls << (on ? "controls on" : "controls off"); };
+        a.hooks.setChapterControlsEnabled = [this](QWidget*, bool on) {
+            m_calls << (on ? "controls on" : "controls off");
+        };
     }
 
     bool eventFilter(QObject* obj, QEvent* e) override {

@@ -40,11 +40,16 @@ private slots:
     void splashShowsTextWithoutMarkers_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("line end") << "VORDA Alive/n" << "VORDA Alive";
-        QTest::newRow("markers inside") << "a/tb/nc/t/n" << "abc";
-        QTest::newRow("repeated") << "/t/t/n/nx/n/n" << "x";
-        QTest::newRow("banner markers stay") << "/b/cQuarnel/n" << "/b/cQuarnel";
-        QTest::newRow("other slashes stay") << "path /home/user/n" << "path /home/user";
+        QTest::newRow("line end") << "VORDA Alive/n"
+                                  << "VORDA Alive";
+        QTest::newRow("markers inside") << "a/tb/nc/t/n"
+                                        << "abc";
+        QTest::newRow("repeated") << "/t/t/n/nx/n/n"
+                                  << "x";
+        QTest::newRow("banner markers stay") << "/b/cQuarnel/n"
+                                             << "/b/cQuarnel";
+        QTest::newRow("other slashes stay") << "path /home/user/n"
+                                            << "path /home/user";
     }
     void splashShowsTextWithoutMarkers() {
         QFETCH(QString, text);
@@ -73,15 +78,16 @@ private slots:
         QTest::addColumn<QString>("mask");
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("ms");
-        QTest::newRow("1.5 s") << qint64(1000000) << qint64(0) << qint64(1500000) << "took %t s" << "took 1.5000000 s"
-                               << 1500.0;
-        QTest::newRow("every marker") << qint64(1000) << qint64(500) << qint64(2000) << "%t/%t" << "1.5000000/1.5000000"
-                                      << 1500.0;
-        QTest::newRow("sub-microsecond digits") << qint64(10000000) << qint64(3) << qint64(4) << "%t" << "0.0000001"
-                                                << 0.0001;
+        QTest::newRow("1.5 s") << qint64(1000000) << qint64(0) << qint64(1500000) << "took %t s"
+                               << "took 1.5000000 s" << 1500.0;
+        QTest::newRow("every marker") << qint64(1000) << qint64(500) << qint64(2000) << "%t/%t"
+                                      << "1.5000000/1.5000000" << 1500.0;
+        QTest::newRow("sub-microsecond digits") << qint64(10000000) << qint64(3) << qint64(4) << "%t"
+                                                << "0.0000001" << 0.0001;
         QTest::newRow("thousands separated") << qint64(1000) << qint64(0) << qint64(1234500) << "%t s"
                                              << "1,234.5000000 s" << 1234500.0;
-        QTest::newRow("nothing elapsed") << qint64(1000) << qint64(7) << qint64(7) << "[%t]" << "[0.0000000]" << 0.0;
+        QTest::newRow("nothing elapsed") << qint64(1000) << qint64(7) << qint64(7) << "[%t]"
+                                         << "[0.0000000]" << 0.0;
     }
     void strElapsed() {
         QFETCH(qint64, frequency);
@@ -104,7 +110,8 @@ private slots:
         t.ResetTimer();
         t.StopTimer();
         QCOMPARE(t.strElapsed(QStringLiteral("search done in % t")), QStringLiteral("search done in % t"));
-        QCOMPARE(log.lines, QStringList{QStringLiteral(" .. warning: strElapsed couldn't find a '%t' in string mask/n")});
+        QCOMPARE(log.lines,
+                 QStringList{QStringLiteral(" .. warning: strElapsed couldn't find a '%t' in string mask/n")});
         QCOMPARE(log.levels, QList<int>{3});
     }
 

@@ -24,12 +24,18 @@ void writeAll(const QString& path, const QByteArray& bytes) {
     QCOMPARE(f.write(bytes), bytes.size());
 }
 
-QByteArray slotOf(const QByteArray& file, int slot) { return file.mid(qsizetype(slot) * 128, 128); }
+QByteArray slotOf(const QByteArray& file, int slot) {
+    return file.mid(qsizetype(slot) * 128, 128);
+}
 
-QByteArray hex(const char* spaced) { return QByteArray::fromHex(QByteArray(spaced).replace(' ', "")); }
+QByteArray hex(const char* spaced) {
+    return QByteArray::fromHex(QByteArray(spaced).replace(' ', ""));
+}
 
 // A slot that starts with `record` and is zero-filled to 128 bytes.
-QByteArray padded(const QByteArray& record) { return record + QByteArray(128 - record.size(), '\0'); }
+QByteArray padded(const QByteArray& record) {
+    return record + QByteArray(128 - record.size(), '\0');
+}
 
 QByteArray str16(const QByteArray& s) {
     QByteArray out;
@@ -101,18 +107,21 @@ private slots:
         QTest::addColumn<int>("ldata");
         QTest::addColumn<QString>("tag");
         QTest::addColumn<QByteArray>("record");
-        QTest::newRow("card Haus/house") << "Haus" << "house" << 0 << "qre_word"
+        QTest::newRow("card Haus/house") << "Haus"
+                                         << "house" << 0 << "qre_word"
                                          << hex("04 00 48 61 75 73 FF FF 05 00 68 6F 75 73 65 00 00 00 00 "
                                                 "08 00 71 72 65 5F 77 6F 72 64 00 00 00 00 00 00 00 00");
-        QTest::newRow("flist_count 4") << "flist_count" << "" << 4 << ""
+        QTest::newRow("flist_count 4") << "flist_count"
+                                       << "" << 4 << ""
                                        << hex("0B 00 66 6C 69 73 74 5F 63 6F 75 6E 74 00 00 00 00 04 00 00 00 "
                                               "00 00 00 00 00 00 00 00 00 00");
-        QTest::newRow("negative number") << "alpha_effects" << "" << -1 << "alpha_transparency"
+        QTest::newRow("negative number") << "alpha_effects"
+                                         << "" << -1 << "alpha_transparency"
                                          << hex("0D 00") + "alpha_effects" + hex("00 00 00 00 FF FF FF FF 12 00") +
                                                 "alpha_transparency" + QByteArray(8, '\0');
-        QTest::newRow("Windows-1252 text") << QStringLiteral("M\u00FCnze") << QStringLiteral("5 \u20AC") << 0 << ""
-                                           << hex("05 00 4D FC 6E 7A 65 FF FF 03 00 35 20 80 00 00 00 00 00 00") +
-                                                  QByteArray(8, '\0');
+        QTest::newRow("Windows-1252 text")
+            << QStringLiteral("M\u00FCnze") << QStringLiteral("5 \u20AC") << 0 << ""
+            << hex("05 00 4D FC 6E 7A 65 FF FF 03 00 35 20 80 00 00 00 00 00 00") + QByteArray(8, '\0');
     }
     void entryBytes() {
         QFETCH(QString, key);
@@ -147,15 +156,16 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("readBack");
         QTest::newRow("umlauts") << QStringLiteral("\u00E4\u00F6\u00FC\u00C4\u00D6\u00DC\u00DF")
-                                 << hex("E4 F6 FC C4 D6 DC DF") << QStringLiteral("\u00E4\u00F6\u00FC\u00C4\u00D6\u00DC\u00DF");
+                                 << hex("E4 F6 FC C4 D6 DC DF")
+                                 << QStringLiteral("\u00E4\u00F6\u00FC\u00C4\u00D6\u00DC\u00DF");
         QTest::newRow("euro and quotes") << QStringLiteral("\u20AC\u201E\u201C\u2013") << hex("80 84 93 96")
                                          << QStringLiteral("\u20AC\u201E\u201C\u2013");
-        QTest::newRow("outside the code page") << QStringLiteral("a\u65E5\u0142b") << QByteArray("a??b")
-                                               << QStringLiteral("a??b");
-        QTest::newRow("surrogate pair is one character") << QStringLiteral("x\U0001F600y") << QByteArray("x?y")
-                                                         << QStringLiteral("x?y");
-        QTest::newRow("undefined byte keeps its control") << QStringLiteral("\u0081\u009D") << hex("81 9D")
-                                                          << QStringLiteral("\u0081\u009D");
+        QTest::newRow("outside the code page")
+            << QStringLiteral("a\u65E5\u0142b") << QByteArray("a??b") << QStringLiteral("a??b");
+        QTest::newRow("surrogate pair is one character")
+            << QStringLiteral("x\U0001F600y") << QByteArray("x?y") << QStringLiteral("x?y");
+        QTest::newRow("undefined byte keeps its control")
+            << QStringLiteral("\u0081\u009D") << hex("81 9D") << QStringLiteral("\u0081\u009D");
     }
     void ansiConversion() {
         QFETCH(QString, text);
@@ -204,8 +214,9 @@ private slots:
         QVERIFY(s.mount(path, false));
         log.lines.clear();
         QVERIFY(!s.mount(path, false));
-        QCOMPARE(log.lines, (QStringList{QStringLiteral(" ..this class instance already has a file mounted/n"),
-                                         QStringLiteral(" ..create a new instance or unmount the current file first/n")}));
+        QCOMPARE(log.lines,
+                 (QStringList{QStringLiteral(" ..this class instance already has a file mounted/n"),
+                              QStringLiteral(" ..create a new instance or unmount the current file first/n")}));
         QVERIFY(!s.unmount());
         QVERIFY(s.mount(path, false));
     }
@@ -236,8 +247,9 @@ private slots:
         const QStringList badLength{QStringLiteral("   .. error number:      59/n"),
                                     QStringLiteral("   .. error description: Bad record length/n")};
         QTest::newRow("negative count") << headerSlot(-1)
-                                        << QStringList{QStringLiteral("   .. error number:      9/n"),
-                                                       QStringLiteral("   .. error description: Subscript out of range/n")};
+                                        << QStringList{
+                                               QStringLiteral("   .. error number:      9/n"),
+                                               QStringLiteral("   .. error description: Subscript out of range/n")};
         QTest::newRow("comment runs past slot 0") << padded(hex("F0 00") + QByteArray(100, 'x')) << badLength;
         QByteArray titlePast = headerSlot(0, QByteArray(100, 'c'));
         titlePast[2 + 100 + 4 + 2] = char(40); // title length 40 from offset 108
@@ -246,9 +258,10 @@ private slots:
         QByteArray longName = headerSlot(2) + entrySlot("") + entrySlot("a");
         longName.append(padded(hex("7F 00")));
         QTest::newRow("entry name runs past its slot") << longName << badLength;
-        QByteArray tagPast = headerSlot(1) + entrySlot("") + padded(str16(QByteArray(100, 'n')) + hex("00 00 00 00 "
-                                                                                                      "00 00 00 00 "
-                                                                                                      "30 00"));
+        QByteArray tagPast = headerSlot(1) + entrySlot("") +
+                             padded(str16(QByteArray(100, 'n')) + hex("00 00 00 00 "
+                                                                      "00 00 00 00 "
+                                                                      "30 00"));
         QTest::newRow("entry tag runs past its slot") << tagPast << badLength;
     }
     void mountFailures() {
@@ -407,8 +420,8 @@ private slots:
         }
         const QByteArray bytes = readAll(path);
         QCOMPARE(bytes.size(), 3 * 128);
-        QCOMPARE(slotOf(bytes, 1), padded(hex("00 00 00 00 00 00 21 43 65 00 0D 00") + "color_metrics" +
-                                          QByteArray(8, '\0')));
+        QCOMPARE(slotOf(bytes, 1),
+                 padded(hex("00 00 00 00 00 00 21 43 65 00 0D 00") + "color_metrics" + QByteArray(8, '\0')));
         ivordalite s;
         QVERIFY(s.mount(path, false));
         QCOMPARE(s.count(), qint16(1));
@@ -498,9 +511,14 @@ private slots:
         const QString n50(50, u'n');
         QTest::newRow("entry of 128 bytes") << n50 << QString(50, u'v') << QString(8, u't') << "" << true;
         QTest::newRow("entry of 129 bytes") << n50 << QString(51, u'v') << QString(8, u't') << "" << false;
-        QTest::newRow("long tag") << "k" << "" << QString(108, u't') << "" << false;
-        QTest::newRow("header of 128 bytes") << "k" << "v" << "" << QString(116 - 39, u'T') << true;
-        QTest::newRow("header of 129 bytes") << "k" << "v" << "" << QString(117 - 39, u'T') << false;
+        QTest::newRow("long tag") << "k"
+                                  << "" << QString(108, u't') << "" << false;
+        QTest::newRow("header of 128 bytes") << "k"
+                                             << "v"
+                                             << "" << QString(116 - 39, u'T') << true;
+        QTest::newRow("header of 129 bytes") << "k"
+                                             << "v"
+                                             << "" << QString(117 - 39, u'T') << false;
     }
     void oversizeRecordRefused() {
         QFETCH(QString, name);
@@ -641,9 +659,7 @@ private slots:
         QTEST(ivordalite::fe(name.isEmpty() ? QString() : file(name)), "exists");
     }
 
-    void versionText() {
-        QCOMPARE(ivordalite::version(), QStringLiteral("VORDA Platform v3.44 of 16Jan2010"));
-    }
+    void versionText() { QCOMPARE(ivordalite::version(), QStringLiteral("VORDA Platform v3.44 of 16Jan2010")); }
 
 private:
     QString file(const QString& name) const { return m_dir.path() + QStringLiteral("/") + name; }
