@@ -4,6 +4,7 @@
 #include "virtualkey.h"
 
 #include <QAccessibleWidget>
+#include <QCursor>
 #include <QEnterEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -129,7 +130,10 @@ bool HoverControl::event(QEvent* e) {
             return true;
         break;
     case QEvent::Enter:
-        track(static_cast<QEnterEvent*>(e)->position().toPoint());
+        if (auto* enter = dynamic_cast<QEnterEvent*>(e))
+            track(enter->position().toPoint());
+        else
+            track(mapFromGlobal(QCursor::pos()));
         break;
     case QEvent::Leave:
         leave();

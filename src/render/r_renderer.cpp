@@ -126,8 +126,9 @@ void r_renderer::drawtobuffer(bool withMain) {
         m_surface.DrawText(c.text, r.left, r.top, r.right, r.bottom, c.flags | DT_SINGLELINE);
     }
 
+    // The card's text is told once per card, not blanked by the background-only frame.
     if (m_window)
-        m_window->setFaceTexts(withMain ? d.maintext() : QString(), corners[0].show ? corners[0].text : QString(),
+        m_window->setFaceTexts(d.maintext(), corners[0].show ? corners[0].text : QString(),
                                corners[2].show ? corners[2].text : QString(),
                                corners[1].show ? corners[1].text : QString(),
                                corners[3].show ? corners[3].text : QString());
@@ -143,8 +144,9 @@ void r_renderer::Refresh() {
     // An unchanged picture is not copied again, so a card left on screen costs next to nothing.
     if (m_window->shows(*m_surface.hDC()))
         return;
+    // A level of 0 would never bring the new card in: the slowest fade is level 1.
     if (app().alphaSupported && app().alphaEffects)
-        m_surface.AlphaBlt(m_window.data(), 0, 0, 0, 0, 0, 0, quint8(qBound(0, app().alphaLevel, 255)));
+        m_surface.AlphaBlt(m_window.data(), 0, 0, 0, 0, 0, 0, quint8(qBound(1, app().alphaLevel, 255)));
     else
         m_surface.BitBlt(m_window.data());
 }

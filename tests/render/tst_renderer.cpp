@@ -284,6 +284,20 @@ private slots:
         QVERIFY(!m_view->shows(surface()));
     }
 
+    void levelZeroStillShowsTheCard() {
+        app().alphaEffects = true;
+        app().alphaLevel = 0;
+        makeCard("first");
+        m_renderer->drawtobuffer(false);
+        m_data->setMaintext("second");
+        m_renderer->drawtobuffer(true);
+        const QImage before = m_view->shownImage().copy();
+        for (int i = 0; i < 300 && !m_view->shows(surface()); ++i)
+            m_renderer->Refresh();
+        QVERIFY(m_view->shownImage() != before);
+        QVERIFY(m_view->shows(surface()));
+    }
+
     void refreshTimer() {
         makeCard("x");
         m_renderer->StartTimer();
