@@ -5,6 +5,7 @@
 #include "modrender.h"
 #include "qexcheck.h"
 #include "qexflatbutton.h"
+#include "qexhl.h"
 #include "r_data.h"
 
 #include <QMenu>
@@ -51,6 +52,12 @@ void ApplyTheme(frmMain* w) {
         c->setBackcolor(0);
         c->setForecolor(t.D);
         c->setForecolorMouse(t.F);
+    }
+    // The link reads like the check boxes beside it.
+    if (qexHL* link = w->qexHL1()) {
+        link->setBackcolor(0);
+        link->setForecolor(t.D);
+        link->setForecolorMouse(t.F);
     }
     // The menu: background from the darker of the two card colours, the selection from
     // the lighter, text in the card's text colour.

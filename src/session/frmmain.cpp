@@ -13,6 +13,7 @@
 #include "r_data.h"
 #include "r_renderer.h"
 #include "shuffler.h"
+#include "virtualkey.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -52,39 +53,6 @@ private:
 StudyCommands& studyCommands() {
     static StudyCommands c;
     return c;
-}
-
-int virtualKeyOf(int k) {
-    if (k >= Qt::Key_A && k <= Qt::Key_Z)
-        return 65 + (k - Qt::Key_A);
-    if (k >= Qt::Key_0 && k <= Qt::Key_9)
-        return 48 + (k - Qt::Key_0);
-    if (k >= Qt::Key_F1 && k <= Qt::Key_F24)
-        return 112 + (k - Qt::Key_F1);
-    switch (k) {
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Tab: return 9;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
-    case Qt::Key_Shift: return 16;
-    case Qt::Key_Control: return 17;
-    case Qt::Key_Alt: return 18;
-    case Qt::Key_Pause: return 19;
-    case Qt::Key_CapsLock: return 20;
-    case Qt::Key_Escape: return 27;
-    case Qt::Key_Space: return 32;
-    case Qt::Key_PageUp: return 33;
-    case Qt::Key_PageDown: return 34;
-    case Qt::Key_End: return 35;
-    case Qt::Key_Home: return 36;
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    case Qt::Key_Insert: return 45;
-    case Qt::Key_Delete: return 46;
-    default: return 0;
-    }
 }
 
 frmMain* mainWindow() {
@@ -344,7 +312,7 @@ void frmMain::keyPressEvent(QKeyEvent* e) {
         e->accept();
         return;
     }
-    keyCommand(virtualKeyOf(e->key()));
+    keyCommand(virtualKeyFromQt(e->key()));
     e->accept();
 }
 

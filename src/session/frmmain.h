@@ -81,5 +81,3 @@ private:
 frmMain* mainWindow();
 // Loads the main card window when it is not loaded yet, and returns it.
 frmMain* loadMainWindow();
-// The virtual-key code of a Qt key (0 when it has none).
-int virtualKeyOf(int qtKey);
