@@ -64,7 +64,8 @@ frmAbout::frmAbout(QWidget* parent) : QWidget(parent, Qt::Window) {
     m_link->setObjectName(QStringLiteral("HL1"));
     m_link->setCaption(QStringLiteral("Visit the Quarnel web page"));
     m_link->setBackcolor(0x000000);
-    m_link->setForecolor(0xC0C0C0);
+    // Light blue reads as a link on black; orange, the emblem's colour, while pointed at.
+    m_link->setForecolor(0xFFB060);
     m_link->setForecolorMouse(0x0080FF);
     m_link->setToolTip(QString::fromLatin1(ProductPage::kAddress));
     connect(m_link, &qexHL::Click, this, [] { OpenProductPage(); });
@@ -102,9 +103,11 @@ void ShowAboutWindow() {
         if (const QScreen* s = QGuiApplication::primaryScreen())
             w->move(s->availableGeometry().center() - w->rect().center());
     }
+    if (w->isVisible()) {
+        w->raise();
+        w->activateWindow();
+    }
     w->show();
-    w->raise();
-    w->activateWindow();
 }
 
 frmAbout* aboutWindow() { return current().data(); }

@@ -32,7 +32,6 @@ void ShowSplash() {
         current() = w;
     }
     w->show();
-    w->raise();
     splashPainter().start(w);
 }
 

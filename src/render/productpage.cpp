@@ -73,7 +73,8 @@ QString fillFieldCodes(const QString& args, const QString& address) {
             out.append(code);
         }
     }
-    return out.trimmed();
+    // A dropped field code leaves its spaces behind.
+    return out.simplified();
 }
 } // namespace
 

@@ -14,10 +14,10 @@ struct Command {
 };
 
 // Splits a command line of a desktop entry ("Exec" key) or a quoted Windows-style command:
-// the program is the first word (a quoted one may hold spaces), the arguments are the rest,
-// trimmed, with "%u", "%U", "%f", "%F" and "%1" replaced by `address`, the other field
-// codes dropped and "%%" turned into "%". A command with no quotes splits at its first
-// space rather than yielding no program.
+// the program is the first word (a quoted one may hold spaces), the arguments are the rest
+// with "%u", "%U", "%f", "%F" and "%1" replaced by `address`, the other field codes dropped,
+// "%%" turned into "%" and runs of spaces made one. A command with no quotes splits at its
+// first space rather than yielding no program.
 Command splitCommand(const QString& command, const QString& address);
 
 // The command line of the desktop's handler for web addresses, read from its desktop entry;
