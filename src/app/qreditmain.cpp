@@ -4,6 +4,7 @@
 #include "qtservices.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QTimer>
 
 int main(int argc, char** argv) {
@@ -14,8 +15,8 @@ int main(int argc, char** argv) {
     window.show();
     const QStringList args = QApplication::arguments();
     if (args.size() > 1) {
-        const QString path = args.at(1);
-        // Once the window is up, so that a message box about the file has it as parent.
+        const QString path = QFileInfo(args.at(1)).absoluteFilePath();
+        // Once the window is up, so that a message box about the file shows over it.
         QTimer::singleShot(0, &window, [&window, path] { window.openFile(path); });
     }
     return QApplication::exec();

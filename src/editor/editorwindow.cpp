@@ -54,7 +54,19 @@ EditorWindow::EditorWindow(QWidget* parent) : QMainWindow(parent) {
     UpdateAddButton();
 }
 
-EditorWindow::~EditorWindow() = default;
+EditorWindow::~EditorWindow() {
+    // The children die after this part of the object; a focus change among them must not
+    // run a validator or slot that reaches into it.
+    for (QLineEdit* e : {m_front, m_back, m_title}) {
+        e->setValidator(nullptr);
+        disconnect(e, nullptr, this, nullptr);
+    }
+    disconnect(m_list, nullptr, this, nullptr);
+    disconnect(m_list->selectionModel(), nullptr, this, nullptr);
+    m_list->removeEventFilter(this);
+    m_front->removeEventFilter(this);
+    m_back->removeEventFilter(this);
+}
 
 void EditorWindow::buildUi() {
     QFont f = font();
@@ -145,6 +157,8 @@ void EditorWindow::buildUi() {
     m_list->header()->setSectionsMovable(false);
     m_list->installEventFilter(this);
     connect(m_list, &QTreeView::clicked, this, &EditorWindow::rowClicked);
+    // Enter on a row does what a click does, for those who move through the list by keyboard.
+    connect(m_list, &QTreeView::activated, this, &EditorWindow::rowClicked);
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, &EditorWindow::UpdateAddButton);
 
     // The card being typed.
@@ -219,6 +233,13 @@ void EditorWindow::buildUi() {
     connect(m_title, &QLineEdit::textEdited, this, [this] { SetModified(true); });
     connect(m_add, &QPushButton::clicked, this, &EditorWindow::AddItem);
     connect(m_reset, &QPushButton::clicked, this, &EditorWindow::ResetFields);
+
+    QWidget::setTabOrder(m_front, m_back);
+    QWidget::setTabOrder(m_back, m_add);
+    QWidget::setTabOrder(m_add, m_reset);
+    QWidget::setTabOrder(m_reset, m_title);
+    QWidget::setTabOrder(m_title, m_list);
+    m_front->setFocus();
 
     resize(fieldWidth + 160, 560);
 }
