@@ -110,4 +110,6 @@ void ShowAboutWindow() {
     w->show();
 }
 
-frmAbout* aboutWindow() { return current().data(); }
+frmAbout* aboutWindow() {
+    return current().data();
+}

@@ -35,7 +35,9 @@ void ShowSplash() {
     splashPainter().start(w);
 }
 
-void StopSplashPainting() { splashPainter().stop(); }
+void StopSplashPainting() {
+    splashPainter().stop();
+}
 
 void UnloadSplash() {
     if (splashPainter().isPainting())
@@ -50,9 +52,13 @@ void UnloadSplash() {
     w->deleteLater();
 }
 
-QWidget* splashWindow() { return current().data(); }
+QWidget* splashWindow() {
+    return current().data();
+}
 
-void SetSplashStatus(const QString& text) { splashPainter().setStatus(text); }
+void SetSplashStatus(const QString& text) {
+    splashPainter().setStatus(text);
+}
 
 void wireSplashHooks(LoaderHooks& hooks) {
     hooks.showSplash = [] { ShowSplash(); };

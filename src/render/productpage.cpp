@@ -64,10 +64,27 @@ QString fillFieldCodes(const QString& args, const QString& address) {
         }
         const QChar code = args.at(++i);
         switch (code.unicode()) {
-        case '%': out.append(QLatin1Char('%')); break;
-        case 'u': case 'U': case 'f': case 'F': case '1': out.append(address); break;
+        case '%':
+            out.append(QLatin1Char('%'));
+            break;
+        case 'u':
+        case 'U':
+        case 'f':
+        case 'F':
+        case '1':
+            out.append(address);
+            break;
         // Icon, name and entry location mean nothing for a page to open.
-        case 'i': case 'c': case 'k': case 'd': case 'D': case 'n': case 'N': case 'v': case 'm': break;
+        case 'i':
+        case 'c':
+        case 'k':
+        case 'd':
+        case 'D':
+        case 'n':
+        case 'N':
+        case 'v':
+        case 'm':
+            break;
         default:
             out.append(c);
             out.append(code);
@@ -116,7 +133,9 @@ QString browserCommand() {
     return exec;
 }
 
-void setHandlerLookup(std::function<QString()> lookup) { lookupOverride() = std::move(lookup); }
+void setHandlerLookup(std::function<QString()> lookup) {
+    lookupOverride() = std::move(lookup);
+}
 } // namespace ProductPage
 
 void OpenProductPage() {

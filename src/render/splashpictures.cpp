@@ -18,7 +18,8 @@ const QColor kInk(0x1C, 0x2A, 0x4A);
 QString family(const QString& wanted, const QString& fallback) {
     if (QFontDatabase::hasFamily(wanted))
         return wanted;
-    return QFontDatabase::hasFamily(fallback) ? fallback : QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+    return QFontDatabase::hasFamily(fallback) ? fallback
+                                              : QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
 }
 
 QFont pixelFont(const QString& fam, int px, int weight, bool italic = false) {
@@ -83,8 +84,7 @@ QImage makeTitle() {
 
     // A faint warm glow behind the letters.
     for (int i = 5; i >= 1; --i) {
-        p.setPen(QPen(QColor(0xFF, 0x80, 0x00, 10 + 6 * (5 - i)), i * 2.0, Qt::SolidLine, Qt::RoundCap,
-                      Qt::RoundJoin));
+        p.setPen(QPen(QColor(0xFF, 0x80, 0x00, 10 + 6 * (5 - i)), i * 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.setBrush(Qt::NoBrush);
         p.drawPath(word);
     }
@@ -141,7 +141,8 @@ QImage makeEmblem() {
     p.save();
     p.translate(17, 21);
     p.rotate(-14);
-    drawCard(p, QRectF(-10.5, -14, 21, 28), QColor(0xFF, 0xA8, 0x40), QColor(0xD0, 0x5A, 0x00), QColor(0x60, 0x28, 0x00));
+    drawCard(p, QRectF(-10.5, -14, 21, 28), QColor(0xFF, 0xA8, 0x40), QColor(0xD0, 0x5A, 0x00),
+             QColor(0x60, 0x28, 0x00));
     p.restore();
     // The card in front: the question side with a large Q.
     p.save();

@@ -29,7 +29,9 @@ QImage shown() {
     return view ? view->shownImage() : QImage();
 }
 
-QRgb px(const QImage& img, int x, int y) { return img.pixel(x, y) | 0xFF000000u; }
+QRgb px(const QImage& img, int x, int y) {
+    return img.pixel(x, y) | 0xFF000000u;
+}
 
 int countNonBlack(const QImage& img, const QRect& area) {
     int n = 0;
@@ -105,9 +107,11 @@ void TestSplashAbout::cleanup() {
 void TestSplashAbout::statusLineShowsLogMessages_data() {
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("line end") << QStringLiteral("Bringing up the system ../n") << QStringLiteral("Bringing up the system ..");
+    QTest::newRow("line end") << QStringLiteral("Bringing up the system ../n")
+                              << QStringLiteral("Bringing up the system ..");
     QTest::newRow("markers inside") << QStringLiteral("a/tb/nc/t/n") << QStringLiteral("abc");
-    QTest::newRow("leading markers") << QStringLiteral("/n/t .. client detected") << QStringLiteral(" .. client detected");
+    QTest::newRow("leading markers") << QStringLiteral("/n/t .. client detected")
+                                     << QStringLiteral(" .. client detected");
     QTest::newRow("no markers") << QStringLiteral("VORDA Alive") << QStringLiteral("VORDA Alive");
     QTest::newRow("other slashes stay") << QStringLiteral("path a/b/x/n") << QStringLiteral("path a/b/x");
 }
@@ -327,8 +331,8 @@ void TestSplashAbout::splitCommand_data() {
                                     << QStringLiteral("-osint -url \"") + a + QStringLiteral("\"");
     QTest::newRow("unquoted with quoted argument") << QStringLiteral("browser \"%1\"") << QStringLiteral("browser")
                                                    << QStringLiteral("\"") + a + QStringLiteral("\"");
-    QTest::newRow("other field codes dropped") << QStringLiteral("browser --class %c %i %k %u")
-                                               << QStringLiteral("browser") << QStringLiteral("--class ") + a;
+    QTest::newRow("other field codes dropped")
+        << QStringLiteral("browser --class %c %i %k %u") << QStringLiteral("browser") << QStringLiteral("--class ") + a;
     QTest::newRow("escaped percent") << QStringLiteral("browser --zoom=100%% %u") << QStringLiteral("browser")
                                      << QStringLiteral("--zoom=100% ") + a;
     QTest::newRow("no arguments") << QStringLiteral("  browser  ") << QStringLiteral("browser") << QString();
@@ -346,8 +350,8 @@ void TestSplashAbout::splitCommand() {
 }
 
 void TestSplashAbout::productPageLogLines_data() {
-    QTest::addColumn<QString>("handler");     // what the desktop names as its web handler
-    QTest::addColumn<QString>("entry");       // the handler's desktop entry; empty: none on disk
+    QTest::addColumn<QString>("handler"); // what the desktop names as its web handler
+    QTest::addColumn<QString>("entry");   // the handler's desktop entry; empty: none on disk
     QTest::addColumn<bool>("shellOpens");
     QTest::addColumn<QStringList>("lines");
     const QString a = kAddress;
@@ -363,11 +367,11 @@ void TestSplashAbout::productPageLogLines_data() {
         << QStringLiteral("gone.desktop") << QString() << true
         << QStringList{QStringLiteral("warning: couldn't open the query registry for browser key"),
                        QStringLiteral("file: xdg-open"), QStringLiteral("args: ") + a};
-    QTest::newRow("entry without Exec")
-        << QStringLiteral("broken.desktop") << QStringLiteral("[Desktop Entry]\nType=Application\nName=Broken\n")
-        << true
-        << QStringList{QStringLiteral("warning: couldn't open the query registry for browser key"),
-                       QStringLiteral("file: xdg-open"), QStringLiteral("args: ") + a};
+    QTest::newRow("entry without Exec") << QStringLiteral("broken.desktop")
+                                        << QStringLiteral("[Desktop Entry]\nType=Application\nName=Broken\n") << true
+                                        << QStringList{QStringLiteral(
+                                                           "warning: couldn't open the query registry for browser key"),
+                                                       QStringLiteral("file: xdg-open"), QStringLiteral("args: ") + a};
     QTest::newRow("shell fails") << QString() << QString() << false
                                  << QStringList{QStringLiteral("couldn't open the top level registry key"),
                                                 QStringLiteral("file: xdg-open"), QStringLiteral("args: ") + a,
@@ -410,17 +414,17 @@ void TestSplashAbout::infoOptions_data() {
     const QString usage = QStringLiteral("Usage: qr2 [show_console]");
     const QString version = QStringLiteral("qr2 version 1.15 [build 281]");
     QTest::newRow("nothing") << QStringList{QStringLiteral("qr2")} << false << QString();
-    QTest::newRow("switch of the program") << QStringList{QStringLiteral("qr2"), QStringLiteral("show_console")}
-                                           << false << QString();
+    QTest::newRow("switch of the program")
+        << QStringList{QStringLiteral("qr2"), QStringLiteral("show_console")} << false << QString();
     QTest::newRow("help") << QStringList{QStringLiteral("qr2"), QStringLiteral("--help")} << true << usage + '\n';
     QTest::newRow("version") << QStringList{QStringLiteral("qr2"), QStringLiteral("--version")} << true
                              << version + '\n';
     QTest::newRow("after another argument")
         << QStringList{QStringLiteral("qr2"), QStringLiteral("show_console"), QStringLiteral("--version")} << true
         << version + '\n';
-    QTest::newRow("first of both wins")
-        << QStringList{QStringLiteral("qr2"), QStringLiteral("--version"), QStringLiteral("--help")} << true
-        << version + '\n';
+    QTest::newRow("first of both wins") << QStringList{QStringLiteral("qr2"), QStringLiteral("--version"),
+                                                       QStringLiteral("--help")}
+                                        << true << version + '\n';
     QTest::newRow("program name is not a switch") << QStringList{QStringLiteral("--help")} << false << QString();
     QTest::newRow("file after double dash")
         << QStringList{QStringLiteral("qredit"), QStringLiteral("--"), QStringLiteral("--help")} << false << QString();
