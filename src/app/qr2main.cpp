@@ -1,4 +1,6 @@
+// The study program.
 #include "appstate.h"
+#include "infooptions.h"
 #include "modmain.h"
 #include "qtservices.h"
 #include "studywiring.h"
@@ -6,6 +8,14 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    if (handleInfoOptions(argumentsOf(argc, argv),
+                          QStringLiteral("Usage: qr2 [show_console]\n"
+                                         "The Quarnel vocabulary trainer: choose chapters and study their cards.\n"
+                                         "  show_console   also print the program's trace on standard error\n"
+                                         "  --help         show this text and exit\n"
+                                         "  --version      show the version and exit"),
+                          QStringLiteral("qr2 ") + VersionString().trimmed()))
+        return 0;
     QApplication a(argc, argv);
     QApplication::setApplicationName(QStringLiteral("qr2"));
     QApplication::setOrganizationName(QStringLiteral("Orvandel"));

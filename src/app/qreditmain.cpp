@@ -1,6 +1,7 @@
 // The card file editor: one window; a chapter file named on the command line is opened at
 // start.
 #include "editorwindow.h"
+#include "infooptions.h"
 #include "qtservices.h"
 
 #include <QApplication>
@@ -8,6 +9,14 @@
 #include <QTimer>
 
 int main(int argc, char** argv) {
+    if (handleInfoOptions(argumentsOf(argc, argv),
+                          QStringLiteral("Usage: qredit [FILE.qex]\n"
+                                         "The Quarnel card file editor: type the cards of a chapter and save them.\n"
+                                         "  FILE.qex    open this chapter file at start\n"
+                                         "  --help      show this text and exit\n"
+                                         "  --version   show the version and exit"),
+                          QStringLiteral("qredit version 1.1 [build %1]").arg(QUARNEL_REVISION)))
+        return 0;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("qredit"));
     installQtServices(QStringLiteral("Quarnel Editor"));
