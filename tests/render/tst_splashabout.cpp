@@ -99,7 +99,11 @@ void TestSplashAbout::cleanup() {
     m_prompter.reset();
     m_shell.reset();
     ProductPage::setHandlerLookup({});
-    m_xdg.reset();
+    if (m_xdg) {
+        qunsetenv("XDG_DATA_HOME");
+        qunsetenv("XDG_DATA_DIRS");
+        m_xdg.reset();
+    }
 }
 
 // ---- splash -------------------------------------------------------------------------
