@@ -4,9 +4,11 @@
 #include "deck.h"
 #include "frmchapter.h"
 #include "frmmain.h"
+#include "qexflatbutton.h"
 #include "ivordalite.h"
 #include "modmain.h"
 #include "modrender.h"
+#include "progressfile.h"
 #include "r_data.h"
 #include "testsupport.h"
 
@@ -37,6 +39,8 @@ private slots:
     void editorMissing();
     void editorStartsAndShutsDown();
     void tabsSwitchPages();
+    void loadSavedShowsFirstCard();
+    void loadSavedCancelledKeepsWindow();
 
 private:
     QString chapter(const QString& name, const QString& title, int cards);
@@ -325,6 +329,41 @@ void TestFrmChapter::tabsSwitchPages() {
     QVERIFY(w->page(1)->findChild<QLabel*>("Label1"));
     QCOMPARE(w->page(1)->findChild<QLabel*>("Label1")->text(),
              QString("User Defined data files not yet implemented!"));
+}
+
+void TestFrmChapter::loadSavedShowsFirstCard() {
+    QVector<Card> saved(3);
+    saved[0] = Card{"zwei", "two", "qre_word", "", -1, 4, "Zahlen"};
+    saved[1] = Card{"drei", "three", "qre_word", "", 0, 2, "Zahlen"};
+    const QString path = m_home + "/run.qrs";
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QVERIFY(writeProgress(f, saved, nullptr));
+    f.close();
+    chapterCommands().loadProgress = [](QWidget* owner) { return LoadProgress(owner); };
+    frmChapter* w = open();
+    LogRecorder log;
+    m_dialogs->answerFile(path);
+    w->toolbarClick("lsaved");
+    QVERIFY(log.contains(" .. loaded 2 nodes/n"));
+    QCOMPARE(int(deckUpper()), 2);
+    QVERIFY(mainWindow());
+    QCOMPARE(mainRenderData()->maintext(), QString("zwei"));
+    QCOMPARE(mainRenderData()->toplefttext(), QString("showing card 1 of 2; 1 trouble cards"));
+    QCOMPARE(mainRenderData()->toprighttext(), QString("Times viewed: 5"));
+    QVERIFY(mainWindow()->button(2)->isEnabled());
+    QVERIFY(!m_w || !m_w->isVisible());
+    chapterCommands().loadProgress = {};
+}
+
+void TestFrmChapter::loadSavedCancelledKeepsWindow() {
+    chapterCommands().loadProgress = [](QWidget* owner) { return LoadProgress(owner); };
+    frmChapter* w = open();
+    m_dialogs->cancelFile();
+    w->toolbarClick("lsaved");
+    QVERIFY(w->isVisible());
+    QVERIFY(!mainWindow());
+    chapterCommands().loadProgress = {};
 }
 
 QTEST_MAIN(TestFrmChapter)
