@@ -75,6 +75,10 @@ frmMain* loadMainWindow() {
     w->Check2()->setChecked(troubledefault);
     w->doEnableds(true);
     w->show();
+    // The card window takes the keyboard as soon as it appears.
+    w->raise();
+    w->activateWindow();
+    w->setFocus();
     w->StartHoverTimer();
     return w;
 }

@@ -22,6 +22,7 @@ private slots:
     void init();
     void cleanup();
     void captionAndControls();
+    void buttonsClickedWithTheMouse();
     void keys_data();
     void keys();
     void spaceTogglesTroubleTwice();
@@ -108,6 +109,17 @@ void TestFrmMain::captionAndControls() {
             if (a != b)
                 QVERIFY2(!a->geometry().intersects(b->geometry()), qPrintable(a->objectName() + b->objectName()));
     }
+}
+
+void TestFrmMain::buttonsClickedWithTheMouse() {
+    QTest::mouseClick(m_w->button(2), Qt::LeftButton);
+    QCOMPARE(int(curcard), 1);
+    QTest::mouseClick(m_w->button(4), Qt::LeftButton);
+    QCOMPARE(mainRenderData()->maintext(), QString("question 2"));
+    QTest::mouseClick(m_w->button(3), Qt::LeftButton);
+    QCOMPARE(int(curcard), 0);
+    QTest::mouseClick(m_w->Check1(), Qt::LeftButton);
+    QCOMPARE(deck[0].trouble, qint16(-1));
 }
 
 void TestFrmMain::keys_data() {
