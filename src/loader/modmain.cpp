@@ -196,12 +196,26 @@ void SetHomeFolder() {
 
 void WriteUpdaterFile() {
     const QString path = programFolder() + QStringLiteral("/") + programTitle() + QStringLiteral(".upd");
-    if (QFileInfo(path).isFile() && !QFile::remove(path)) {
-        LogMessage(QStringLiteral("updater file skipped: '") + path + QStringLiteral("' can't be replaced/n"));
-        return;
+    // The old file is set aside instead of deleted, so that a write that fails (a full disk)
+    // puts it back; it goes once the new one is saved.
+    const QString aside = path + QStringLiteral(".old");
+    const bool hadOld = QFileInfo(path).isFile();
+    if (hadOld) {
+        QFile::remove(aside);
+        if (!QFile::rename(path, aside)) {
+            LogMessage(QStringLiteral("updater file skipped: '") + path + QStringLiteral("' can't be replaced/n"));
+            return;
+        }
     }
+    auto restore = [&] {
+        if (QFileInfo(path).isFile())
+            QFile::remove(path); // what the mount created
+        if (hadOld)
+            QFile::rename(aside, path);
+    };
     ivordalite store;
     if (!store.mount(path, false)) {
+        restore();
         LogMessage(QStringLiteral("updater file skipped: ") + store.errorString() + QStringLiteral("/n"));
         return;
     }
@@ -212,9 +226,12 @@ void WriteUpdaterFile() {
     const bool saved = store.save();
     store.unmount();
     if (!saved) {
+        restore();
         LogMessage(QStringLiteral("updater file skipped: ") + store.errorString() + QStringLiteral("/n"));
         return;
     }
+    if (hadOld)
+        QFile::remove(aside);
     LogMessage(QStringLiteral("updater file generated/n"));
 }
 
@@ -314,6 +331,10 @@ void LoadSystem(bool firststart) {
         LogMessage(QStringLiteral("Windows OS version detected: %1.%2 build %3/n").arg(major).arg(minor).arg(build));
         LogMessage(QStringLiteral(" .. OS supports Alpha: ") + yesNo(a.alphaSupported) + QStringLiteral("/n"));
         LogMessage(QStringLiteral(" .. OS supports API Gradient: ") + yesNo(a.gradientSupported) + QStringLiteral("/n"));
+        // A first start that could not write its data (a full disk) leaves the empty file the
+        // store created when it mounted it: that is no database yet, so this start is a first use.
+        if (ivordalite::fe(masterPath()) && QFileInfo(masterPath()).size() == 0)
+            QFile::remove(masterPath());
         const bool existed = ivordalite::fe(masterPath());
         if (!a.master->mount(masterPath(), false)) {
             MakeNotTopmost(splash());

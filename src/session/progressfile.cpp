@@ -260,10 +260,12 @@ void SaveProgress(QObject* owner) {
                                QStringLiteral("Save As"), kExtension, owner, flags))
         return;
 
-    // QSaveFile replaces an existing file only when the new one is complete.
+    // QSaveFile replaces an existing file only when the new one is complete. Unbuffered, so
+    // that a failing write (a full disk) reaches it before commit(), which does not notice a
+    // failure in its own final flush.
     QSaveFile file(fileName);
     QString error;
-    bool ok = file.open(QIODevice::WriteOnly);
+    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     if (!ok)
         error = file.errorString();
     if (ok && !writeProgress(file, deck, &error))

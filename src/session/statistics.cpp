@@ -103,14 +103,20 @@ bool WriteStatistics(const QString& fileName, QObject* owner) {
     }
 
     // The file is replaced whole: QSaveFile only renames it into place once it is complete.
+    // Unbuffered, so that a failing write (a full disk) reaches it before commit(), which does
+    // not notice a failure in its own final flush; a short write is repeated for the reason.
     QSaveFile file(fileName);
     QString error;
-    bool ok = file.open(QIODevice::WriteOnly);
+    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     if (!ok)
         error = file.errorString();
-    if (ok && file.write(bytes) != bytes.size()) {
-        ok = false;
-        error = file.errorString();
+    for (qint64 done = 0; ok && done < bytes.size();) {
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0) {
+            ok = false;
+            error = file.errorString();
+        }
+        done += n;
     }
     if (ok && !file.commit()) {
         ok = false;

@@ -392,9 +392,16 @@ bool ivordalite::save() {
         QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner | QFileDevice::ReadOwner);
     }
     // Written beside the old file and renamed over it: the file on disk is either the old
-    // store or the complete new one.
+    // store or the complete new one. Unbuffered, because QSaveFile does not notice a write
+    // that fails only in the flush inside commit() (a full disk) and would rename the cut
+    // file over the old one; a short write is repeated so that the system's reason comes back.
     QSaveFile out(path);
-    bool ok = out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size();
+    bool ok = out.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    for (qint64 done = 0; ok && done < bytes.size();) {
+        const qint64 n = out.write(bytes.constData() + done, bytes.size() - done);
+        ok = n > 0;
+        done += n;
+    }
     ok = ok && out.commit();
     if (!ok) {
         m_error = out.errorString();
