@@ -1,7 +1,7 @@
 #pragma once
 // The deck of the study run: every card of the loaded chapters in one array. A deck of n
 // cards has n + 1 slots; slot n is an empty spare, so the upper index is the card count.
-#include "specialletters.h"
+#include "lettermarkers.h"
 
 #include <QString>
 #include <QVector>

@@ -1,4 +1,4 @@
-#include "specialletters.h"
+#include "lettermarkers.h"
 
 namespace {
 struct Marker {

@@ -2,7 +2,7 @@
 
 #include "ansi.h"
 #include "ivordalite.h"
-#include "specialletters.h"
+#include "lettermarkers.h"
 
 #include <QFile>
 #include <QFileInfo>
