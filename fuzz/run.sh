@@ -26,6 +26,8 @@ mkdir -p "$work" "$artifacts"
 corpora=("$work")
 [ -d "$seeds" ] && corpora+=("$seeds")
 
+# Leaks of the system libraries below Qt that live until the process ends (see lsan.supp).
+export LSAN_OPTIONS="suppressions=$root/fuzz/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 cd "$build/fuzz"
 exec "./$name" -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$artifacts/" "${corpora[@]}"
