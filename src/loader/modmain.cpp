@@ -368,6 +368,10 @@ void LoadSystem(bool firststart) {
         a.troubleDefaultPending = troubledefault;
         if (a.hooks.showChapterWindow)
             chapter = a.hooks.showChapterWindow();
+        // The splash stays in front of the chapter window until it goes, also where no
+        // window manager keeps topmost windows on top.
+        if (QWidget* s = splash(); s && chapter)
+            s->raise();
         if (chapter && a.hooks.setChapterControlsEnabled)
             a.hooks.setChapterControlsEnabled(chapter, false);
         FlushDeck(firststart);
