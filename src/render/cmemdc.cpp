@@ -200,14 +200,19 @@ void cMemDC::DrawText(const QString& text, RECT& rect, int flags) {
     p.drawText(box, qflags, text);
 }
 
-void cMemDC::FillRect(int left, int top, int right, int bottom, qint32 colour, const QBrush& brush) {
-    if (!IsCreated())
-        return;
+bool cMemDC::fitRect(int left, int top, int& right, int& bottom) const {
+    // A right edge left of the left one stands for the surface's width; likewise the bottom.
     if (right < left)
         right = m_width;
     if (bottom < top)
         bottom = m_height;
-    if (right == left || bottom == top)
+    return right != left && bottom != top;
+}
+
+void cMemDC::FillRect(int left, int top, int right, int bottom, qint32 colour, const QBrush& brush) {
+    if (!IsCreated())
+        return;
+    if (!fitRect(left, top, right, bottom))
         return;
     if (colour != -1) {
         fillSpan(m_image, left, top, right, bottom, rgbOf(TranslateColor(colour)));
@@ -298,11 +303,7 @@ void cMemDC::Rectangle(int left, int top, int right, int bottom, qint32 fillColo
                        qint32 lineColour, const QPen& pen) {
     if (!IsCreated())
         return;
-    if (right < left)
-        right = m_width;
-    if (bottom < top)
-        bottom = m_height;
-    if (right == left || bottom == top)
+    if (!fitRect(left, top, right, bottom))
         return;
     FillRect(left, top, right, bottom, fillColour, brush);
     QPen outline = pen;

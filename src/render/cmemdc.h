@@ -123,6 +123,8 @@ public:
     static QString resolveFamily(const QString& face);
 
 private:
+    // Applies the right/bottom defaults; false when the rectangle is empty.
+    bool fitRect(int left, int top, int& right, int& bottom) const;
     QImage scaledSource(int width, int height) const;
     QFont makeQFont(const StdFont& f) const;
     int dpiY() const;
