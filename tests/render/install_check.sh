@@ -68,6 +68,16 @@ for icon in apps/quarnel apps/quarnel-editor mimetypes/application-x-quarnel-cha
     check "icon $icon.svg" grep -q '<svg' "$icons/$icon.svg"
 done
 
+for p in qr2 qredit; do
+    check "man page $p.1.gz" gzip -t "$prefix/share/man/man1/$p.1.gz"
+done
+meta=$prefix/share/metainfo
+check "AppStream data of both programs" \
+    test -f "$meta/org.orvandel.quarnel.metainfo.xml" -a -f "$meta/org.orvandel.quarnel.editor.metainfo.xml"
+if command -v appstreamcli >/dev/null; then
+    check "appstreamcli validate" appstreamcli validate --no-net "$meta"/*.xml
+fi
+
 # A program started through a link finds the folder it really lives in.
 mkdir -p "$work/probe/real" "$work/probe/bin"
 cp "$probe" "$work/probe/real/appdir"
