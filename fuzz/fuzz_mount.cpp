@@ -1,34 +1,17 @@
-// Mounts arbitrary bytes as a record store. Beyond "no crash, no sanitizer report", every
-// store that mounts must hold records that fit their slots, and must read back the same
-// after a save.
+// Reads arbitrary bytes as a record store, in memory, with the same decoder that mount uses.
+// Beyond "no crash, no sanitizer report", every store that reads must hold records that fit
+// their slots in its encoding, and must read back the same after an encode: a marked (UTF-8)
+// store whose texts all fit Windows-1252 comes back unmarked with the same texts, and any
+// other store keeps its encoding.
 #include "ivordalite.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include <QByteArray>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
-struct Entry {
-    QString name, valuestring, tag;
-    bool isstring = false;
-    qint32 valuelong = 0;
-    bool operator==(const Entry&) const = default;
-};
-
-QList<Entry> entriesOf(const ivordalite& s) {
-    QList<Entry> out;
-    for (int i = 0; i <= s.ub(); ++i) {
-        Entry e;
-        s.ienum(qint16(i), e.name, e.isstring, e.valuestring, e.valuelong, e.tag);
-        out.append(e);
-    }
-    return out;
-}
-
 void check(bool ok, const char* what) {
     if (!ok) {
         std::fprintf(stderr, "fuzz_mount: %s\n", what);
@@ -36,56 +19,71 @@ void check(bool ok, const char* what) {
     }
 }
 
-bool writeFile(const QString& path, const uint8_t* data, size_t size) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+bool sameEntries(const QVector<StoreEntry>& a, const QVector<StoreEntry>& b) {
+    if (a.size() != b.size())
         return false;
-    return f.write(reinterpret_cast<const char*>(data), qint64(size)) == qint64(size);
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (a[i].name != b[i].name || a[i].isstring != b[i].isstring || a[i].valuestring != b[i].valuestring ||
+            a[i].valuelong != b[i].valuelong || a[i].tag != b[i].tag || a[i].reserved1 != b[i].reserved1 ||
+            a[i].reserved2 != b[i].reserved2)
+            return false;
+    return true;
 }
 
-const QString& workDir() {
-    // Memory-backed where the system has it: every input is a file write and a save.
-    static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm/fuzz_mount-XXXXXX")
-                                                                       : QDir::tempPath() + "/fuzz_mount-XXXXXX");
-    static const QString path = dir.path();
-    return path;
+StoreFormat::SlotSource sourceOf(const QByteArray& bytes) {
+    return [&bytes](qint64 first, qint64 n) {
+        const qint64 from = first * StoreFormat::kSlot;
+        if (from >= bytes.size())
+            return QByteArray();
+        return bytes.mid(from, n * StoreFormat::kSlot);
+    };
 }
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QString path = workDir() + QStringLiteral("/input.qex");
-    if (!writeFile(path, data, size))
+    const QByteArray input = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+
+    StoreHeader header;
+    QVector<StoreEntry> none;
+    QString description;
+    const int headerOnly = StoreFormat::decode(sourceOf(input), true, header, none, description);
+    check(none.isEmpty(), "a header-only read gave entries");
+
+    StoreHeader h;
+    QVector<StoreEntry> entries;
+    const int number = StoreFormat::decode(sourceOf(input), false, h, entries, description);
+    // The entries can only add a failure of their own ("Bad record length").
+    check(headerOnly != 0 ? number == headerOnly : (number == 0 || number == 59),
+          "header-only and full reads disagree on the header");
+    if (number != 0) {
+        check(entries.isEmpty(), "a failed read kept entries");
+        check(!description.isEmpty(), "a failed read without a description");
         return 0;
-
-    {
-        ivordalite header;
-        if (header.mount(path, true)) {
-            check(header.count() >= 0, "negative count after a header-only mount");
-            check(header.ub() == 0, "a header-only mount loaded entries");
-        }
     }
+    check(h.count >= 0 && entries.size() == h.count + 1, "count and entries disagree");
+    check(h.extra != QLatin1String("UTF-8"), "the marker was kept as the extra value");
+    for (const StoreEntry& e : entries)
+        check(StoreFormat::entrySize(e, h.encoding) <= StoreFormat::kSlot, "a read entry does not fit its slot");
+    check(StoreFormat::headerSize(h, h.encoding) <= StoreFormat::kSlot, "the read header does not fit its slot");
 
-    ivordalite s;
-    if (!s.mount(path, false)) {
-        check(s.ub() == 0, "a failed mount kept entries");
-        check(!s.save(), "a failed mount could still save");
+    // Written back in the encoding its texts need, and read again.
+    QByteArray out;
+    QString error;
+    if (!StoreFormat::encode(h, entries, out, &error)) {
+        // Only a marked store's texts can grow: U+FFFD takes 3 bytes as UTF-8, 1 as "?".
+        check(h.encoding == TextEncoding::Utf8, "an unmarked store cannot be written back");
         return 0;
     }
-    check(s.count() >= 0 && s.count() == s.ub(), "count and ub disagree after a full mount");
-    const QList<Entry> first = entriesOf(s);
-    for (const Entry& e : first)
-        check(StoreFormat::kEntryFixed + e.name.size() + e.valuestring.size() + e.tag.size() <= StoreFormat::kSlot,
-              "a mounted entry does not fit its slot");
-    check(StoreFormat::headerSize(s.header()) <= StoreFormat::kSlot, "the mounted header does not fit its slot");
-
-    // What was read is written back as it was read.
-    check(s.save(), "a mounted store could not be saved");
-    check(QFileInfo(path).size() == qint64(s.ub() + 2) * StoreFormat::kSlot, "the saved file has the wrong size");
-    ivordalite back;
-    check(back.mount(path, false), "a saved store does not mount");
-    check(entriesOf(back) == first, "entries changed through save and mount");
-    check(back.comment() == s.comment() && back.title() == s.title() && back.header().extra == s.header().extra &&
-              back.header().formatversion == s.header().formatversion,
-          "the header changed through save and mount");
+    check(out.size() == (entries.size() + 1) * StoreFormat::kSlot, "the written store has the wrong size");
+    const TextEncoding chosen = StoreFormat::chooseEncoding(h, entries);
+    check(h.encoding == TextEncoding::Utf8 || chosen == TextEncoding::Windows1252, "an unmarked store became UTF-8");
+    StoreHeader h2;
+    QVector<StoreEntry> back;
+    check(StoreFormat::decode(sourceOf(out), false, h2, back, description) == 0, "a written store does not read");
+    check(h2.encoding == chosen, "the written marker does not match the chosen encoding");
+    check(sameEntries(entries, back), "entries changed through encode and read");
+    check(h2.comment == h.comment && h2.title == h.title && h2.extra == h.extra &&
+              h2.formatversion == h.formatversion && h2.count == h.count,
+          "the header changed through encode and read");
     return 0;
 }

@@ -1,9 +1,9 @@
 #include "frmchapter.h"
 
-#include "ansi.h"
 #include "appstate.h"
 #include "cardmanager.h"
 #include "deck.h"
+#include "filetext.h"
 #include "frmmain.h"
 #include "frmprogress.h"
 #include "gcommondialog.h"
@@ -202,14 +202,22 @@ void frmChapter::SaveFileList() {
     master->add(QStringLiteral("flist_count"), QString(), rows, QString());
 }
 
-bool frmChapter::pathFitsList(const QString& path) const {
-    // The path is kept as the string value of "flist_name_<row>" in a 128-byte slot, in
-    // the 8-bit code page: it must fit, and it must come back unchanged.
-    const QString key = QStringLiteral("flist_name_") + QString::number(m_list->topLevelItemCount() + 1);
-    StoreEntry e;
-    e.name = key;
-    e.valuestring = path;
-    return StoreFormat::entrySize(e) <= StoreFormat::kSlot && Ansi::decode(Ansi::encode(path)) == path;
+bool frmChapter::pathFitsList(const QString& path, QString* why) const {
+    // Saving the list writes every row again as "flist_name_<row>" into a 128-byte slot of
+    // the master database. A path that needs UTF-8 makes the whole database UTF-8, so every
+    // row (and every other record) must still fit in the bytes of that encoding.
+    const int rows = m_list->topLevelItemCount();
+    QVector<StoreEntry> list;
+    for (int i = 0; i <= rows; ++i) {
+        StoreEntry e;
+        e.name = QStringLiteral("flist_name_") + QString::number(i + 1);
+        e.valuestring = i < rows ? m_list->topLevelItem(i)->data(0, kPathRole).toString() : path;
+        list.append(e);
+    }
+    if (const ivordalite* master = app().master.get())
+        return master->fitsAfterAdd(list, why);
+    const TextEncoding encoding = FileText::fitsWindows1252(path) ? TextEncoding::Windows1252 : TextEncoding::Utf8;
+    return StoreFormat::checkFit(StoreHeader{}, {list.back()}, encoding, why);
 }
 
 void frmChapter::importChapter() {
@@ -228,14 +236,11 @@ void frmChapter::importChapter() {
                        QStringLiteral("This file invalid and cannot be opened in this mode"));
         return;
     }
-    if (!pathFitsList(file)) {
+    QString why;
+    if (!pathFitsList(file, &why)) {
         prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Path Too Long"),
-                       QStringLiteral("The path '") + file +
-                           QStringLiteral("' can't be kept in the chapter list: it must be at most %1 characters "
-                                          "of the Western European character set. Move or rename the file and "
-                                          "import it again.")
-                               .arg(StoreFormat::kSlot - StoreFormat::kEntryFixed - 11 -
-                                    QString::number(m_list->topLevelItemCount() + 1).size()));
+                       QStringLiteral("The path '") + file + QStringLiteral("' can't be kept in the chapter list: ") +
+                           why + QStringLiteral(". Move or rename the file and import it again."));
         return;
     }
     addRow(store.title().isEmpty() ? fileNameOf(file) : store.title(), store.count(), file);

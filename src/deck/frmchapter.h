@@ -50,7 +50,7 @@ private:
     void tabClicked(int index);
     void importChapter();
     void unload();
-    bool pathFitsList(const QString& path) const;
+    bool pathFitsList(const QString& path, QString* why) const;
 
     QToolBar* m_toolbar = nullptr;
     QTabBar* m_tabs = nullptr;

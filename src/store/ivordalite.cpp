@@ -1,11 +1,12 @@
 #include "ivordalite.h"
 
-#include "ansi.h"
+#include "filetext.h"
 #include "prompter.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cstring>
 
 namespace {
 ivordalite::LogSink& sink() {
@@ -49,15 +50,22 @@ public:
     }
     // `shared`, when given, is a text decoded before: if the bytes are the same it is reused
     // instead of decoded again (every card of a chapter carries the same tag).
-    bool str(QString& s, const QString* shared = nullptr) {
+    bool str(QString& s, TextEncoding encoding, const QString* shared = nullptr) {
+        const char* at;
         quint16 n;
-        if (!u16(n) || m_pos + n > StoreFormat::kSlot)
+        if (!bytes(at, n))
             return false;
-        const char* at = reinterpret_cast<const char*>(m_data + m_pos);
         if (shared && shared->size() == n && sameText(*shared, at, n))
             s = *shared;
         else
-            s = Ansi::decode(at, n);
+            s = FileText::decode(at, n, encoding);
+        return true;
+    }
+    // A text field's bytes, left undecoded.
+    bool bytes(const char*& at, quint16& n) {
+        if (!u16(n) || m_pos + n > StoreFormat::kSlot)
+            return false;
+        at = reinterpret_cast<const char*>(m_data + m_pos);
         m_pos += n;
         return true;
     }
@@ -84,16 +92,32 @@ QByteArray fullSlot(const QByteArray& slot) {
     return slot + QByteArray(StoreFormat::kSlot - slot.size(), '\0');
 }
 
-bool decodeHeaderAt(const char* slot, StoreHeader& h) {
-    SlotReader r(slot);
-    return r.str(h.comment) && r.i32(h.formatversion) && r.i16(h.count) && r.str(h.title) && r.str(h.extra);
+bool isMarker(const char* at, quint16 n) {
+    return n == FileText::kMarkerSize && std::memcmp(at, FileText::kMarker, FileText::kMarkerSize) == 0;
 }
 
-bool decodeEntryAt(const char* slot, StoreEntry& e, const StoreEntry* previous) {
+// The header's `extra` field, at its end, tells how all texts of the store are encoded, so
+// the header's own texts are decoded only once it has been read.
+bool decodeHeaderAt(const char* slot, StoreHeader& h) {
+    SlotReader r(slot);
+    const char *comment, *title, *extra;
+    quint16 commentSize, titleSize, extraSize;
+    if (!(r.bytes(comment, commentSize) && r.i32(h.formatversion) && r.i16(h.count) && r.bytes(title, titleSize) &&
+          r.bytes(extra, extraSize)))
+        return false;
+    const bool marked = isMarker(extra, extraSize);
+    h.encoding = marked ? TextEncoding::Utf8 : TextEncoding::Windows1252;
+    h.comment = FileText::decode(comment, commentSize, h.encoding);
+    h.title = FileText::decode(title, titleSize, h.encoding);
+    h.extra = marked ? QString() : FileText::decode(extra, extraSize, h.encoding);
+    return true;
+}
+
+bool decodeEntryAt(const char* slot, StoreEntry& e, const StoreEntry* previous, TextEncoding encoding) {
     SlotReader r(slot);
     qint16 flag = 0;
-    if (!(r.str(e.name) && r.i16(flag) && r.str(e.valuestring) && r.i32(e.valuelong) &&
-          r.str(e.tag, previous ? &previous->tag : nullptr) && r.i32(e.reserved1) && r.u32(e.reserved2)))
+    if (!(r.str(e.name, encoding) && r.i16(flag) && r.str(e.valuestring, encoding) && r.i32(e.valuelong) &&
+          r.str(e.tag, encoding, previous ? &previous->tag : nullptr) && r.i32(e.reserved1) && r.u32(e.reserved2)))
         return false;
     e.isstring = flag != 0;
     return true;
@@ -102,7 +126,7 @@ bool decodeEntryAt(const char* slot, StoreEntry& e, const StoreEntry* previous) 
 // Writes the fields of one record into a zero-filled slot; the caller has checked the size.
 class SlotWriter {
 public:
-    explicit SlotWriter(char* slot) : m_p(reinterpret_cast<unsigned char*>(slot)) {}
+    SlotWriter(char* slot, TextEncoding encoding) : m_p(reinterpret_cast<unsigned char*>(slot)), m_encoding(encoding) {}
     void u16(quint16 v) {
         *m_p++ = v & 0xFF;
         *m_p++ = v >> 8;
@@ -114,7 +138,7 @@ public:
     void str(const QString& s) {
         unsigned char* lengthAt = m_p;
         m_p += 2;
-        const qsizetype n = Ansi::encodeInto(s, reinterpret_cast<char*>(m_p));
+        const qsizetype n = FileText::encodeInto(s, m_encoding, reinterpret_cast<char*>(m_p));
         m_p += n;
         lengthAt[0] = n & 0xFF;
         lengthAt[1] = (n >> 8) & 0xFF;
@@ -122,6 +146,7 @@ public:
 
 private:
     unsigned char* m_p;
+    TextEncoding m_encoding;
 };
 
 QString readOnlyQuestion() {
@@ -130,44 +155,110 @@ QString readOnlyQuestion() {
 } // namespace
 
 namespace StoreFormat {
-qsizetype headerSize(const StoreHeader& h) {
-    return kHeaderFixed + Ansi::byteLength(h.comment) + Ansi::byteLength(h.title) + Ansi::byteLength(h.extra);
+qsizetype headerSize(const StoreHeader& h, TextEncoding encoding) {
+    const qsizetype extra =
+        encoding == TextEncoding::Utf8 ? FileText::kMarkerSize : FileText::byteLength(h.extra, encoding);
+    return kHeaderFixed + FileText::byteLength(h.comment, encoding) + FileText::byteLength(h.title, encoding) + extra;
 }
-qsizetype entrySize(const StoreEntry& e) {
-    return kEntryFixed + Ansi::byteLength(e.name) + Ansi::byteLength(e.valuestring) + Ansi::byteLength(e.tag);
+qsizetype entrySize(const StoreEntry& e, TextEncoding encoding) {
+    return kEntryFixed + FileText::byteLength(e.name, encoding) + FileText::byteLength(e.valuestring, encoding) +
+           FileText::byteLength(e.tag, encoding);
 }
 
-bool decodeHeader(const QByteArray& slot, StoreHeader& h) { return decodeHeaderAt(fullSlot(slot).constData(), h); }
+TextEncoding chooseEncoding(const StoreHeader& header, const QVector<StoreEntry>& entries) {
+    FileText::EncodingChoice choice;
+    choice.add(header.comment);
+    choice.add(header.title);
+    choice.add(header.extra);
+    for (const StoreEntry& e : entries) {
+        if (choice.encoding() == TextEncoding::Utf8)
+            break;
+        choice.add(e.name);
+        choice.add(e.valuestring);
+        choice.add(e.tag);
+    }
+    return choice.encoding();
+}
 
-bool decodeEntry(const QByteArray& slot, StoreEntry& e) { return decodeEntryAt(fullSlot(slot).constData(), e, nullptr); }
-
-bool encode(const StoreHeader& header, const QVector<StoreEntry>& entries, QByteArray& out, QString* error) {
+bool checkFit(const StoreHeader& header, const QVector<StoreEntry>& entries, TextEncoding encoding, QString* error) {
     auto fail = [&](const QString& why) {
         if (error)
             *error = why;
         return false;
     };
-    if (headerSize(header) > kSlot)
-        return fail(QStringLiteral("the header (comment and title) takes %1 bytes; a slot holds %2")
-                        .arg(headerSize(header))
+    // Said in the encoding's terms: a text that fits as Windows-1252 may not fit as UTF-8.
+    const QString in = encoding == TextEncoding::Utf8 ? QStringLiteral(" in UTF-8") : QString();
+    if (headerSize(header, encoding) > kSlot)
+        return fail(QStringLiteral("the header (comment and title) takes %1 bytes%2; a slot holds %3")
+                        .arg(headerSize(header, encoding))
+                        .arg(in)
                         .arg(kSlot));
     for (int i = 0; i < entries.size(); ++i)
-        if (entrySize(entries[i]) > kSlot)
-            return fail(QStringLiteral("the entry '%1' takes %2 bytes; a slot holds %3")
+        if (entrySize(entries[i], encoding) > kSlot)
+            return fail(QStringLiteral("the entry '%1' takes %2 bytes%3; a slot holds %4")
                             .arg(entries[i].name)
-                            .arg(entrySize(entries[i]))
+                            .arg(entrySize(entries[i], encoding))
+                            .arg(in)
                             .arg(kSlot));
+    return true;
+}
+
+bool decodeHeader(const QByteArray& slot, StoreHeader& h) {
+    return decodeHeaderAt(fullSlot(slot).constData(), h);
+}
+
+bool decodeEntry(const QByteArray& slot, StoreEntry& e, TextEncoding encoding) {
+    return decodeEntryAt(fullSlot(slot).constData(), e, nullptr, encoding);
+}
+
+int decode(const SlotSource& source, bool headeronly, StoreHeader& header, QVector<StoreEntry>& entries,
+           QString& description) {
+    auto whole = [&](qint64 first, qint64 n) {
+        QByteArray bytes = source(first, n);
+        if (bytes.size() < n * kSlot)
+            bytes.append(QByteArray(n * kSlot - bytes.size(), '\0'));
+        return bytes;
+    };
+    if (!decodeHeaderAt(whole(0, 1).constData(), header)) {
+        description = QStringLiteral("Bad record length");
+        return 59;
+    }
+    if (header.count < 0) {
+        description = QStringLiteral("Subscript out of range");
+        return 9;
+    }
+    entries.clear();
+    if (headeronly)
+        return 0;
+    const int n = header.count + 1;
+    const QByteArray bytes = whole(1, n);
+    entries.resize(n);
+    for (int i = 0; i < n; ++i) {
+        if (!decodeEntryAt(bytes.constData() + qsizetype(i) * kSlot, entries[i], i > 0 ? &entries[i - 1] : nullptr,
+                           header.encoding)) {
+            entries.clear();
+            description = QStringLiteral("Bad record length");
+            return 59;
+        }
+    }
+    return 0;
+}
+
+bool encode(const StoreHeader& header, const QVector<StoreEntry>& entries, QByteArray& out, QString* error) {
+    const TextEncoding encoding = chooseEncoding(header, entries);
+    if (!checkFit(header, entries, encoding, error))
+        return false;
     out = QByteArray(qsizetype(entries.size() + 1) * kSlot, '\0');
     char* slot = out.data();
-    SlotWriter h(slot);
+    SlotWriter h(slot, encoding);
     h.str(header.comment);
     h.u32(quint32(header.formatversion));
     h.u16(quint16(header.count));
     h.str(header.title);
-    h.str(header.extra);
+    h.str(encoding == TextEncoding::Utf8 ? QString::fromLatin1(FileText::kMarker) : header.extra);
     for (const StoreEntry& e : entries) {
         slot += kSlot;
-        SlotWriter w(slot);
+        SlotWriter w(slot, encoding);
         w.str(e.name);
         w.u16(e.isstring ? 0xFFFF : 0);
         w.str(e.valuestring);
@@ -264,38 +355,19 @@ bool ivordalite::mount(const QString& file, bool headeronly) {
                 QByteArray bytes;
                 if (m_file->seek(first * StoreFormat::kSlot))
                     bytes = m_file->read(n * StoreFormat::kSlot);
-                if (bytes.size() < n * StoreFormat::kSlot)
-                    bytes.append(QByteArray(n * StoreFormat::kSlot - bytes.size(), '\0'));
                 return bytes;
             };
             StoreHeader h;
-            if (!decodeHeaderAt(readSlots(0, 1).constData(), h)) {
-                number = 59;
-                description = QStringLiteral("Bad record length");
-            } else if (h.count < 0) {
-                number = 9;
-                description = QStringLiteral("Subscript out of range");
-            } else {
+            QVector<StoreEntry> entries;
+            number = StoreFormat::decode(readSlots, headeronly, h, entries, description);
+            if (number == 0) {
                 m_header = h;
                 if (!headeronly) {
-                    const int n = h.count + 1;
-                    const QByteArray bytes = readSlots(1, n);
-                    QVector<StoreEntry> entries(n);
-                    for (int i = 0; i < n && number == 0; ++i) {
-                        if (!decodeEntryAt(bytes.constData() + qsizetype(i) * StoreFormat::kSlot, entries[i],
-                                           i > 0 ? &entries[i - 1] : nullptr)) {
-                            number = 59;
-                            description = QStringLiteral("Bad record length");
-                        }
-                    }
-                    if (number == 0) {
-                        m_entries = std::move(entries);
-                        m_first.clear();
-                        m_indexValid = false;
-                    }
+                    m_entries = std::move(entries);
+                    m_first.clear();
+                    m_indexValid = false;
                 }
-                if (number == 0)
-                    return true;
+                return true;
             }
         }
     } else {
@@ -493,4 +565,33 @@ bool ivordalite::fe(const QString& fn) {
     }
     // Directories, devices and hidden files (a name starting with '.') don't count.
     return info.isFile() && !name.startsWith(u'.');
+}
+
+TextEncoding ivordalite::saveEncoding() const {
+    return StoreFormat::chooseEncoding(m_header, m_entries);
+}
+
+bool ivordalite::fitsAfterAdd(const QString& title, const QString& sdata, const QString& tag, QString* why) const {
+    StoreEntry e;
+    e.name = title;
+    e.valuestring = sdata;
+    e.tag = tag;
+    return fitsAfterAdd(QVector<StoreEntry>{e}, why);
+}
+
+bool ivordalite::fitsAfterAdd(const QVector<StoreEntry>& adds, QString* why) const {
+    QVector<StoreEntry> entries = m_entries;
+    for (const StoreEntry& add : adds) {
+        int i = -1;
+        for (int k = 0; k < entries.size() && i < 0; ++k)
+            if (entries[k].name == add.name)
+                i = k;
+        StoreEntry e = add;
+        e.isstring = !add.valuestring.isEmpty();
+        if (i >= 0)
+            entries[i] = e;
+        else
+            entries.append(e);
+    }
+    return StoreFormat::checkFit(m_header, entries, StoreFormat::chooseEncoding(m_header, entries), why);
 }

@@ -3,6 +3,8 @@
 // sequence of 128-byte slots: slot 0 holds the header, slot k+1 holds entry k. Entry 0 is
 // the hidden entry; the visible entries are 1..ub. The whole store is read into memory by
 // mount, changed by add and written back as a whole by save.
+#include "filetext.h"
+
 #include <QFile>
 #include <QHash>
 #include <QString>
@@ -16,7 +18,8 @@ struct StoreHeader {
     qint32 formatversion = 0;
     qint16 count = 0;
     QString title;
-    QString extra;
+    QString extra; // never the UTF-8 marker: that is how the texts were read (`encoding`)
+    TextEncoding encoding = TextEncoding::Windows1252;
 };
 
 struct StoreEntry {
@@ -50,15 +53,30 @@ constexpr int kHeaderFixed = 12;
 constexpr int kEntryFixed = 20;
 inline const char* kNewComment = "VORDA Database File; VORDA Lite version";
 
-qsizetype headerSize(const StoreHeader& h);
-qsizetype entrySize(const StoreEntry& e);
+// Bytes a record takes with its texts in `encoding` (a UTF-8 header holds the 5-byte marker
+// in place of its `extra` value).
+qsizetype headerSize(const StoreHeader& h, TextEncoding encoding);
+qsizetype entrySize(const StoreEntry& e, TextEncoding encoding);
+
+// The encoding a save writes: UTF-8 when any text of the store needs it.
+TextEncoding chooseEncoding(const StoreHeader& header, const QVector<StoreEntry>& entries);
+// False (with a description) when a record doesn't fit its slot in `encoding`.
+bool checkFit(const StoreHeader& header, const QVector<StoreEntry>& entries, TextEncoding encoding, QString* error);
 
 // Decodes one slot (up to 128 bytes; missing bytes read as zero). Returns false when a
-// field runs past the end of the slot.
+// field runs past the end of the slot. A header slot sets `encoding` from its marker.
 bool decodeHeader(const QByteArray& slot, StoreHeader& out);
-bool decodeEntry(const QByteArray& slot, StoreEntry& out);
+bool decodeEntry(const QByteArray& slot, StoreEntry& out, TextEncoding encoding);
 
-// Encodes a whole store; returns false (with a description) when a record doesn't fit.
+// Gives `n` slots from slot `first`; fewer bytes where the data ends (they read as zeros).
+using SlotSource = std::function<QByteArray(qint64 first, qint64 n)>;
+// Reads a whole store (or only its header). 0 on success, else the run-time error number,
+// with `description`.
+int decode(const SlotSource& source, bool headeronly, StoreHeader& header, QVector<StoreEntry>& entries,
+           QString& description);
+
+// Encodes a whole store in the encoding its texts need; returns false (with a description)
+// when a record doesn't fit.
 bool encode(const StoreHeader& header, const QVector<StoreEntry>& entries, QByteArray& out, QString* error);
 } // namespace StoreFormat
 
@@ -107,6 +125,15 @@ public:
     QString filePath() const { return m_path; }
     QString errorString() const { return m_error; }
     const StoreHeader& header() const { return m_header; }
+    // How the texts were read, and how a save would write them now.
+    TextEncoding encoding() const { return m_header.encoding; }
+    TextEncoding saveEncoding() const;
+    // Whether a save would still succeed after add(title, sdata, 0, tag); when not, `why`
+    // says which record would not fit. A text that needs UTF-8 makes every text of the store
+    // count its UTF-8 bytes.
+    bool fitsAfterAdd(const QString& title, const QString& sdata, const QString& tag, QString* why) const;
+    // The same for several adds at once (each entry's name, string value and tag).
+    bool fitsAfterAdd(const QVector<StoreEntry>& adds, QString* why) const;
 
     // Where the store's log lines go (the study program's message log); none by default.
     static void setLogSink(LogSink sink);

@@ -31,6 +31,7 @@ private slots:
     void importSameFileTwice();
     void importRefusesNonChapter();
     void importRefusesPathTooLong();
+    void importKeepsPathInAnyScript();
     void importCancelled();
     void deleteRemovesSelectedRow();
     void okFollowsSelection();
@@ -226,6 +227,36 @@ void TestFrmChapter::importRefusesPathTooLong() {
     // Nothing unsavable reached the master database.
     w->SaveFileList();
     QVERIFY(app().master->save());
+}
+
+// A folder named in Cyrillic: the chapter is listed under its Russian title, and the master
+// database keeps the path in UTF-8 (marked) and gives it back. A path that fits its record
+// only as Windows-1252 bytes would is refused, never cut.
+void TestFrmChapter::importKeepsPathInAnyScript() {
+    const QString dir = m_home + QStringLiteral("/\u044E\u0440\u0438\u0439");
+    QDir().mkpath(dir);
+    const QString path = writeChapter(dir + "/chapter.qex", QStringLiteral("\u0423\u0440\u043E\u043A 1"), {{"a", "b"}});
+    frmChapter* w = open();
+    m_dialogs->answerFile(path);
+    w->toolbarClick("sall");
+    QCOMPARE(w->LV1()->topLevelItemCount(), 1);
+    QCOMPARE(w->LV1()->topLevelItem(0)->text(0), QStringLiteral("\u0423\u0440\u043E\u043A 1"));
+    w->SaveFileList();
+    QVERIFY(app().master->save());
+    ivordalite back;
+    QVERIFY(back.mount(masterPath(), false));
+    QCOMPARE(back.encoding(), TextEncoding::Utf8);
+    QCOMPARE(back.getstring("flist_name_1", QString()), path);
+
+    // 64 Cyrillic letters are 64 bytes as Windows-1252 would count them, 128 as UTF-8.
+    const QString longDir = m_home + "/" + QString(64, QChar(0x0434));
+    QDir().mkpath(longDir);
+    const QString longPath = writeChapter(longDir + "/c.qex", "Long", {{"a", "b"}});
+    m_dialogs->answerFile(longPath);
+    m_prompter->expect(MsgResult::Ok, "Path Too Long");
+    w->toolbarClick("sall");
+    QCOMPARE(w->LV1()->topLevelItemCount(), 1);
+    QVERIFY(m_prompter->boxes.value(0).text.contains(QStringLiteral("bytes in UTF-8; a slot holds 128")));
 }
 
 void TestFrmChapter::importCancelled() {

@@ -3,12 +3,16 @@
 #include "ansi.h"
 #include "ivordalite.h"
 #include "messagelog.h"
+#include "scripttexts.h"
 #include "testsupport.h"
+#include "westerntexts.h"
 
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstring>
+#include <memory>
 
 namespace {
 QByteArray readAll(const QString& path) {
@@ -44,12 +48,12 @@ QByteArray str16(const QByteArray& s) {
 }
 
 // A header slot written by hand: comment, format version, count, title, extra.
-QByteArray headerSlot(qint16 count, const QByteArray& comment = "c", qint32 version = 4) {
+QByteArray headerSlot(qint16 count, const QByteArray& comment = "c", qint32 version = 4, const QByteArray& extra = "") {
     QByteArray h = str16(comment);
     for (int i = 0; i < 4; ++i)
         h.append(char((quint32(version) >> (8 * i)) & 0xFF));
     h.append(char(count & 0xFF)).append(char((quint16(count) >> 8) & 0xFF));
-    h += str16("") + str16("");
+    h += str16("") + str16(extra);
     return padded(h);
 }
 
@@ -174,6 +178,169 @@ private slots:
         QCOMPARE(Ansi::encode(text), bytes);
         QCOMPARE(Ansi::byteLength(text), bytes.size());
         QCOMPARE(Ansi::decode(bytes), readBack);
+    }
+
+    // --- text in files: Windows-1252 or UTF-8 with the header's marker -----------------
+    void utf8Decoding_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Cyrillic and an emoji") << hex("D0 AE 20 F0 9F 98 BA") << QStringLiteral("\u042E \U0001F63A");
+        QTest::newRow("stray continuation") << hex("61 80 62") << QStringLiteral("a\uFFFDb");
+        QTest::newRow("overlong slash") << hex("C0 AF 2F") << QStringLiteral("\uFFFD\uFFFD/");
+        QTest::newRow("overlong three bytes") << hex("E0 80 AF") << QStringLiteral("\uFFFD\uFFFD\uFFFD");
+        QTest::newRow("encoded surrogate") << hex("ED A0 80 41") << QStringLiteral("\uFFFD\uFFFD\uFFFDA");
+        QTest::newRow("above U+10FFFF") << hex("F4 90 80 80") << QString(4, QChar(0xFFFD));
+        QTest::newRow("cut by the end") << hex("41 E2 82") << QStringLiteral("A\uFFFD");
+        QTest::newRow("lead byte then ASCII") << hex("E2 41") << QStringLiteral("\uFFFDA");
+        QTest::newRow("FF and FE") << hex("FF FE") << QStringLiteral("\uFFFD\uFFFD");
+    }
+    void utf8Decoding() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        // Read from a copy without a terminating zero, so that a read past the end is seen by ASan.
+        std::unique_ptr<char[]> exact(new char[size_t(bytes.size())]);
+        memcpy(exact.get(), bytes.constData(), size_t(bytes.size()));
+        QCOMPARE(FileText::decodeUtf8(exact.get(), bytes.size()), text);
+    }
+
+    void utf8Encoding_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("umlaut") << QStringLiteral("\u00FC") << hex("C3 BC");
+        QTest::newRow("euro") << QStringLiteral("\u20AC") << hex("E2 82 AC");
+        QTest::newRow("emoji") << QStringLiteral("\U0001F408") << hex("F0 9F 90 88");
+        QTest::newRow("lone high surrogate") << QString(QChar(0xD83D)) + "x" << hex("EF BF BD 78");
+        QTest::newRow("lone low surrogate") << QString(QChar(0xDC00)) << hex("EF BF BD");
+    }
+    void utf8Encoding() {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(FileText::encode(text, TextEncoding::Utf8), bytes);
+        QCOMPARE(FileText::byteLength(text, TextEncoding::Utf8), bytes.size());
+    }
+
+    void encodingChoice_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("fits");
+        QTest::newRow("German and typographic") << westerntexts::cards().at(3).second << true;
+        QTest::newRow("undefined byte 0x81") << QStringLiteral("\u0081") << true;
+        QTest::newRow("C1 control without a byte") << QStringLiteral("\u0080") << false;
+        QTest::newRow("Polish l") << QStringLiteral("\u0142") << false;
+        QTest::newRow("emoji") << QStringLiteral("\U0001F408") << false;
+    }
+    void encodingChoice() {
+        QFETCH(QString, text);
+        QFETCH(bool, fits);
+        QCOMPARE(FileText::fitsWindows1252(text), fits);
+        if (fits)
+            QCOMPARE(FileText::decode(FileText::encode(text, TextEncoding::Windows1252), TextEncoding::Windows1252),
+                     text);
+    }
+
+    // A store written before any file could hold UTF-8 comes out of a save byte for byte.
+    void windows1252StoreKeepsItsBytes() {
+        const QString path = file("sys.qex");
+        QFile::remove(path);
+        ivordalite s;
+        QVERIFY(s.mount(path, false));
+        const QStringList paths = westerntexts::chapterPaths();
+        for (int i = 0; i < paths.size(); ++i)
+            s.add(QStringLiteral("flist_name_") + QString::number(i + 1), paths[i], 0, QString());
+        s.add(QStringLiteral("flist_count"), QString(), int(paths.size()), QString());
+        s.add(QStringLiteral("theme"), QStringLiteral("Gr\u00FCn"), 0, QStringLiteral("Farbe"));
+        QVERIFY(s.save());
+        s.unmount();
+        QCOMPARE(readAll(path), readAll(QStringLiteral(QUARNEL_TEST_DATA "/western-sys.qex")));
+    }
+
+    void scriptsRoundTrip_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("title");
+        for (const scripttexts::Sample& t : scripttexts::samples())
+            QTest::newRow(t.name) << t.question << t.answer << t.chapterTitle;
+    }
+    void scriptsRoundTrip() {
+        QFETCH(QString, name);
+        QFETCH(QString, value);
+        QFETCH(QString, title);
+        const QString path = file("script.qex");
+        QFile::remove(path);
+        ivordalite s;
+        QVERIFY(s.mount(path, false));
+        s.setTitle(title);
+        s.add(name, value, 0, QStringLiteral("qre_word"));
+        QVERIFY(s.save());
+        s.unmount();
+        const QByteArray bytes = readAll(path);
+        // The header ends in the marker, and every text is UTF-8.
+        QVERIFY(slotOf(bytes, 0).contains(hex("05 00") + "UTF-8"));
+        QVERIFY(slotOf(bytes, 2).contains(str16(name.toUtf8())));
+        ivordalite back;
+        QVERIFY(back.mount(path, false));
+        QCOMPARE(back.encoding(), TextEncoding::Utf8);
+        QCOMPARE(back.title(), title);
+        QCOMPARE(back.getstring(name, QString()), value);
+        QVERIFY(back.header().extra.isEmpty());
+    }
+
+    void markerEdgeCases() {
+        const QString path = file("marked.qex");
+        // A marked store whose texts all fit Windows-1252: read as UTF-8, saved without the marker.
+        const QByteArray header = headerSlot(1, "c", 4, "UTF-8");
+        writeAll(path, header + padded(QByteArray(20, '\0')) + entrySlot(hex("C3 BC 62")));
+        {
+            ivordalite s;
+            QVERIFY(s.mount(path, false));
+            QCOMPARE(s.encoding(), TextEncoding::Utf8);
+            QCOMPARE(visibleNames(s), QStringList{QStringLiteral("\u00FCb")});
+            QVERIFY(s.save());
+        }
+        QCOMPARE(readAll(path), headerSlot(1) + padded(QByteArray(20, '\0')) + entrySlot(hex("FC 62")));
+        // Without the marker the same bytes are Windows-1252, as ever.
+        writeAll(path, headerSlot(1) + padded(QByteArray(20, '\0')) + entrySlot(hex("C3 BC 9F")));
+        {
+            ivordalite s;
+            QVERIFY(s.mount(path, false));
+            QCOMPARE(visibleNames(s), QStringList{QStringLiteral("\u00C3\u00BC\u0178")});
+        }
+        // Invalid UTF-8 in a marked file reads as U+FFFD.
+        writeAll(path, header + padded(QByteArray(20, '\0')) + entrySlot(hex("ED B0 80 C0 80 61")));
+        {
+            ivordalite s;
+            QVERIFY(s.mount(path, false));
+            QCOMPARE(visibleNames(s), QStringList{QString(5, QChar(0xFFFD)) + "a"});
+        }
+        // Another `extra` value is kept by a Windows-1252 save.
+        const QByteArray other = headerSlot(0, "c", 4, "v2");
+        writeAll(path, other + padded(QByteArray(20, '\0')));
+        {
+            ivordalite s;
+            QVERIFY(s.mount(path, false));
+            QCOMPARE(s.header().extra, QStringLiteral("v2"));
+            QVERIFY(s.save());
+        }
+        QCOMPARE(readAll(path), other + padded(QByteArray(20, '\0')));
+    }
+
+    // 54 umlauts fit a slot as Windows-1252 (one byte each) but not as UTF-8 (two each): a
+    // Cyrillic text elsewhere in the store makes the save fail, and the file stays as it was.
+    void recordFitsOnlyAsWindows1252() {
+        const QString path = file("fit.qex");
+        QFile::remove(path);
+        ivordalite s;
+        QVERIFY(s.mount(path, false));
+        s.add(QStringLiteral("long"), QString(54, QChar(0xFC)), 0, QString());
+        QVERIFY(s.fitsAfterAdd(QStringLiteral("other"), QStringLiteral("abc"), QString(), nullptr));
+        QVERIFY(s.save());
+        const QByteArray before = readAll(path);
+        QString why;
+        QVERIFY(!s.fitsAfterAdd(QStringLiteral("ru"), QStringLiteral("\u0434\u0430"), QString(), &why));
+        QCOMPARE(why, QStringLiteral("the entry 'long' takes 132 bytes in UTF-8; a slot holds 128"));
+        s.add(QStringLiteral("ru"), QStringLiteral("\u0434\u0430"), 0, QString());
+        QVERIFY(!s.save());
+        QCOMPARE(s.errorString(), why);
+        QCOMPARE(readAll(path), before);
     }
 
     // --- mount -----------------------------------------------------------------------
