@@ -1,7 +1,7 @@
 #include "progressfile.h"
 
-#include "ansi.h"
 #include "appstate.h"
+#include "filetext.h"
 #include "gcommondialog.h"
 #include "messagelog.h"
 #include "prompter.h"
@@ -53,18 +53,38 @@ void putInt16(QByteArray& buf, quint16 v) {
     buf.append(char(v >> 8));
 }
 
-void putText(QByteArray& buf, const QString& text) {
-    const QByteArray bytes = Ansi::encode(text);
-    putInt16(buf, quint16(bytes.size()));
-    buf.append(bytes);
+void putText(QByteArray& buf, const QString& text, TextEncoding encoding) {
+    const qsizetype at = buf.size();
+    buf.resize(at + 2 + FileText::byteLength(text, encoding));
+    const qsizetype n = FileText::encodeInto(text, encoding, buf.data() + at + 2);
+    buf[at] = char(n & 0xFF);
+    buf[at + 1] = char((n >> 8) & 0xFF);
 }
+
+// After the spare record of a UTF-8 file: a length and "UTF-8", like a text field. A reader
+// that stops after the spare record never sees it.
+const QByteArray kTrailer = QByteArray("\x05\x00", 2) + QByteArray(FileText::kMarker);
+
+// How the reader decodes texts: as the trailer says, or (when the device can't be read a
+// second time) kept as bytes until the end of the file tells.
+enum class TextMode { Windows1252, Utf8, Deferred };
 
 // Reads the fields of a progress file one by one. Once the file has ended at a field
 // boundary, every further field reads as empty or zero. Messages name the field and the
 // record it belongs to; they are built only when something is wrong.
 class FieldReader {
 public:
-    explicit FieldReader(QIODevice& in) : m_in(in) {}
+    FieldReader(QIODevice& in, TextMode mode) : m_in(in), m_mode(mode) {}
+    // The bytes of every text read in Deferred mode, in file order.
+    QVector<QByteArray>& deferred() { return m_deferred; }
+    // True when the rest of the device is exactly the UTF-8 trailer.
+    bool trailerFollows() {
+        if (m_ended)
+            return false;
+        char b[8];
+        const qint64 got = readFully(b, 8);
+        return got == kTrailer.size() && QByteArray::fromRawData(b, kTrailer.size()) == kTrailer;
+    }
 
     bool ended() const { return m_ended; }
     const QString& error() const { return m_error; }
@@ -94,6 +114,8 @@ public:
 
     bool text(QString& s, const char* what) {
         s.clear();
+        if (m_mode == TextMode::Deferred)
+            m_deferred.append(QByteArray());
         quint16 len = 0;
         if (!int16(len, what))
             return false;
@@ -108,7 +130,10 @@ public:
             return fail(QStringLiteral("Read error at %1: %2").arg(where(what), m_in.errorString()));
         if (got < len)
             return pastEnd(len, what);
-        s = Ansi::decode(bytes);
+        if (m_mode == TextMode::Deferred)
+            m_deferred.back() = std::move(bytes);
+        else
+            s = FileText::decode(bytes, m_mode == TextMode::Utf8 ? TextEncoding::Utf8 : TextEncoding::Windows1252);
         return true;
     }
 
@@ -141,6 +166,8 @@ private:
     }
 
     QIODevice& m_in;
+    TextMode m_mode;
+    QVector<QByteArray> m_deferred;
     bool m_ended = false;
     int m_slot = -1;
     int m_count = 0;
@@ -156,18 +183,31 @@ bool writeProgress(QIODevice& out, const QVector<Card>& d, QString* error) {
                             .arg(kMaxDeckSlots));
         return false;
     }
+    FileText::EncodingChoice choice;
+    for (const Card& c : d)
+        for (const QString* t : textsOf(c))
+            choice.add(*t);
+    const TextEncoding encoding = choice.encoding();
     // Every length is checked first, so that a refused deck writes nothing at all.
     for (qsizetype i = 0; i < d.size(); ++i) {
         const auto texts = textsOf(d[i]);
         for (int f = 0; f < 5; ++f) {
-            const qsizetype len = Ansi::byteLength(*texts[f]);
+            const qsizetype len = FileText::byteLength(*texts[f], encoding);
             if (len > kMaxProgressText) {
-                setError(error, QStringLiteral("The %1 of card %2 is %3 characters long; a progress file holds at "
-                                               "most %4 characters per text")
-                                    .arg(fieldName(TextField(f)))
-                                    .arg(i + 1)
-                                    .arg(len)
-                                    .arg(kMaxProgressText));
+                setError(error,
+                         encoding == TextEncoding::Utf8
+                             ? QStringLiteral("The %1 of card %2 takes %3 bytes in UTF-8; a progress file holds at "
+                                              "most %4 bytes per text")
+                                   .arg(fieldName(TextField(f)))
+                                   .arg(i + 1)
+                                   .arg(len)
+                                   .arg(kMaxProgressText)
+                             : QStringLiteral("The %1 of card %2 is %3 characters long; a progress file holds at "
+                                              "most %4 characters per text")
+                                   .arg(fieldName(TextField(f)))
+                                   .arg(i + 1)
+                                   .arg(len)
+                                   .arg(kMaxProgressText));
                 return false;
             }
         }
@@ -190,22 +230,27 @@ bool writeProgress(QIODevice& out, const QVector<Card>& d, QString* error) {
     };
     putInt16(buf, quint16(qint16(d.size() - 1)));
     for (const Card& c : d) {
-        putText(buf, c.question);
-        putText(buf, c.answer);
-        putText(buf, c.tag);
-        putText(buf, c.reserved);
+        putText(buf, c.question, encoding);
+        putText(buf, c.answer, encoding);
+        putText(buf, c.tag, encoding);
+        putText(buf, c.reserved, encoding);
         putInt16(buf, quint16(c.trouble));
         putInt16(buf, quint16(c.timesviewed));
-        putText(buf, c.chaptertitle);
+        putText(buf, c.chaptertitle, encoding);
         if (buf.size() >= 64 * 1024 && !flush())
             return false;
     }
+    if (encoding == TextEncoding::Utf8)
+        buf.append(kTrailer);
     return flush();
 }
 
-bool readProgress(QIODevice& in, ProgressData& out, QString* error) {
+namespace {
+// One pass over the records. `marked` tells whether the UTF-8 trailer follows the spare record.
+bool readRecords(QIODevice& in, TextMode mode, ProgressData& out, bool& marked, QString* error) {
     out = ProgressData();
-    FieldReader r(in);
+    marked = false;
+    FieldReader r(in, mode);
     quint16 raw = 0;
     if (!r.int16(raw, "the card count")) {
         setError(error, r.error());
@@ -242,12 +287,53 @@ bool readProgress(QIODevice& in, ProgressData& out, QString* error) {
         if (r.ended())
             break;
     }
+    marked = r.trailerFollows();
+    if (mode == TextMode::Deferred) {
+        const TextEncoding encoding = marked ? TextEncoding::Utf8 : TextEncoding::Windows1252;
+        const QVector<QByteArray>& texts = r.deferred();
+        for (qsizetype i = 0; i < cards.size(); ++i) {
+            Card& c = cards[i];
+            QString* fields[5] = {&c.question, &c.answer, &c.tag, &c.reserved, &c.chaptertitle};
+            for (int f = 0; f < 5 && i * 5 + f < texts.size(); ++f)
+                *fields[f] = FileText::decode(texts[i * 5 + f], encoding);
+        }
+    }
     // The records after the end of a short file are empty cards.
     cards.resize(count);
     out.n = n;
     out.recordsRead = count;
     out.cards = std::move(cards);
     return true;
+}
+} // namespace
+
+bool readProgress(QIODevice& in, ProgressData& out, QString* error) {
+    if (in.isSequential()) {
+        bool marked = false;
+        return readRecords(in, TextMode::Deferred, out, marked, error);
+    }
+    // A random-access device shows its last bytes first: a file that ends in the trailer is
+    // read as UTF-8. Should the trailer turn out to be part of a text (something else follows
+    // the spare record, or the records end before it), the file is read again as it is.
+    const qint64 start = in.pos();
+    bool guessUtf8 = false;
+    if (in.size() - start >= 2 + kTrailer.size() && in.seek(in.size() - kTrailer.size())) {
+        guessUtf8 = in.read(kTrailer.size()) == kTrailer;
+        if (!in.seek(start)) {
+            setError(error, in.errorString());
+            return false;
+        }
+    }
+    bool marked = false;
+    if (!readRecords(in, guessUtf8 ? TextMode::Utf8 : TextMode::Windows1252, out, marked, error))
+        return false;
+    if (marked == guessUtf8)
+        return true;
+    if (!in.seek(start)) {
+        setError(error, in.errorString());
+        return false;
+    }
+    return readRecords(in, marked ? TextMode::Utf8 : TextMode::Windows1252, out, marked, error);
 }
 
 void SaveProgress(QObject* owner) {

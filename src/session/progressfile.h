@@ -5,8 +5,10 @@
 //
 // Layout (little-endian, no header beyond the count): N as a 16-bit signed number (the deck's
 // upper index), then N + 1 records, slot 0 first, the spare slot last. A record is question,
-// answer, tag, reserved (each a 16-bit unsigned byte length and that many Windows-1252 bytes),
-// trouble (16-bit, -1 or 0), timesviewed (16-bit) and chaptertitle (as the texts).
+// answer, tag, reserved (each a 16-bit unsigned byte length and that many bytes of text),
+// trouble (16-bit, -1 or 0), timesviewed (16-bit) and chaptertitle (as the texts). The texts
+// are Windows-1252, unless the 7 bytes 05 00 "UTF-8" follow the spare record and end the
+// file: then every text is UTF-8. The writer adds them only when some text needs it.
 #include "deck.h"
 
 #include <QString>

@@ -2,7 +2,9 @@
 #include "appstate.h"
 #include "deck.h"
 #include "progressfile.h"
+#include "scripttexts.h"
 #include "testsupport.h"
+#include "westerntexts.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -90,6 +92,11 @@ private slots:
     void writesSpareTroubleFlag();
     void encodesGermanLettersInWindows1252();
     void refusesOverlongText();
+    void windows1252FileKeepsItsBytes();
+    void scriptsRoundTrip_data();
+    void scriptsRoundTrip();
+    void trailerOnlyWhenNothingFollows_data();
+    void trailerOnlyWhenNothingFollows();
     void writeFailureIsReported();
 
     void readsFromDeviceInPieces();
@@ -207,6 +214,99 @@ void TestProgressFile::encodesGermanLettersInWindows1252() {
     ProgressData data;
     QVERIFY(readProgress(in, data, nullptr));
     compareDecks(data.cards, d);
+}
+
+// The deck of the file in the test data, written before any file could hold UTF-8.
+QVector<Card> westernDeck() {
+    QVector<Card> d;
+    int i = 0;
+    for (const auto& [q, a] : westerntexts::cards()) {
+        d.append(makeCard(q, a, qint16((i % 2) ? -1 : 0), qint16(i * 3), westerntexts::chapterTitle()));
+        ++i;
+    }
+    d.append(Card());
+    return d;
+}
+
+void TestProgressFile::windows1252FileKeepsItsBytes() {
+    QFile f(QStringLiteral(QUARNEL_TEST_DATA "/western-progress.qrs"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray before = f.readAll();
+    QCOMPARE(writeToBytes(westernDeck()), before);
+    QBuffer in;
+    in.setData(before);
+    in.open(QIODevice::ReadOnly);
+    ProgressData data;
+    QVERIFY(readProgress(in, data, nullptr));
+    compareDecks(data.cards, westernDeck());
+}
+
+void TestProgressFile::scriptsRoundTrip_data() {
+    QTest::addColumn<QString>("question");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("title");
+    for (const scripttexts::Sample& t : scripttexts::samples())
+        QTest::newRow(t.name) << t.question << t.answer << t.chapterTitle;
+}
+
+void TestProgressFile::scriptsRoundTrip() {
+    QFETCH(QString, question);
+    QFETCH(QString, answer);
+    QFETCH(QString, title);
+    const QVector<Card> d{makeCard(question, answer, -1, 2, title), makeCard("Haus", "house", 0, 1, "Lesson 1"),
+                          Card()};
+    const QByteArray bytes = writeToBytes(d);
+    QVERIFY(bytes.endsWith(QByteArray("\x05\x00UTF-8", 7)));
+    QVERIFY(bytes.contains(question.toUtf8()));
+    // Random-access and sequential devices alike.
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    TrickleDevice pipe(bytes);
+    for (QIODevice* in : {static_cast<QIODevice*>(&buffer), static_cast<QIODevice*>(&pipe)}) {
+        ProgressData data;
+        QString error;
+        QVERIFY2(readProgress(*in, data, &error), qPrintable(error));
+        compareDecks(data.cards, d);
+    }
+}
+
+// The trailer counts only right after the spare record with nothing behind it; anything else
+// leaves the file Windows-1252 (the bytes C3 BC read as two letters).
+void TestProgressFile::trailerOnlyWhenNothingFollows_data() {
+    QTest::addColumn<QByteArray>("tail");
+    QTest::addColumn<QString>("question");
+    const QByteArray trailer("\x05\x00UTF-8", 7);
+    QTest::newRow("trailer") << trailer << QStringLiteral("\u00FC");
+    QTest::newRow("byte after the trailer") << trailer + "x" << QStringLiteral("\u00C3\u00BC");
+    QTest::newRow("other text") << QByteArray("\x05\x00UTF-9", 7) << QStringLiteral("\u00C3\u00BC");
+    QTest::newRow("no trailer") << QByteArray() << QStringLiteral("\u00C3\u00BC");
+}
+
+void TestProgressFile::trailerOnlyWhenNothingFollows() {
+    QFETCH(QByteArray, tail);
+    QFETCH(QString, question);
+    // Count 1: one card "C3 BC" and the empty spare record.
+    const QByteArray bytes = QByteArray::fromHex("0100"
+                                                 "0200C3BC"
+                                                 "0000"
+                                                 "0000"
+                                                 "0000"
+                                                 "0000"
+                                                 "0000"
+                                                 "0000"
+                                                 "0000000000000000000000000000") +
+                             tail;
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    TrickleDevice pipe(bytes);
+    for (QIODevice* in : {static_cast<QIODevice*>(&buffer), static_cast<QIODevice*>(&pipe)}) {
+        ProgressData data;
+        QVERIFY(readProgress(*in, data, nullptr));
+        QCOMPARE(data.cards.size(), 2);
+        QCOMPARE(data.cards[0].question, question);
+    }
 }
 
 void TestProgressFile::refusesOverlongText() {
