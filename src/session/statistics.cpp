@@ -1,7 +1,7 @@
 #include "statistics.h"
 
-#include "ansi.h"
 #include "appstate.h"
+#include "filetext.h"
 #include "gcommondialog.h"
 #include "modmain.h"
 #include "prompter.h"
@@ -16,10 +16,16 @@ QString spaces(qsizetype n) {
     return n > 0 ? QString(n, QLatin1Char(' ')) : QString();
 }
 
-// Widths count the characters as they stand in the file: a character outside the BMP is
-// one "?" there, though it takes two units in memory.
+// Widths count characters: one outside the BMP takes two units in memory but is one
+// character, in UTF-8 as in Windows-1252 (where it stands as one "?").
 qsizetype width(const QString& text) {
-    return Ansi::byteLength(text);
+    qsizetype n = text.size();
+    for (qsizetype i = 0; i + 1 < text.size(); ++i)
+        if (text.at(i).isHighSurrogate() && text.at(i + 1).isLowSurrogate()) {
+            --n;
+            ++i;
+        }
+    return n;
 }
 
 // The locale's long time format without its time zone, which the general date format never
@@ -94,13 +100,23 @@ QStringList statisticsLines(const QVector<Card>& d, const QDateTime& now) {
     return lines;
 }
 
-bool WriteStatistics(const QString& fileName, QObject* owner) {
-    const QStringList lines = statisticsLines(deck, QDateTime::currentDateTime());
-    QByteArray bytes;
+QByteArray statisticsBytes(const QVector<Card>& d, const QDateTime& now) {
+    const QStringList lines = statisticsLines(d, now);
+    FileText::EncodingChoice choice;
+    for (const QString& line : lines)
+        choice.add(line);
+    const TextEncoding encoding = choice.encoding();
+    // A byte-order mark tells text viewers that the file is UTF-8.
+    QByteArray bytes = encoding == TextEncoding::Utf8 ? QByteArray("\xEF\xBB\xBF") : QByteArray();
     for (const QString& line : lines) {
-        bytes += Ansi::encode(line);
+        bytes += FileText::encode(line, encoding);
         bytes += "\r\n";
     }
+    return bytes;
+}
+
+bool WriteStatistics(const QString& fileName, QObject* owner) {
+    const QByteArray bytes = statisticsBytes(deck, QDateTime::currentDateTime());
 
     // The file is replaced whole: QSaveFile only renames it into place once it is complete.
     // Unbuffered, so that a failing write (a full disk) reaches it before commit(), which does

@@ -17,7 +17,11 @@ QStringList statisticsLines(const QVector<Card>& d, const QDateTime& now);
 // and seconds, without a time zone); the time is left out at midnight.
 QString generalDate(const QDateTime& now);
 
-// Writes the statistics of the deck to `fileName` (Windows-1252, CR LF after every line),
+// The file's bytes: the lines with CR LF after each, in Windows-1252 when every text fits
+// it, else in UTF-8 after a byte-order mark.
+QByteArray statisticsBytes(const QVector<Card>& d, const QDateTime& now);
+
+// Writes statisticsBytes() of the deck to `fileName`,
 // replacing the file whole or leaving it as it was. A failure is shown in a message box with
 // the system's reason and gives false; on success the file is opened for the user.
 bool WriteStatistics(const QString& fileName, QObject* owner);

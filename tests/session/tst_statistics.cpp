@@ -1,8 +1,11 @@
 // The statistics export: the table's lines to the character, the file's bytes, the dialog.
 #include "appstate.h"
 #include "deck.h"
+#include "modmain.h"
+#include "scripttexts.h"
 #include "statistics.h"
 #include "testsupport.h"
+#include "westerntexts.h"
 
 #include <QDir>
 #include <QFile>
@@ -55,6 +58,9 @@ private slots:
     void generatedDate();
 
     void writesWindows1252WithCrLf();
+    void windows1252FileKeepsItsBytes();
+    void scriptsInUtf8_data();
+    void scriptsInUtf8();
     void replacesExistingFile();
     void writeFailureReported_data();
     void writeFailureReported();
@@ -216,6 +222,47 @@ void TestStatistics::writesWindows1252WithCrLf() {
     QCOMPARE(lines[6], card);
     QCOMPARE(m_shell->urls, QStringList({path(QStringLiteral("stats.txt"))}));
     QVERIFY(m_shell->programs.isEmpty());
+}
+
+void TestStatistics::windows1252FileKeepsItsBytes() {
+    QVector<Card> d;
+    int i = 0;
+    for (const auto& [q, a] : westerntexts::cards()) {
+        d.append(makeCard(q, a, qint16((i % 2) ? -1 : 0), qint16(i * 3), westerntexts::chapterTitle()));
+        ++i;
+    }
+    d.append(Card());
+    QFile f(QStringLiteral(QUARNEL_TEST_DATA "/western-statistics.txt"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    // The version line follows the program's version; everything else is as it was.
+    QByteArray expected = f.readAll();
+    expected.replace("Quarnel v.1.15.281",
+                     QStringLiteral("Quarnel v.%1.%2.%3").arg(kAppMajor).arg(kAppMinor).arg(kAppRevision).toLatin1());
+    QCOMPARE(statisticsBytes(d, QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9))), expected);
+}
+
+void TestStatistics::scriptsInUtf8_data() {
+    QTest::addColumn<QString>("question");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("title");
+    for (const scripttexts::Sample& t : scripttexts::samples())
+        QTest::newRow(t.name) << t.question << t.answer << t.chapterTitle;
+}
+
+// A file with any text outside Windows-1252 is UTF-8 after a byte-order mark, and its
+// columns count characters (an emoji is one, though two units in memory).
+void TestStatistics::scriptsInUtf8() {
+    QFETCH(QString, question);
+    QFETCH(QString, answer);
+    QFETCH(QString, title);
+    const QVector<Card> d{makeCard(question, answer, 0, 1, title), makeCard("Haus", "house"), Card()};
+    const QByteArray bytes = statisticsBytes(d, kNoon);
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+    const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.mid(0, lines.size() - 1), statisticsLines(d, kNoon));
+    const int q = int(question.toUcs4().size()), a = int(answer.toUcs4().size());
+    QCOMPARE(lines.at(6), sp(4) + question + sp(4) + answer + tail("NO", 1, title));
+    QCOMPARE(lines.at(7), sp(q) + "Haus" + sp(a - 1) + "house" + tail("NO", 0, "Lesson 1"));
 }
 
 void TestStatistics::replacesExistingFile() {
