@@ -1,6 +1,5 @@
 #include "chapterfile.h"
 
-#include "ansi.h"
 #include "ivordalite.h"
 #include "lettermarkers.h"
 
@@ -42,21 +41,103 @@ int specialLetterCount(const QString& text) {
 } // namespace
 
 // Counted rather than encoded: this runs for every keystroke and every row of a save.
-int storedQuestionLength(const QString& question) {
-    return int(Ansi::byteLength(question)) + 7 * specialLetterCount(question);
+int storedQuestionLength(const QString& question, TextEncoding encoding) {
+    // A special letter takes 1 byte as Windows-1252, 2 as UTF-8; its marker takes 8.
+    const int letter = encoding == TextEncoding::Utf8 ? 2 : 1;
+    return int(FileText::byteLength(question, encoding)) + (8 - letter) * specialLetterCount(question);
 }
 
-int cardLength(const QString& question, const QString& answer) {
-    return storedQuestionLength(trimSpaces(question)) + int(Ansi::byteLength(trimSpaces(answer)));
+int cardLength(const QString& question, const QString& answer, TextEncoding encoding) {
+    return storedQuestionLength(trimSpaces(question), encoding) +
+           int(FileText::byteLength(trimSpaces(answer), encoding));
 }
 
-bool cardFits(const QString& question, const QString& answer) {
-    return cardLength(question, answer) <= kMaxCardLength;
+bool cardFits(const QString& question, const QString& answer, TextEncoding encoding) {
+    return cardLength(question, answer, encoding) <= kMaxCardLength;
 }
 
-int maxTitleLength() { return kSlot - kHeaderFixed - int(Ansi::byteLength(chapterMark())); }
+int maxTitleLength(TextEncoding encoding) {
+    const int marker = encoding == TextEncoding::Utf8 ? FileText::kMarkerSize : 0;
+    return kSlot - kHeaderFixed - int(FileText::byteLength(chapterMark(), encoding)) - marker;
+}
 
-bool titleFits(const QString& title) { return Ansi::byteLength(trimSpaces(title)) <= maxTitleLength(); }
+int titleLength(const QString& title, TextEncoding encoding) {
+    return int(FileText::byteLength(trimSpaces(title), encoding));
+}
+
+bool titleFits(const QString& title, TextEncoding encoding) {
+    return titleLength(title, encoding) <= maxTitleLength(encoding);
+}
+
+TextEncoding chapterEncoding(const QVector<CardRow>& rows, const QString& title, const QVector<CardRow>& more) {
+    // The chapter mark and the tag are plain ASCII, and the special letters fit either way.
+    FileText::EncodingChoice choice;
+    choice.add(title);
+    for (const QVector<CardRow>* list : {&rows, &more})
+        for (const CardRow& r : *list) {
+            if (choice.encoding() == TextEncoding::Utf8)
+                return TextEncoding::Utf8;
+            choice.add(r.question);
+            choice.add(r.answer);
+        }
+    return choice.encoding();
+}
+
+namespace {
+// `before`, when given, is the encoding before an edit: what did not fit then already is
+// passed over (except the changed row and a changed title).
+ChapterFit check(const QVector<CardRow>& rows, const QString& title, const QVector<CardRow>& more,
+                 const TextEncoding* before, int changedRow, bool titleChanged) {
+    ChapterFit fit;
+    fit.encoding = chapterEncoding(rows, title, more);
+    const bool utf8 = fit.encoding == TextEncoding::Utf8;
+    if (!titleFits(title, fit.encoding) && !(before && !titleChanged && !titleFits(title, *before))) {
+        fit.titleTooLong = true;
+        fit.bytes = titleLength(title, fit.encoding);
+        fit.limit = maxTitleLength(fit.encoding);
+        fit.reason = utf8 ? QStringLiteral("the deck title takes %1 bytes in UTF-8; it holds at most %2")
+                                .arg(fit.bytes)
+                                .arg(fit.limit)
+                          : QStringLiteral("the deck title is longer than %1 characters").arg(fit.limit);
+        return fit;
+    }
+    int index = 0;
+    for (const QVector<CardRow>* list : {&rows, &more})
+        for (const CardRow& r : *list) {
+            const int length = cardLength(r.question, r.answer, fit.encoding);
+            const bool alreadyTooLong =
+                before && list == &rows && index != changedRow && !cardFits(r.question, r.answer, *before);
+            if (length > kMaxCardLength && !alreadyTooLong) {
+                fit.badRow = index;
+                fit.bytes = length;
+                fit.limit = kMaxCardLength;
+                fit.reason =
+                    utf8 ? QStringLiteral("the card '%1' takes %2 bytes in UTF-8; front and back together hold at "
+                                          "most %3 (each special letter on the front counting as 8)")
+                               .arg(trimSpaces(r.question))
+                               .arg(length)
+                               .arg(kMaxCardLength)
+                         : QStringLiteral("the card '%1' is longer than %2 characters (front and back together, "
+                                          "each special letter on the front counting as 8)")
+                               .arg(r.question)
+                               .arg(kMaxCardLength);
+                return fit;
+            }
+            ++index;
+        }
+    return fit;
+}
+
+} // namespace
+
+ChapterFit checkChapter(const QVector<CardRow>& rows, const QString& title, const QVector<CardRow>& more) {
+    return check(rows, title, more, nullptr, -1, true);
+}
+
+ChapterFit checkChapterEdit(const QVector<CardRow>& rows, const QString& title, const QVector<CardRow>& more,
+                            TextEncoding before, int changedRow, bool titleChanged) {
+    return check(rows, title, more, &before, changedRow, titleChanged);
+}
 
 LoadResult loadChapter(const QString& path, QVector<CardRow>& rows, QString& title, QString& error) {
     // The store creates a file that doesn't exist, so opening must look first.
@@ -109,20 +190,12 @@ bool saveChapter(const QString& path, const QVector<CardRow>& rows, const QStrin
     // Everything is checked before the disk is touched: a record that doesn't fit its slot
     // never reaches the file.
     const QString trimmedTitle = trimSpaces(title);
-    if (!titleFits(trimmedTitle)) {
-        error = QStringLiteral("the deck title is longer than %1 characters").arg(maxTitleLength());
+    const ChapterFit fit = checkChapter(rows, trimmedTitle);
+    if (!fit.fits()) {
+        if (badRow)
+            *badRow = fit.badRow;
+        error = fit.reason;
         return false;
-    }
-    for (int i = 0; i < rows.size(); ++i) {
-        if (!cardFits(rows[i].question, rows[i].answer)) {
-            if (badRow)
-                *badRow = i;
-            error = QStringLiteral("the card '%1' is longer than %2 characters (front and back together, each "
-                                   "special letter on the front counting as 8)")
-                        .arg(rows[i].question)
-                        .arg(kMaxCardLength);
-            return false;
-        }
     }
     const QFileInfo info(path);
     if (info.isDir()) {

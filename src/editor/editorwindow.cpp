@@ -214,17 +214,25 @@ void EditorWindow::buildUi() {
     m_status->setSizeGripEnabled(true);
     setStatusBar(m_status);
 
-    // Texts too long for their record can't be typed; the status bar says why.
-    m_front->setValidator(new LimitValidator([this](const QString& t) { return cardFits(t, m_back->text()); },
-                                             [this] { cardTooLong(); }, m_front));
-    m_back->setValidator(new LimitValidator([this](const QString& t) { return cardFits(m_front->text(), t); },
-                                            [this] { cardTooLong(); }, m_back));
-    m_title->setValidator(new LimitValidator([](const QString& t) { return titleFits(t); },
-                                             [this] {
-                                                 setStatus(QStringLiteral("The deck title holds at most %1 characters.")
-                                                               .arg(maxTitleLength()));
-                                             },
-                                             m_title));
+    // Texts too long for their record can't be typed; the status bar says why. The limits
+    // are bytes in the encoding the chapter will be saved in, which the typed text can change.
+    m_front->setValidator(new LimitValidator([this](const QString& t) { return typedCardFits(t, m_back->text()); },
+                                             [this] { setStatus(m_refusal); }, m_front));
+    m_back->setValidator(new LimitValidator([this](const QString& t) { return typedCardFits(m_front->text(), t); },
+                                            [this] { setStatus(m_refusal); }, m_back));
+    m_title->setValidator(new LimitValidator([this](const QString& t) { return titleChangeFits(t); },
+                                             [this] { setStatus(m_refusal); }, m_title));
+    // A validator sees the field's text already changed; the encoding before the edit needs
+    // the title as it was.
+    connect(m_title, &QLineEdit::textChanged, this, [this](const QString& t) { m_acceptedTitle = t; });
+    connect(m_front, &QLineEdit::textEdited, this, &EditorWindow::showBytesLeft);
+    connect(m_back, &QLineEdit::textEdited, this, &EditorWindow::showBytesLeft);
+    connect(m_title, &QLineEdit::textEdited, this, [this] {
+        const TextEncoding encoding = chapterEncoding(m_model->rows(), m_title->text());
+        setStatus(QStringLiteral("%1 bytes left for the deck title%2")
+                      .arg(maxTitleLength(encoding) - titleLength(m_title->text(), encoding))
+                      .arg(encodingNote(encoding)));
+    });
     m_front->installEventFilter(this);
     m_back->installEventFilter(this);
     connect(m_front, &QLineEdit::textChanged, this, &EditorWindow::UpdateAddButton);
@@ -248,7 +256,60 @@ void EditorWindow::setStatus(const QString& text) { m_status->showMessage(text);
 
 QString EditorWindow::statusText() const { return m_status->currentMessage(); }
 
-void EditorWindow::cardTooLong() { setStatus(cardLimitText()); }
+bool EditorWindow::refuse(const ChapterFit& fit, int typedRow) {
+    if (fit.fits())
+        return true;
+    const bool utf8 = fit.encoding == TextEncoding::Utf8;
+    if (fit.titleTooLong) {
+        m_refusal = utf8 ? QStringLiteral("The deck title holds at most %1 bytes in UTF-8, which this chapter needs; "
+                                          "it would take %2.")
+                               .arg(fit.limit)
+                               .arg(fit.bytes)
+                         : QStringLiteral("The deck title holds at most %1 characters.").arg(fit.limit);
+    } else if (fit.badRow == typedRow) {
+        m_refusal = utf8 ? QStringLiteral("A card holds at most %1 bytes on its front and back together; in UTF-8, "
+                                          "which this chapter needs, this card would take %2 (on the front each of "
+                                          "\u00E4 \u00F6 \u00FC \u00C4 \u00D6 \u00DC \u00DF counts as 8).")
+                               .arg(fit.limit)
+                               .arg(fit.bytes)
+                         : cardLimitText();
+    } else {
+        // Another card stops fitting: the change would make the chapter UTF-8, where that card's
+        // letters outside ASCII take two bytes or more.
+        m_refusal = QStringLiteral("Not changed: with this text the chapter is saved in UTF-8, and the card '%1' "
+                                   "would take %2 bytes there, more than the %3 a card holds. Shorten that card first.")
+                        .arg(m_model->row(fit.badRow).question)
+                        .arg(fit.bytes)
+                        .arg(fit.limit);
+    }
+    return false;
+}
+
+TextEncoding EditorWindow::currentEncoding() const {
+    return chapterEncoding(m_model->rows(), m_acceptedTitle);
+}
+
+bool EditorWindow::typedCardFits(const QString& front, const QString& back) {
+    return refuse(
+        checkChapterEdit(m_model->rows(), m_title->text(), {CardRow{front, back}}, currentEncoding(), -1, false),
+        m_model->rowCount());
+}
+
+bool EditorWindow::titleChangeFits(const QString& title) {
+    return refuse(checkChapterEdit(m_model->rows(), title, {}, currentEncoding(), -1, true), -1);
+}
+
+QString EditorWindow::encodingNote(TextEncoding encoding) {
+    return encoding == TextEncoding::Utf8 ? QStringLiteral(" (the chapter is saved in UTF-8)") : QString();
+}
+
+void EditorWindow::showBytesLeft() {
+    const QVector<CardRow> typed{CardRow{m_front->text(), m_back->text()}};
+    const TextEncoding encoding = chapterEncoding(m_model->rows(), m_title->text(), typed);
+    setStatus(QStringLiteral("%1 bytes left on this card%2")
+                  .arg(kMaxCardLength - cardLength(m_front->text(), m_back->text(), encoding))
+                  .arg(encodingNote(encoding)));
+}
 
 QString EditorWindow::captionFor(const QString& filename, bool modified) {
     if (filename.isEmpty())
@@ -304,8 +365,10 @@ bool EditorWindow::PutRow(const QString& question, const QString& answer, int in
         const int sel = selectedRow();
         if (sel < 0)
             return false;
-        if (!cardFits(m_model->row(sel).question, a)) {
-            cardTooLong();
+        QVector<CardRow> rows = m_model->rows();
+        rows[sel].answer = a;
+        if (!refuse(checkChapterEdit(rows, m_title->text(), {}, currentEncoding(), sel, false), sel)) {
+            setStatus(m_refusal);
             return false;
         }
         m_model->setAnswer(sel, a);
@@ -314,8 +377,9 @@ bool EditorWindow::PutRow(const QString& question, const QString& answer, int in
             setStatus(QStringLiteral("A chapter holds at most %1 cards.").arg(kMaxCards));
             return false;
         }
-        if (!cardFits(q, a)) {
-            cardTooLong();
+        if (!refuse(checkChapterEdit(m_model->rows(), m_title->text(), {CardRow{q, a}}, currentEncoding(), -1, false),
+                    m_model->rowCount())) {
+            setStatus(m_refusal);
             return false;
         }
         const int at = index < 0 ? m_model->rowCount() : std::min(index, m_model->rowCount());

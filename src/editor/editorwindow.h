@@ -1,6 +1,8 @@
 #pragma once
 // The editor's one window (object name "frmMain"): the list of cards, the fields for the
 // card being typed, the deck title, and the file operations on one chapter file.
+#include "chapterfile.h"
+
 #include <QMainWindow>
 
 class QAction;
@@ -69,7 +71,14 @@ private:
     bool maybeSave(const QString& title);
     void rowClicked(const QModelIndex& index);
     void setStatus(const QString& text);
-    void cardTooLong();
+    // False when the chapter would not save; the reason goes to m_refusal. `typedRow` is the
+    // index (in the fit's counting) of the card being typed, whose refusal reads differently.
+    bool refuse(const ChapterFit& fit, int typedRow);
+    TextEncoding currentEncoding() const;
+    bool typedCardFits(const QString& front, const QString& back);
+    bool titleChangeFits(const QString& title);
+    void showBytesLeft();
+    static QString encodingNote(TextEncoding encoding);
 
     CardListModel* m_model = nullptr;
     QToolBar* m_toolbar = nullptr;
@@ -85,6 +94,8 @@ private:
 
     QString m_filename;
     bool m_modified = false;
+    QString m_refusal;
+    QString m_acceptedTitle; // the title before the edit a validator is looking at
 };
 
 } // namespace qredit

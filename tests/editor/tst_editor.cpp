@@ -7,7 +7,9 @@
 #include "editorversion.h"
 #include "editorwindow.h"
 #include "ivordalite.h"
+#include "scripttexts.h"
 #include "testsupport.h"
+#include "westerntexts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -41,8 +43,12 @@ void writeAll(const QString& path, const QByteArray& bytes) {
 
 // Key presses for any text, letters outside ASCII included.
 void typeText(QWidget* w, const QString& text) {
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        // A character outside the basic plane is one key press of two units.
+        const qsizetype n = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, text.mid(i, n), Qt::NoModifier);
+        i += n - 1;
+    }
 }
 
 QByteArray le(quint32 v, int n) {
@@ -404,6 +410,93 @@ private slots:
         QCOMPARE(title->text().size(), 65);
         QCOMPARE(qredit::maxTitleLength(), 65);
         QVERIFY(m_w->statusText().contains(QStringLiteral("65")));
+    }
+
+    // A chapter of Windows-1252 texts is written as before any file could hold UTF-8.
+    void windows1252ChapterKeepsItsBytes() {
+        for (const auto& [q, a] : westerntexts::cards())
+            QVERIFY(m_w->PutRow(q, a, -1, false));
+        field("Text3")->setText(westerntexts::chapterTitle());
+        saveAs(path("western.qex"));
+        QCOMPARE(readAll(path("western.qex")), readAll(QStringLiteral(QUARNEL_TEST_DATA "/western-chapter.qex")));
+    }
+
+    void scriptsRoundTrip_data() {
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("title");
+        for (const scripttexts::Sample& t : scripttexts::samples())
+            QTest::newRow(t.name) << t.question << t.answer << t.chapterTitle;
+    }
+    void scriptsRoundTrip() {
+        QFETCH(QString, question);
+        QFETCH(QString, answer);
+        QFETCH(QString, title);
+        typeText(field("Text1"), question);
+        typeText(field("Text2"), answer);
+        QTest::keyClick(field("Text2"), Qt::Key_Return);
+        m_w->PutRow(QStringLiteral("\u00DCbung"), QStringLiteral("exercise"), -1, false);
+        typeText(field("Text3"), title);
+        saveAs(path("s.qex"));
+        QVERIFY(readAll(path("s.qex")).contains(QByteArray("\x05\x00UTF-8", 7)));
+        QVERIFY(m_w->NewDeck());
+        QVERIFY(m_w->openFile(path("s.qex")));
+        const QList<CardRow> expected{{question, answer}, {QStringLiteral("\u00DCbung"), "exercise"}};
+        QCOMPARE(rows(), expected);
+        QCOMPARE(field("Text3")->text(), title);
+        ivordalite store;
+        QVERIFY(store.mount(path("s.qex"), false));
+        LoadChapterFile(path("s.qex"), store.title());
+        QCOMPARE(deckUpper(), qint16(2));
+        QCOMPARE(deck[0].question, question);
+        QCOMPARE(deck[0].answer, answer);
+        QCOMPARE(deck[1].question, QStringLiteral("\u00DCbung"));
+        QCOMPARE(deck[1].chaptertitle, title);
+    }
+
+    // 60 umlauts fit a card as Windows-1252 but take 120 bytes as UTF-8: a Russian letter
+    // anywhere would make the chapter UTF-8, so it is refused and the message names the card.
+    void utf8WouldOverfillAnotherCard() {
+        QVERIFY(m_w->PutRow("x", QString(60, QChar(0xFC)), -1, false));
+        typeText(field("Text1"), QStringLiteral("a"));
+        QCOMPARE(m_w->statusText(), QStringLiteral("99 bytes left on this card"));
+        typeText(field("Text1"), QStringLiteral("\u0434"));
+        QCOMPARE(field("Text1")->text(), QStringLiteral("a"));
+        QCOMPARE(m_w->statusText(), QStringLiteral("Not changed: with this text the chapter is saved in UTF-8, and "
+                                                   "the card 'x' would take 121 bytes there, more than the 100 a "
+                                                   "card holds. Shorten that card first."));
+        typeText(field("Text3"), QStringLiteral("\u0434"));
+        QVERIFY(field("Text3")->text().isEmpty());
+        // Once the long card is gone, Russian can be typed; the count is in UTF-8 bytes.
+        m_w->model()->removeRowAt(0);
+        typeText(field("Text1"), QStringLiteral("\u0434"));
+        QCOMPARE(m_w->statusText(), QStringLiteral("97 bytes left on this card (the chapter is saved in UTF-8)"));
+    }
+
+    void chapterFit_data() {
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("fits");
+        QTest::addColumn<int>("limit");
+        QTest::newRow("65-byte title unmarked") << "Haus" << QString(65, u't') << true << 0;
+        QTest::newRow("60-byte title marked") << QStringLiteral("\u0434") << QString(60, u't') << true << 0;
+        QTest::newRow("61-byte title marked") << QStringLiteral("\u0434") << QString(61, u't') << false << 60;
+        QTest::newRow("Russian title of 31 letters") << "Haus" << QString(31, QChar(0x0434)) << false << 60;
+        QTest::newRow("front of 50 Russian letters") << QString(50, QChar(0x0434)) << "" << true << 0;
+        QTest::newRow("front of 51 Russian letters") << QString(51, QChar(0x0434)) << "" << false << 100;
+    }
+    void chapterFit() {
+        QFETCH(QString, question);
+        QFETCH(QString, title);
+        QFETCH(bool, fits);
+        QFETCH(int, limit);
+        const qredit::ChapterFit fit = qredit::checkChapter({{"a", "b"}}, title, {{question, ""}});
+        QCOMPARE(fit.fits(), fits);
+        QCOMPARE(fit.limit, limit);
+        QCOMPARE(fit.badRow, !fits && !fit.titleTooLong ? 1 : -1);
+        QString error;
+        QCOMPARE(qredit::saveChapter(path("fit.qex"), {{"a", "b"}, {question, ""}}, title, error), fits);
+        QCOMPARE(error.isEmpty(), fits);
     }
 
     void limits_data() {
