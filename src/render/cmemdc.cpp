@@ -164,7 +164,11 @@ void cMemDC::DrawText(const QString& text, RECT& rect, int flags) {
     if (!IsCreated())
         return;
     const bool single = flags & DT_SINGLELINE;
-    int qflags = (flags & DT_CENTER) ? Qt::AlignHCenter : (flags & DT_RIGHT) ? Qt::AlignRight : Qt::AlignLeft;
+    // Alignment stays where the caller put it, also for a right-to-left text, which is laid
+    // out from the right by the painter's direction below.
+    int qflags = Qt::AlignAbsolute | ((flags & DT_CENTER)  ? Qt::AlignHCenter
+                                      : (flags & DT_RIGHT) ? Qt::AlignRight
+                                                           : Qt::AlignLeft);
     // Vertical placement applies to a single line only; other text starts at the top.
     if (single)
         qflags |= (flags & DT_VCENTER) ? Qt::AlignVCenter : (flags & DT_BOTTOM) ? Qt::AlignBottom : Qt::AlignTop;
@@ -194,6 +198,9 @@ void cMemDC::DrawText(const QString& text, RECT& rect, int flags) {
         return;
     QPainter p(&m_image);
     p.setFont(m_qfont);
+    // Arabic or Hebrew text reads from the right: the paragraph takes the direction of its
+    // first strong letter, so that punctuation and numbers land on the correct side.
+    p.setLayoutDirection(text.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
     p.setPen(toQColor(TranslateColor(m_forecolor)));
     if (!(flags & DT_NOCLIP))
         p.setClipRect(box);

@@ -79,6 +79,8 @@ public:
     static int OsVersion();
 
     StdFont Font() const;
+    // The font text is drawn with (letters it lacks come from the system's fallback fonts).
+    QFont qfont() const { return m_qfont; }
     void setFont(const StdFont& font);
     int FontHeight() const;
     void setForecolor(qint32 colour);

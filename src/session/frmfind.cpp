@@ -53,27 +53,43 @@ QString trimSpaces(const QString& text) {
 
 bool isChecked(const QCheckBox* box) { return box->checkState() == Qt::Checked; }
 
-// Whether `text` lower-cased (as QString::toLower does it) contains `lowerNeedle`. Lower-casing
-// a copy of every text of a large deck costs more than the search itself, so the lower case is
-// written into one reused buffer instead. Character by character lowering equals the lowering
-// of the whole text for every character of the basic plane except U+0130, whose lower case is
-// two characters; texts with that letter or with surrogate pairs take the slow, exact way.
-bool lowerContains(const QString& text, const QString& lowerNeedle, std::u16string& buffer) {
+// Case-insensitive search compares texts by Unicode simple case folding, which also matches
+// the letters that lower-casing leaves apart (Greek final sigma and sigma, the Cherokee and
+// Greek symbol forms). Simple folding maps each character to one character, so a text is
+// folded into one reused buffer instead of a new string for every text of a large deck;
+// a surrogate pair folds to a surrogate pair.
+QStringView foldCase(QStringView text, std::u16string& buffer) {
+    // U+0130 has no one-character folding; it matches as its lower case, "i" and a dot above.
+    if (text.contains(QChar(0x130))) {
+        const QString lower = text.toString().toLower();
+        std::u16string inner;
+        const QStringView folded = foldCase(QStringView(lower), inner);
+        buffer.assign(folded.utf16(), size_t(folded.size()));
+        return QStringView(buffer.data(), qsizetype(buffer.size()));
+    }
     const qsizetype n = text.size();
     buffer.resize(size_t(n));
-    const QChar* in = text.constData();
+    const char16_t* in = text.utf16();
     char16_t* out = buffer.data();
     for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = in[i].unicode();
+        const char16_t c = in[i];
         if (c < 0x80) {
             out[i] = (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
-        } else if (QChar::isSurrogate(c) || c == 0x130) {
-            return text.toLower().contains(lowerNeedle);
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(in[i + 1])) {
+            const char32_t folded = QChar::toCaseFolded(QChar::surrogateToUcs4(c, in[i + 1]));
+            out[i] = QChar::requiresSurrogates(folded) ? QChar::highSurrogate(folded) : c;
+            out[i + 1] = QChar::requiresSurrogates(folded) ? QChar::lowSurrogate(folded) : in[i + 1];
+            ++i;
         } else {
-            out[i] = QChar::toLower(c);
+            out[i] = QChar::toCaseFolded(c);
         }
     }
-    return QStringView(buffer.data(), n).contains(lowerNeedle);
+    return QStringView(buffer.data(), n);
+}
+
+QString foldCase(const QString& text) {
+    std::u16string buffer;
+    return foldCase(QStringView(text), buffer).toString();
 }
 } // namespace
 
@@ -275,7 +291,7 @@ void SearchCards() {
     const bool matchCase = isChecked(f->Check3());
     const bool inQuestions = isChecked(f->Check1());
     const bool inAnswers = isChecked(f->Check2());
-    const QString needle = matchCase ? text : text.toLower();
+    const QString needle = matchCase ? text : foldCase(text);
 
     ViewerModel* model = v->model();
     model->beginFill(ViewerModel::Mode::Cards);
@@ -285,7 +301,7 @@ void SearchCards() {
     const int upper = deckUpper();
     std::u16string buffer;
     const auto hit = [&](const QString& text) {
-        return matchCase ? text.contains(needle) : lowerContains(text, needle, buffer);
+        return matchCase ? text.contains(needle) : foldCase(text, buffer).contains(needle);
     };
     for (int i = 0; i <= upper; ++i) {
         const Card& c = deck.at(i);

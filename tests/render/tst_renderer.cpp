@@ -7,6 +7,9 @@
 #include "testsupport.h"
 #include "windowtimers.h"
 
+#include <QGlyphRun>
+#include <QPainter>
+#include <QTextLayout>
 #include <QtTest>
 
 namespace {
@@ -155,6 +158,72 @@ private slots:
             QCOMPARE(pixelAt(img, kW - 1, y), kBlack);
             QCOMPARE(pixelAt(img, kW - 2, y), pixelAt(img, kW - 2, 0));
         }
+    }
+
+    // Every script a learner may study is drawn with real glyphs (a fallback font supplies
+    // what the card's font lacks), fitted inside the card, in the main text colour.
+    void scriptsDrawWithRealGlyphs_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Russian") << QStringLiteral("\u0417\u0434\u0440\u0430\u0432\u0441\u0442\u0432\u0443\u0439");
+        QTest::newRow("Greek") << QStringLiteral("\u039A\u03B1\u03BB\u03B7\u03BC\u03AD\u03C1\u03B1");
+        QTest::newRow("Japanese") << QStringLiteral("\u56F3\u66F8\u9928\u306F\u3069\u3053\u3067\u3059\u304B");
+        QTest::newRow("Chinese") << QStringLiteral("\u6211\u4EEC\u5B66\u4E60\u6C49\u8BED");
+        QTest::newRow("Arabic") << QStringLiteral(
+            "\u0645\u0631\u062D\u0628\u0627 \u0628\u0627\u0644\u0639\u0627\u0644\u0645");
+        QTest::newRow("Hebrew") << QStringLiteral("\u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD");
+        QTest::newRow("long Japanese") << QString(60, QChar(0x8A9E));
+    }
+    void scriptsDrawWithRealGlyphs() {
+        QFETCH(QString, text);
+        makeCard(text);
+        m_renderer->drawtobuffer(true);
+        QTextLayout layout(text, m_renderer->surface().qfont());
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        int glyphs = 0;
+        for (const QGlyphRun& run : layout.glyphRuns()) {
+            for (quint32 g : run.glyphIndexes()) {
+                QVERIFY2(g != 0, qPrintable(run.rawFont().familyName() + " lacks a glyph"));
+                ++glyphs;
+            }
+        }
+        QVERIFY(glyphs > 0);
+        const QImage& img = surface();
+        int ink = 0;
+        for (int y = 0; y < kCardBottom; ++y) {
+            QCOMPARE(pixelAt(img, 0, y), kBlack);
+            QCOMPARE(pixelAt(img, kW - 1, y), kBlack);
+            for (int x = 0; x < kW; ++x)
+                ink += pixelAt(img, x, y) == 0xFFFFFFFFu ? 1 : 0;
+        }
+        QVERIFY(ink > 20);
+    }
+
+    // A right-to-left text is laid out from the right: "!" after a Hebrew word stands at its
+    // left end. The alignment the caller asked for stays as it is.
+    void rightToLeftTextReadsFromTheRight() {
+        const QString text = QStringLiteral("\u05E9\u05DC\u05D5\u05DD!");
+        cMemDC dc;
+        dc.init(200, 40);
+        StdFont f = dc.Font();
+        f.size = 14;
+        dc.setFont(f);
+        dc.setForecolor(0xFFFFFF);
+        dc.DrawText(text, 0, 0, 200, 40, DT_LEFT | DT_SINGLELINE);
+        auto painted = [&](Qt::LayoutDirection direction) {
+            QImage img(200, 40, dc.hDC()->format());
+            img.fill(Qt::black);
+            QPainter p(&img);
+            p.setFont(dc.qfont());
+            p.setPen(Qt::white);
+            p.setLayoutDirection(direction);
+            p.drawText(QRect(0, 0, 200, 40), Qt::AlignLeft | Qt::AlignAbsolute | Qt::AlignTop | Qt::TextSingleLine,
+                       text);
+            return img;
+        };
+        QCOMPARE(*dc.hDC(), painted(Qt::RightToLeft));
+        QVERIFY(*dc.hDC() != painted(Qt::LeftToRight));
     }
 
     void fitterPicksLargestSizeThatFits() {

@@ -259,6 +259,10 @@ void TestFindViewer::lowerCaseBeyondAscii_data() {
     QTest::newRow("greek with accent") << QString::fromUtf8("σοφία") << IntList{4};
     QTest::newRow("sharp s is not ss") << "STRASSE" << IntList{};
     QTest::newRow("capital sharp s") << QString::fromUtf8("groß") << IntList{6};
+    // Case folding, not lower case: final sigma matches sigma, either way round.
+    QTest::newRow("greek final sigma") << QString::fromUtf8("σοφός") << IntList{7};
+    QTest::newRow("greek sigma for final") << QString::fromUtf8("ΛΌΓΟΣ") << IntList{8};
+    QTest::newRow("cyrillic") << QString::fromUtf8("юрий") << IntList{9};
 }
 
 void TestFindViewer::lowerCaseBeyondAscii() {
@@ -269,7 +273,10 @@ void TestFindViewer::lowerCaseBeyondAscii() {
               {QString::fromUtf8("\xF0\x90\x90\x80 deseret"), "letter"},
               {QString::fromUtf8("ΣΟΦΊΑ"), "wisdom"},
               {QString::fromUtf8("Straße"), "street"},
-              {QString::fromUtf8("GROẞ"), "big"}});
+              {QString::fromUtf8("GROẞ"), "big"},
+              {QString::fromUtf8("ΣΟΦΌΣ"), "wise"},
+              {QString::fromUtf8("λόγος"), "word"},
+              {QString::fromUtf8("Здравствуйте, ЮРИЙ"), "hello"}});
     search(text, true, false, false);
     QCOMPARE(shownNumbers(), numbers);
 }
