@@ -19,10 +19,14 @@ CardView::CardView(QWidget* parent) : QWidget(parent) {
     setAccessibleName(QString());
 }
 
-void CardView::ensureShownCovers(const QSize& size) {
+void CardView::ensureShownCovers(const QSize& size, qreal ratio) {
+    // A picture of another ratio (the window moved to another screen) starts afresh.
+    if (!m_shown.isNull() && m_shown.devicePixelRatio() != ratio)
+        m_shown = QImage();
     if (!m_shown.isNull() && m_shown.width() >= size.width() && m_shown.height() >= size.height())
         return;
     QImage grown(qMax(size.width(), m_shown.width()), qMax(size.height(), m_shown.height()), kFormat);
+    grown.setDevicePixelRatio(ratio);
     grown.fill(Qt::black);
     if (!m_shown.isNull()) {
         QPainter p(&grown);
@@ -30,6 +34,14 @@ void CardView::ensureShownCovers(const QSize& size) {
         p.drawImage(0, 0, m_shown);
     }
     m_shown = grown;
+    ++m_generation;
+}
+
+QRect CardView::toWidget(const QRect& pixels) const {
+    const qreal r = m_shown.isNull() ? 1.0 : m_shown.devicePixelRatio();
+    if (r == 1.0)
+        return pixels;
+    return QRectF(pixels.x() / r, pixels.y() / r, pixels.width() / r, pixels.height() / r).toAlignedRect();
 }
 
 bool CardView::samePixels(const QImage& a, const QImage& b) {
@@ -76,7 +88,7 @@ void CardView::copyFrom(const QImage& srcIn, int x, int y, int width, int height
         if (from.isEmpty())
             return;
     }
-    ensureShownCovers(QSize(x + from.width(), y + from.height()));
+    ensureShownCovers(QSize(x + from.width(), y + from.height()), src.devicePixelRatio());
     const size_t rowBytes = size_t(from.width()) * 4;
     bool changed = false;
     for (int r = 0; r < from.height(); ++r) {
@@ -87,8 +99,10 @@ void CardView::copyFrom(const QImage& srcIn, int x, int y, int width, int height
             changed = true;
         }
     }
-    if (changed)
-        update(QRect(x, y, from.width(), from.height()));
+    if (changed) {
+        ++m_generation;
+        update(toWidget(QRect(x, y, from.width(), from.height())));
+    }
 }
 
 bool CardView::blendImages(QImage& dst, const QImage& src, int alpha) {
@@ -124,7 +138,7 @@ void CardView::blendFrom(const QImage& srcIn, int alpha) {
     if (srcIn.isNull())
         return;
     const QImage src = asShownFormat(srcIn);
-    ensureShownCovers(src.size());
+    ensureShownCovers(src.size(), src.devicePixelRatio());
     bool changed;
     if (m_shown.size() == src.size()) {
         changed = blendImages(m_shown, src, alpha);
@@ -138,8 +152,10 @@ void CardView::blendFrom(const QImage& srcIn, int alpha) {
                 std::memcpy(m_shown.scanLine(y), part.constScanLine(y), rowBytes);
         }
     }
-    if (changed)
-        update(src.rect());
+    if (changed) {
+        ++m_generation;
+        update(toWidget(src.rect()));
+    }
 }
 
 void CardView::setFaceTexts(const QString& main, const QString& tl, const QString& tr, const QString& bl,
@@ -158,10 +174,12 @@ void CardView::setFaceTexts(const QString& main, const QString& tl, const QStrin
 void CardView::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     const QRect area = event->rect();
+    const qreal r = m_shown.isNull() ? 1.0 : m_shown.devicePixelRatio();
     if (!m_shown.isNull())
-        p.drawImage(area.topLeft(), m_shown, area);
+        p.drawImage(QPointF(area.topLeft()), m_shown,
+                    QRectF(area.x() * r, area.y() * r, area.width() * r, area.height() * r));
     // Whatever the picture does not cover stays black.
-    const QRegion rest = QRegion(area) - QRegion(m_shown.rect());
+    const QRegion rest = QRegion(area) - QRegion(toWidget(m_shown.rect()));
     for (const QRect& r : rest)
         p.fillRect(r, Qt::black);
 }

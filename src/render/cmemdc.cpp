@@ -95,14 +95,23 @@ QFont cMemDC::makeQFont(const StdFont& f) const {
     return q;
 }
 
-void cMemDC::init(int width, int height, QWidget* owner) {
+int cMemDC::device(int logical) const {
+    return m_ratio == 1.0 ? logical : int(std::lround(logical * m_ratio));
+}
+
+void cMemDC::init(int width, int height, QWidget* owner, qreal ratio) {
     Destroy();
     m_owner = owner;
     if (width <= 0 || height <= 0)
         return;
+    if (ratio <= 0)
+        ratio = owner ? owner->devicePixelRatioF() : 1.0;
+    m_ratio = ratio > 0 ? ratio : 1.0;
     m_width = width;
     m_height = height;
-    m_image = QImage(width, height, kFormat);
+    m_image = QImage(device(width), device(height), kFormat);
+    // Painters on the image work in logical pixels; the scan-line fills below map to device pixels.
+    m_image.setDevicePixelRatio(m_ratio);
     m_image.fill(Qt::black);
     const QFont source = owner ? owner->font() : QGuiApplication::font();
     StdFont f;
@@ -121,6 +130,7 @@ void cMemDC::Destroy() {
     m_image = QImage();
     m_width = 0;
     m_height = 0;
+    m_ratio = 1.0;
 }
 
 StdFont cMemDC::Font() const { return IsCreated() ? m_font : StdFont(); }
@@ -222,7 +232,7 @@ void cMemDC::FillRect(int left, int top, int right, int bottom, qint32 colour, c
     if (!fitRect(left, top, right, bottom))
         return;
     if (colour != -1) {
-        fillSpan(m_image, left, top, right, bottom, rgbOf(TranslateColor(colour)));
+        fillSpan(m_image, device(left), device(top), device(right), device(bottom), rgbOf(TranslateColor(colour)));
         return;
     }
     if (brush.style() == Qt::NoBrush)
@@ -248,24 +258,31 @@ void cMemDC::FillGradient(int x1, int y1, int x2, int y2, qint32 colour1, qint32
         return;
     const qint32 c1 = TranslateColor(colour1) & 0xFFFFFF;
     const qint32 c2 = TranslateColor(colour2) & 0xFFFFFF;
+    // The steps run over device pixels, so a HiDPI gradient is as smooth as its screen.
+    x1 = device(x1);
+    x2 = device(x2);
+    y1 = device(y1);
+    y2 = device(y2);
+    if (x1 == x2 || y1 == y2)
+        return;
     const int n = vertical ? y2 - y1 : x2 - x1;
     auto at = [&](int i) {
         return qRgb(mix(channel(c1, 0), channel(c2, 0), i, n), mix(channel(c1, 8), channel(c2, 8), i, n),
                     mix(channel(c1, 16), channel(c2, 16), i, n));
     };
     if (vertical) {
-        for (int y = qMax(y1, 0); y < qMin(y2, m_height); ++y)
+        for (int y = qMax(y1, 0); y < qMin(y2, m_image.height()); ++y)
             fillSpan(m_image, x1, y, x2, y + 1, at(y - y1));
         return;
     }
-    const int left = qMax(x1, 0), right = qMin(x2, m_width);
+    const int left = qMax(x1, 0), right = qMin(x2, m_image.width());
     if (left >= right)
         return;
     QVector<QRgb> row(right - left);
     for (int x = left; x < right; ++x)
         row[x - left] = at(x - x1);
     const size_t bytes = size_t(row.size()) * sizeof(QRgb);
-    for (int y = qMax(y1, 0); y < qMin(y2, m_height); ++y)
+    for (int y = qMax(y1, 0); y < qMin(y2, m_image.height()); ++y)
         std::memcpy(reinterpret_cast<QRgb*>(m_image.scanLine(y)) + left, row.constData(), bytes);
 }
 
@@ -328,7 +345,13 @@ void cMemDC::Rectangle(int left, int top, int right, int bottom, qint32 fillColo
 QImage cMemDC::scaledSource(int width, int height) const {
     if (width == m_width && height == m_height)
         return m_image;
-    return m_image.scaled(width, height, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    QImage scaled = m_image.scaled(device(width), device(height), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    scaled.setDevicePixelRatio(m_ratio);
+    return scaled;
+}
+
+QRectF cMemDC::sourceRect(int x, int y, int width, int height) const {
+    return QRectF(x * m_ratio, y * m_ratio, width * m_ratio, height * m_ratio);
 }
 
 void cMemDC::BitBlt(CardView* dest, int x, int y, int width, int height, int srcX, int srcY, quint32 rop) {
@@ -339,7 +362,9 @@ void cMemDC::BitBlt(CardView* dest, int x, int y, int width, int height, int src
         dest = qobject_cast<CardView*>(m_owner.data());
     if (!dest)
         return;
-    dest->copyFrom(m_image, x, y, width ? width : m_width, height ? height : m_height, srcX, srcY);
+    // The window's picture keeps device pixels: the copy moves them one to one.
+    dest->copyFrom(m_image, device(x), device(y), device(width ? width : m_width), device(height ? height : m_height),
+                   device(srcX), device(srcY));
 }
 
 void cMemDC::BitBlt(QImage* dest, int x, int y, int width, int height, int srcX, int srcY, quint32 rop) {
@@ -348,14 +373,15 @@ void cMemDC::BitBlt(QImage* dest, int x, int y, int width, int height, int srcX,
         return;
     QPainter p(dest);
     p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.drawImage(x, y, m_image, srcX, srcY, width ? width : m_width, height ? height : m_height);
+    p.drawImage(QPointF(x, y), m_image, sourceRect(srcX, srcY, width ? width : m_width, height ? height : m_height));
 }
 
 void cMemDC::BitBlt(QPainter* dest, int x, int y, int width, int height, int srcX, int srcY, quint32 rop) {
     Q_UNUSED(rop);
     if (!IsCreated() || !dest)
         return;
-    dest->drawImage(x, y, m_image, srcX, srcY, width ? width : m_width, height ? height : m_height);
+    dest->drawImage(QPointF(x, y), m_image,
+                    sourceRect(srcX, srcY, width ? width : m_width, height ? height : m_height));
 }
 
 void cMemDC::AlphaBlt(CardView* dest, int, int, int width, int height, int, int, quint8 alpha) {
@@ -378,6 +404,8 @@ void cMemDC::AlphaBlt(QImage* dest, int, int, int width, int height, int, int, q
         CardView::blendImages(*dest, src, alpha);
         return;
     }
+    if (dest->devicePixelRatio() != src.devicePixelRatio())
+        return;
     const QRect area = src.rect().intersected(dest->rect());
     QImage part = dest->copy(area);
     CardView::blendImages(part, src.copy(area), alpha);
@@ -389,14 +417,19 @@ void cMemDC::AlphaBlt(QImage* dest, int, int, int width, int height, int, int, q
 void cMemDC::PaintPicture(const QImage& picture, int x, int y, int width, int height, int srcX, int srcY) {
     if (picture.isNull())
         return;
+    // A picture drawn for a HiDPI screen counts in its logical pixels, as everything here does.
+    const qreal pr = picture.devicePixelRatio();
+    const QSize logical = (QSizeF(picture.size()) / pr).toSize();
     if (!IsCreated())
-        init(picture.width(), picture.height(), m_owner);
+        init(logical.width(), logical.height(), m_owner, pr);
     if (!IsCreated())
         return;
-    const QRect from = QRect(srcX, srcY, picture.width() - srcX, picture.height() - srcY).intersected(picture.rect());
-    if (from.isEmpty())
+    const QRect fromLogical =
+        QRect(srcX, srcY, logical.width() - srcX, logical.height() - srcY).intersected(QRect(QPoint(0, 0), logical));
+    if (fromLogical.isEmpty())
         return;
-    const QRect to(x, y, width ? width : from.width(), height ? height : from.height());
+    const QRectF from(fromLogical.x() * pr, fromLogical.y() * pr, fromLogical.width() * pr, fromLogical.height() * pr);
+    const QRectF to(x, y, width ? width : fromLogical.width(), height ? height : fromLogical.height());
     QPainter p(&m_image);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawImage(to, picture, from);

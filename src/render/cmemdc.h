@@ -67,7 +67,10 @@ public:
 
     // Creates the surface (a previous one is destroyed first). With an owner, the surface
     // takes the owner's font and text colour, and copies go to the owner by default.
-    void init(int width, int height, QWidget* owner = nullptr);
+    // Width, height and every coordinate are logical pixels; the image underneath holds
+    // `ratio` device pixels per logical pixel (0: the owner's device pixel ratio, else 1),
+    // so a HiDPI screen gets a picture painted at its own resolution.
+    void init(int width, int height, QWidget* owner = nullptr, qreal ratio = 0);
     void Destroy();
     bool IsCreated() const { return !m_image.isNull(); }
     int Width() const { return IsCreated() ? m_width : 0; }
@@ -75,6 +78,7 @@ public:
     QImage* hDC() { return IsCreated() ? &m_image : nullptr; }
     const QImage* hDC() const { return IsCreated() ? &m_image : nullptr; }
     QWidget* owner() const { return m_owner; }
+    qreal devicePixelRatio() const { return IsCreated() ? m_ratio : 1.0; }
     // Kernel major * 100 + minor, read once.
     static int OsVersion();
 
@@ -130,10 +134,15 @@ private:
     QImage scaledSource(int width, int height) const;
     QFont makeQFont(const StdFont& f) const;
     int dpiY() const;
+    // A logical coordinate as a device pixel edge.
+    int device(int logical) const;
+    // A logical rectangle of the surface in the image's pixels.
+    QRectF sourceRect(int x, int y, int width, int height) const;
 
     QImage m_image;
     int m_width = 0;
     int m_height = 0;
+    qreal m_ratio = 1.0;
     QPointer<QWidget> m_owner;
     StdFont m_font;
     QFont m_qfont;

@@ -49,7 +49,7 @@ frmAbout::frmAbout(QWidget* parent) : QWidget(parent, Qt::Window) {
 
     m_picture = new QLabel(this);
     m_picture->setObjectName(QStringLiteral("Image1"));
-    m_picture->setPixmap(QPixmap::fromImage(SplashPictures::title()));
+    m_picture->setPixmap(QPixmap::fromImage(SplashPictures::title(devicePixelRatioF())));
     m_picture->setAlignment(Qt::AlignCenter);
     m_picture->setAccessibleName(QStringLiteral("Quarnel 2007"));
 

@@ -141,9 +141,17 @@ void r_renderer::drawtobuffer(bool withMain) {
 void r_renderer::Refresh() {
     if (!m_surface.IsCreated() || !m_window)
         return;
-    // An unchanged picture is not copied again, so a card left on screen costs next to nothing.
-    if (m_window->shows(*m_surface.hDC()))
+    // An unchanged picture is not copied again, so a card left on screen costs next to nothing;
+    // once both pictures were found equal, they are not even compared again until one changes
+    // (an image's cache key moves with every write to it).
+    const qint64 surfaceKey = m_surface.hDC()->cacheKey();
+    if (surfaceKey == m_settledSurfaceKey && m_window->generation() == m_settledViewGeneration)
         return;
+    if (m_window->shows(*m_surface.hDC())) {
+        m_settledSurfaceKey = surfaceKey;
+        m_settledViewGeneration = m_window->generation();
+        return;
+    }
     // A level of 0 would never bring the new card in: the slowest fade is level 1.
     if (app().alphaSupported && app().alphaEffects)
         m_surface.AlphaBlt(m_window.data(), 0, 0, 0, 0, 0, 0, quint8(qBound(1, app().alphaLevel, 255)));

@@ -43,5 +43,7 @@ private:
     int m_widthReduction = 0;
     int m_heightReduction = 0;
     int m_mainFontSize = 0;
+    qint64 m_settledSurfaceKey = -1;
+    quint64 m_settledViewGeneration = 0;
     bool m_killed = false;
 };

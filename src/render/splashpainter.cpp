@@ -65,22 +65,26 @@ void SplashPainter::paint() {
     r.bottom -= m_surface.FontHeight() + 2;
     m_surface.DrawText(m_version, r.left, r.top, r.right, r.bottom, lineFlags);
 
-    const QImage& title = SplashPictures::title();
+    // The pictures are drawn at the window's own resolution; positions stay in logical pixels.
+    const qreal ratio = m_surface.devicePixelRatio();
+    const QImage& title = SplashPictures::title(ratio);
+    const QSize titleSize = title.deviceIndependentSize().toSize();
     cMemDC titleSurface;
     titleSurface.PaintPicture(title);
-    titleSurface.BitBlt(m_surface.hDC(), w / 2 - title.width() / 2, h / 2 - title.height() / 2);
+    titleSurface.BitBlt(m_surface.hDC(), w / 2 - titleSize.width() / 2, h / 2 - titleSize.height() / 2);
 
     // Magenta stays out of the picture: each piece is laid on black first.
     cMemDC frameSurface;
-    frameSurface.init(SplashPictures::kFrameSize, SplashPictures::kFrameSize);
+    frameSurface.init(SplashPictures::kFrameSize, SplashPictures::kFrameSize, nullptr, ratio);
     frameSurface.FillRect(0, 0, SplashPictures::kFrameSize, SplashPictures::kFrameSize, 0x000000);
-    frameSurface.PaintPicture(SplashPictures::keyedOut(SplashPictures::frame(m_frame)));
+    frameSurface.PaintPicture(SplashPictures::keyedOut(SplashPictures::frame(m_frame, ratio)));
     frameSurface.BitBlt(m_surface.hDC(), r.right - 17, r.bottom - 17);
 
-    const QImage& emblem = SplashPictures::emblem();
+    const QImage& emblem = SplashPictures::emblem(ratio);
+    const QSize emblemSize = emblem.deviceIndependentSize().toSize();
     cMemDC emblemSurface;
-    emblemSurface.init(emblem.width(), emblem.height());
-    emblemSurface.FillRect(0, 0, emblem.width(), emblem.height(), 0x000000);
+    emblemSurface.init(emblemSize.width(), emblemSize.height(), nullptr, ratio);
+    emblemSurface.FillRect(0, 0, emblemSize.width(), emblemSize.height(), 0x000000);
     emblemSurface.PaintPicture(SplashPictures::keyedOut(emblem));
     emblemSurface.BitBlt(m_surface.hDC(), 2, 2);
 

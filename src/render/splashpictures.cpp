@@ -8,6 +8,7 @@
 #include <QRadialGradient>
 #include <array>
 #include <cmath>
+#include <map>
 #include <numbers>
 
 namespace {
@@ -31,8 +32,16 @@ QFont pixelFont(const QString& fam, int px, int weight, bool italic = false) {
     return f;
 }
 
-QImage transparentCanvas(int w, int h) {
-    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+// A picture of w x h logical pixels, `ratio` device pixels to each; its painters draw in
+// logical pixels, so every picture looks the same at any ratio, only finer.
+QImage canvas(int w, int h, qreal ratio, QImage::Format format) {
+    QImage img(int(std::lround(w * ratio)), int(std::lround(h * ratio)), format);
+    img.setDevicePixelRatio(ratio);
+    return img;
+}
+
+QImage transparentCanvas(int w, int h, qreal ratio) {
+    QImage img = canvas(w, h, ratio, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
     return img;
 }
@@ -41,6 +50,7 @@ QImage transparentCanvas(int w, int h) {
 // their colour over black, the rest become the key colour. No pixel ends up half magenta.
 QImage flattenOnKey(const QImage& art) {
     QImage out(art.size(), QImage::Format_RGB32);
+    out.setDevicePixelRatio(art.devicePixelRatio());
     for (int y = 0; y < art.height(); ++y) {
         const QRgb* src = reinterpret_cast<const QRgb*>(art.constScanLine(y));
         QRgb* dst = reinterpret_cast<QRgb*>(out.scanLine(y));
@@ -62,9 +72,9 @@ void drawCard(QPainter& p, const QRectF& r, const QColor& top, const QColor& bot
     p.drawRoundedRect(r, 2.5, 2.5);
 }
 
-QImage makeTitle() {
+QImage makeTitle(qreal ratio) {
     const int w = 360, h = 104;
-    QImage img(w, h, QImage::Format_RGB32);
+    QImage img = canvas(w, h, ratio, QImage::Format_RGB32);
     img.fill(Qt::black);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
@@ -132,9 +142,9 @@ QImage makeTitle() {
     return img;
 }
 
-QImage makeEmblem() {
+QImage makeEmblem(qreal ratio) {
     const int s = 40;
-    QImage art = transparentCanvas(s, s);
+    QImage art = transparentCanvas(s, s, ratio);
     QPainter p(&art);
     p.setRenderHint(QPainter::Antialiasing);
     // The card behind: the answer side, turned away a little.
@@ -161,9 +171,9 @@ QImage makeEmblem() {
 
 // Frame i shows the card turned by i x 45 degrees about its upright axis: the question side
 // (silver, with two lines of text), edge on, the answer side (orange), edge on, and back.
-QImage makeFrame(int i) {
+QImage makeFrame(int i, qreal ratio) {
     const int s = SplashPictures::kFrameSize;
-    QImage art = transparentCanvas(s, s);
+    QImage art = transparentCanvas(s, s, ratio);
     QPainter p(&art);
     p.setRenderHint(QPainter::Antialiasing);
     const double angle = i * std::numbers::pi / 4.0;
@@ -204,27 +214,39 @@ QImage makeFrame(int i) {
     p.end();
     return flattenOnKey(art);
 }
+
+// Each picture is drawn once per device pixel ratio in use (in hundredths).
+template <typename Make> const QImage& cached(std::map<int, QImage>& cache, qreal ratio, Make make) {
+    const int key = ratio > 0 ? int(std::lround(ratio * 100)) : 100;
+    auto it = cache.find(key);
+    if (it == cache.end())
+        it = cache.emplace(key, make(key / 100.0)).first;
+    return it->second;
+}
 } // namespace
 
 namespace SplashPictures {
-const QImage& title() {
-    static const QImage img = makeTitle();
-    return img;
+const QImage& title(qreal ratio) {
+    static std::map<int, QImage> cache;
+    return cached(cache, ratio, makeTitle);
 }
 
-const QImage& emblem() {
-    static const QImage img = makeEmblem();
-    return img;
+const QImage& emblem(qreal ratio) {
+    static std::map<int, QImage> cache;
+    return cached(cache, ratio, makeEmblem);
 }
 
-const QImage& frame(int index) {
-    static const auto frames = [] {
+const QImage& frame(int index, qreal ratio) {
+    static std::map<int, std::array<QImage, kFrameCount>> cache;
+    const int key = ratio > 0 ? int(std::lround(ratio * 100)) : 100;
+    auto it = cache.find(key);
+    if (it == cache.end()) {
         std::array<QImage, kFrameCount> all;
         for (int i = 0; i < kFrameCount; ++i)
-            all[size_t(i)] = makeFrame(i);
-        return all;
-    }();
-    return frames[size_t(((index % kFrameCount) + kFrameCount) % kFrameCount)];
+            all[size_t(i)] = makeFrame(i, key / 100.0);
+        it = cache.emplace(key, std::move(all)).first;
+    }
+    return it->second[size_t(((index % kFrameCount) + kFrameCount) % kFrameCount)];
 }
 
 QImage keyedOut(const QImage& picture, QRgb key) {
