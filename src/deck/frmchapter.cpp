@@ -11,6 +11,7 @@
 #include "messagelog.h"
 #include "modmain.h"
 #include "prompter.h"
+#include "settingsoccasion.h"
 #include "shell.h"
 #include "themestep.h"
 
@@ -197,9 +198,9 @@ void frmChapter::SaveFileList() {
     }
     const int rows = m_list->topLevelItemCount();
     for (int i = 1; i <= rows; ++i)
-        master->add(QStringLiteral("flist_name_") + QString::number(i),
-                    m_list->topLevelItem(i - 1)->data(0, kPathRole).toString(), 0, QString());
-    master->add(QStringLiteral("flist_count"), QString(), rows, QString());
+        SettingsOccasion::add(*master, QStringLiteral("flist_name_") + QString::number(i),
+                              m_list->topLevelItem(i - 1)->data(0, kPathRole).toString(), 0, QString());
+    SettingsOccasion::add(*master, QStringLiteral("flist_count"), QString(), rows, QString());
 }
 
 bool frmChapter::pathFitsList(const QString& path, QString* why) const {
@@ -313,10 +314,13 @@ bool frmChapter::LoadSelectedChapters() {
 }
 
 void frmChapter::okClicked() {
-    SaveWindowPosition(this, false);
-    SaveFileList();
-    if (ivordalite* master = app().master.get())
-        master->save();
+    {
+        SettingsOccasion occasion;
+        SaveWindowPosition(this, false);
+        SaveFileList();
+        if (ivordalite* master = app().master.get())
+            SettingsOccasion::save(*master);
+    }
     frmMain* w = loadMainWindow();
     if (w)
         w->doEnableds(false);
@@ -339,6 +343,7 @@ void frmChapter::okClicked() {
 }
 
 void frmChapter::cancelClicked() {
+    SettingsOccasion occasion;
     SaveFileList();
     ShutdownSystem(0, false);
 }

@@ -66,6 +66,8 @@ public:
     bool shutdownPending = false;
     // What runs once that waiting shutdown is done (the reload of a new session).
     std::function<void()> afterShutdown;
+    // The user has been told that the mounted master database is full.
+    bool settingsFullReported = false;
     bool exitRequested = false;
     int exitCode = 0;
 

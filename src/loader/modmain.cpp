@@ -5,6 +5,7 @@
 #include "ivordalite.h"
 #include "messagelog.h"
 #include "prompter.h"
+#include "settingsoccasion.h"
 
 #include <QApplication>
 #include <QDate>
@@ -20,6 +21,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <cmath>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
@@ -49,6 +51,27 @@ QList<QWidget*> loadedWindows() {
 }
 
 void finishShutdown(int code, bool keepmain);
+
+// The sample chapters beside the program. A path that its "flist_name_" entry can't hold
+// (a deep program folder) is left out, so that the rest of the file can still be saved.
+void writeDefaultChapterList(ivordalite& master) {
+    // The count comes first in the file, as it always has; it is set to what was kept below.
+    master.add(QStringLiteral("flist_count"), QString(), 4, QString());
+    qint32 kept = 0;
+    for (int i = 1; i <= 4; ++i) {
+        const QString path = programFolder() + QStringLiteral("/ex%1.qex").arg(i);
+        const QString key = QStringLiteral("flist_name_%1").arg(kept + 1);
+        QString why;
+        if (!master.fitsAfterAdd(key, path, QString(), &why)) {
+            LogMessage(QStringLiteral(" .. sample chapter left out of the list, its path is too long: ") + path +
+                       QStringLiteral(" (") + why + QStringLiteral(")/n"));
+            continue;
+        }
+        ++kept;
+        master.add(key, path, 0, QString());
+    }
+    master.add(QStringLiteral("flist_count"), QString(), kept, QString());
+}
 } // namespace
 
 QString programFolder() {
@@ -169,12 +192,12 @@ void SaveWindowPosition(QWidget* window, bool savenow) {
     const QScreen* s = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     const QPoint origin = s ? s->geometry().topLeft() : QPoint();
     const QPoint pos = window->pos() - origin;
-    m->add(window->objectName() + QStringLiteral(".left"), QString(), pos.x() * twipsPerPixelX(),
-           QStringLiteral("metrics"));
-    m->add(window->objectName() + QStringLiteral(".top"), QString(), pos.y() * twipsPerPixelY(),
-           QStringLiteral("metrics"));
+    SettingsOccasion::add(*m, window->objectName() + QStringLiteral(".left"), QString(), pos.x() * twipsPerPixelX(),
+                          QStringLiteral("metrics"));
+    SettingsOccasion::add(*m, window->objectName() + QStringLiteral(".top"), QString(), pos.y() * twipsPerPixelY(),
+                          QStringLiteral("metrics"));
     if (savenow)
-        m->save();
+        SettingsOccasion::save(*m);
 }
 
 void SetHomeFolder() {
@@ -248,8 +271,10 @@ void ReadAlphaOptions() {
 void WriteAlphaOptions() {
     AppState& a = app();
     if (ivordalite* m = a.master.get()) {
-        m->add(QStringLiteral("alpha_level"), QString(), a.alphaLevel, QStringLiteral("alpha_transparency"));
-        m->add(QStringLiteral("alpha_effects"), QString(), a.alphaEffects ? -1 : 0, QStringLiteral("alpha_transparency"));
+        SettingsOccasion::add(*m, QStringLiteral("alpha_level"), QString(), a.alphaLevel,
+                              QStringLiteral("alpha_transparency"));
+        SettingsOccasion::add(*m, QStringLiteral("alpha_effects"), QString(), a.alphaEffects ? -1 : 0,
+                              QStringLiteral("alpha_transparency"));
     }
 }
 
@@ -348,18 +373,17 @@ void LoadSystem(bool firststart) {
             return;
         }
         LogMessage(QStringLiteral(" ..VORDA data file mounted successfully/n"));
+        a.settingsFullReported = false;
         if (!existed) {
             LogMessage(QStringLiteral(" .. Initializing VORDA master DB file for first use.../n"));
-            a.master->add(QStringLiteral("flist_count"), QString(), 4, QString());
-            for (int i = 1; i <= 4; ++i)
-                a.master->add(QStringLiteral("flist_name_%1").arg(i),
-                              programFolder() + QStringLiteral("/ex%1.qex").arg(i), 0, QString());
+            SettingsOccasion firstUse;
+            writeDefaultChapterList(*a.master);
             if (a.hooks.installDefaultColours)
                 a.hooks.installDefaultColours();
             LogMessage(QStringLiteral("Awaiting user response in Setup Window/n"));
             if (a.hooks.runSetupWizard)
                 a.hooks.runSetupWizard(splash());
-            a.master->save();
+            SettingsOccasion::save(*a.master);
         }
         ReadAlphaOptions();
         QWidget* chapter = nullptr;
@@ -455,6 +479,8 @@ template <typename F> void step(F&& f) {
 
 void finishShutdown(int code, bool keepmain) {
     AppState& a = app();
+    // Every save of the settings during the shutdown is one occasion for the user.
+    std::optional<SettingsOccasion> occasion(std::in_place);
     step([&] {
         if (a.splashStatus && a.hooks.stopSplashPainting)
             a.hooks.stopSplashPainting();
@@ -483,12 +509,12 @@ void finishShutdown(int code, bool keepmain) {
     }
     step([&] {
         if (a.master) {
-            a.master->add(QStringLiteral("show_mouse_hover"), QString(), a.showMouseHover ? -1 : 0,
-                          QStringLiteral("options"));
-            a.master->add(QStringLiteral("trouble_by_default"), QString(), a.troubleDefaultPending ? -1 : 0,
-                          QStringLiteral("options"));
+            SettingsOccasion::add(*a.master, QStringLiteral("show_mouse_hover"), QString(), a.showMouseHover ? -1 : 0,
+                                  QStringLiteral("options"));
+            SettingsOccasion::add(*a.master, QStringLiteral("trouble_by_default"), QString(),
+                                  a.troubleDefaultPending ? -1 : 0, QStringLiteral("options"));
             LogMessage(QStringLiteral("saving the vorda master/n"));
-            a.master->save();
+            SettingsOccasion::save(*a.master);
             LogMessage(QStringLiteral("unmounting file/n"));
             a.master->unmount();
             LogMessage(QStringLiteral("destroying class instance/n"));
@@ -512,6 +538,8 @@ void finishShutdown(int code, bool keepmain) {
             w->deleteLater();
         }
     });
+    // Told before the process ends (and before the file may be deleted for a reset).
+    occasion.reset();
     LogMessage(QStringLiteral("VORDA Platform Dead/n"));
     LogMessage(QStringLiteral("VORDA Platform release successful/n"));
     step([&] {

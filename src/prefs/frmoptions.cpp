@@ -14,6 +14,7 @@
 #include "qexcheck.h"
 #include "r_data.h"
 #include "r_renderer.h"
+#include "settingsoccasion.h"
 #include "themestep.h"
 
 #include <QCheckBox>
@@ -414,6 +415,7 @@ void frmOptions::Command3Click() {
 void frmOptions::Command4Click() {
     if (!m_data)
         return;
+    SettingsOccasion occasion;
     m_data->setdefaults();
     m_defaultsWritten = true;
     if (m_renderer)
@@ -475,6 +477,7 @@ void frmOptions::check4Clicked(bool checked) {
 void frmOptions::Command1Click() {
     if (m_unloaded)
         return;
+    SettingsOccasion occasion;
     if (m_check4->isChecked())
         RequestDatabaseReset();
     if (m_data)
@@ -509,6 +512,7 @@ void frmOptions::stopPreview() {
 void frmOptions::unload() {
     if (m_unloaded)
         return;
+    SettingsOccasion occasion;
     m_unloaded = true;
     m_loaded = false;
     stopPreview();
@@ -539,15 +543,10 @@ void frmOptions::snapshotStoredColours() {
 
 void frmOptions::restoreStoredColours() {
     withColourStore([this](ivordalite& store) {
-        try {
-            for (const auto& [alias, colour] : std::as_const(m_storedColours))
-                store.add(alias, QString(), colour, kColourTag);
-        } catch (const StoreError& e) {
-            LogMessage(QStringLiteral("could not put the color definitions back: ") + e.description() +
-                       QStringLiteral("/n"));
-            return;
-        }
-        if (store.save())
+        for (const auto& [alias, colour] : std::as_const(m_storedColours))
+            if (!SettingsOccasion::add(store, alias, QString(), colour, kColourTag))
+                return;
+        if (SettingsOccasion::save(store))
             LogMessage(QStringLiteral("put back ") + QString::number(m_storedColours.size()) +
                        QStringLiteral(" color definitions/n"));
     });

@@ -4,6 +4,7 @@
 #include "ivordalite.h"
 #include "messagelog.h"
 #include "modmain.h"
+#include "settingsoccasion.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -86,13 +87,10 @@ frmSetup::frmSetup(QWidget* parent) : QDialog(parent) {
 
 void frmSetup::Command1Click() {
     if (ivordalite* m = app().master.get()) {
-        try {
-            m->add(QStringLiteral("trouble_by_default"), QString(), m_option1->isChecked() ? -1 : 0, QString());
-            m->add(QStringLiteral("show_mouse_hover"), QString(), m_check1->isChecked() ? -1 : 0, QString());
-        } catch (const StoreError& e) {
-            LogMessage(QStringLiteral("the setup answers couldn't be stored: ") + e.description() +
-                       QStringLiteral("/n"));
-        }
+        SettingsOccasion::add(*m, QStringLiteral("trouble_by_default"), QString(), m_option1->isChecked() ? -1 : 0,
+                              QString());
+        SettingsOccasion::add(*m, QStringLiteral("show_mouse_hover"), QString(), m_check1->isChecked() ? -1 : 0,
+                              QString());
     }
     accept();
 }

@@ -7,6 +7,7 @@
 #include "modmain.h"
 #include "modrender.h"
 #include "r_renderer.h"
+#include "settingsoccasion.h"
 #include "windowtimers.h"
 
 namespace {
@@ -103,15 +104,11 @@ template <typename Work> bool r_data::withStore(Work work) {
 
 void r_data::writeout() {
     withStore([this](ivordalite& store) {
-        try {
-            for (const ColourEntry& e : m_colours)
-                store.add(e.alias, QString(), e.colour, kColourTag);
-        } catch (const StoreError& e) {
-            log(QStringLiteral("could not store the color definitions: ") + e.description() + QStringLiteral("/n"));
-            return;
-        }
-        // The store reports a failed save itself; only a written table is logged as written.
-        if (store.save())
+        for (const ColourEntry& e : m_colours)
+            if (!SettingsOccasion::add(store, e.alias, QString(), e.colour, kColourTag))
+                return;
+        // A failed save is reported to the user; only a written table is logged as written.
+        if (SettingsOccasion::save(store))
             log(QStringLiteral("wrote ") + QString::number(cub() - clb()) + QStringLiteral(" color definitions to disk/n"));
     });
 }

@@ -5,6 +5,7 @@
 #include "deck.h"
 #include "frmchapter.h"
 #include "frmmain.h"
+#include "frmoptions.h"
 #include "ivordalite.h"
 #include "modmain.h"
 #include "modrender.h"
@@ -26,12 +27,20 @@ private slots:
     void firstStartStudyAndExit();
     void secondInstanceRefused();
     void newSessionReturnsToChapters();
+    void failedMasterSaveIsReported_data();
+    void failedMasterSaveIsReported();
+    void longProgramFolderKeepsSettings();
+    void fullMasterDatabaseDoesNotCrash_data();
+    void fullMasterDatabaseDoesNotCrash();
 
 private:
     void start();
     void answerSetupWizardWhenShown();
+    QString ownDocuments();
     QTemporaryDir m_docs;
+    std::unique_ptr<QTemporaryDir> m_ownDocs;
     std::unique_ptr<ScriptedPrompter> m_prompter;
+    std::function<void()> m_beforeSetupFinished;
     QList<int> m_quits;
 };
 
@@ -44,23 +53,35 @@ void TestStudy::init() {
     app().hooks.quitProcess = [this](int code) { m_quits.append(code); };
     m_quits.clear();
     m_prompter = std::make_unique<ScriptedPrompter>();
+    m_beforeSetupFinished = {};
 }
 
 void TestStudy::cleanup() {
     QVERIFY2(m_prompter->unexpected.isEmpty(), qPrintable(m_prompter->unexpected.join(", ")));
+    QVERIFY2(m_prompter->scriptDone(), "a scripted message box never came");
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     m_prompter.reset();
+    m_ownDocs.reset();
+}
+
+// A documents folder for this case alone.
+QString TestStudy::ownDocuments() {
+    m_ownDocs = std::make_unique<QTemporaryDir>();
+    app().documentsOverride = m_ownDocs->path();
+    return m_ownDocs->path();
 }
 
 // The first start shows the setup wizard modally (when it is built in): answer it.
 void TestStudy::answerSetupWizardWhenShown() {
     auto* poll = new QTimer(this);
-    connect(poll, &QTimer::timeout, this, [poll] {
+    connect(poll, &QTimer::timeout, this, [this, poll] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
             if (w->objectName() != QLatin1String("frmSetup") || !w->isVisible())
                 continue;
             if (auto* option = w->findChild<QAbstractButton*>("Option2"))
                 option->click();
+            if (m_beforeSetupFinished)
+                m_beforeSetupFinished();
             if (auto* finished = w->findChild<QAbstractButton*>("Command1"))
                 finished->click();
             poll->deleteLater();
@@ -172,6 +193,152 @@ void TestStudy::newSessionReturnsToChapters() {
     QCOMPARE(int(deckUpper()), 42);
     mainWindow()->close();
     QCOMPARE(m_quits, QList<int>{0});
+}
+
+// Every failed save of the settings file is told once per occasion, naming the file and
+// the system's reason; the file is made unwritable (turned into a folder) just before.
+void TestStudy::failedMasterSaveIsReported_data() {
+    QTest::addColumn<QString>("occasion");
+    QTest::newRow("first use") << "first use";
+    QTest::newRow("OK in the chapter window") << "chapter OK";
+    QTest::newRow("shutdown") << "shutdown";
+    QTest::newRow("OK in Preferences") << "preferences";
+}
+
+void TestStudy::failedMasterSaveIsReported() {
+    QFETCH(QString, occasion);
+    const QString master = ownDocuments() + "/Quarnel/sys.qex";
+    auto breakMaster = [master] {
+        QFile::remove(master);
+        QDir().mkpath(master + "/inside");
+    };
+    auto repairMaster = [master] { QDir(master).removeRecursively(); };
+    if (occasion == "first use")
+        m_beforeSetupFinished = breakMaster;
+    m_prompter->expect(MsgResult::Ok, "Settings Not Saved");
+    start();
+    frmChapter* chapters = chapterWindow();
+    QVERIFY(chapters);
+    if (occasion == "first use") {
+        QCOMPARE(m_prompter->boxes.size(), 1);
+        repairMaster();
+        chapters->cancelClicked();
+    } else if (occasion == "chapter OK") {
+        breakMaster();
+        chapters->LV1()->topLevelItem(0)->setSelected(true);
+        QTest::mouseClick(chapters->Command1(), Qt::LeftButton);
+        QCOMPARE(m_prompter->boxes.size(), 1);
+        QVERIFY(mainWindow());
+        repairMaster();
+        mainWindow()->close();
+    } else if (occasion == "shutdown") {
+        breakMaster();
+        QTest::mouseClick(chapters->Command2(), Qt::LeftButton);
+    } else {
+        chapters->LV1()->topLevelItem(0)->setSelected(true);
+        chapters->okClicked();
+        ShowOptionsWindow();
+        QVERIFY(optionsWindow());
+        breakMaster();
+        QTest::mouseClick(optionsWindow()->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+        QCOMPARE(m_prompter->boxes.size(), 1);
+        repairMaster();
+        mainWindow()->close();
+    }
+    QCOMPARE(m_quits, QList<int>{0});
+    QCOMPARE(m_prompter->boxes.size(), 1);
+    const RecordedBox box = m_prompter->boxes[0];
+    QCOMPARE(box.icon, MsgIcon::Exclamation);
+    const QString prefix = "The settings file '" + master + "' couldn't be saved: ";
+    QVERIFY2(box.text.startsWith(prefix), qPrintable(box.text));
+    QVERIFY2(box.text.size() > prefix.size() + 10, qPrintable(box.text)); // the system's reason
+}
+
+// A program folder too deep for the sample chapters' paths: the list entries that don't fit
+// are left out with a log line, and every other setting is kept.
+void TestStudy::longProgramFolderKeepsSettings() {
+    const QString docs = ownDocuments();
+    QString prog = docs + "/program";
+    prog += "/" + QString(149 - prog.size(), QLatin1Char('p'));
+    QCOMPARE(prog.size(), 150);
+    QVERIFY(QDir().mkpath(prog));
+    app().programFolderOverride = prog;
+    LogRecorder log;
+    start();
+    QVERIFY(chapterWindow());
+    QVERIFY2(!log.lines.filter("sample chapter left out").isEmpty(), qPrintable(log.lines.join('|')));
+    chapterWindow()->cancelClicked();
+    QCOMPARE(m_quits, QList<int>{0});
+
+    ivordalite db;
+    QVERIFY(db.mount(docs + "/Quarnel/sys.qex", false));
+    QCOMPARE(db.getlong("flist_count", -1), 0);
+    QCOMPARE(db.gettag("show_mouse_hover"), QString("options"));
+    QCOMPARE(db.getlong("trouble_by_default", -1), 0); // the wizard's answer
+    QCOMPARE(db.gettag("backcolor_b"), QString("color_metrics"));
+    QCOMPARE(db.gettag("frmChapter.left"), QString("metrics"));
+    db.unmount();
+
+    // The next start is no first use: the wizard doesn't come back.
+    AppState::reset();
+    installStudyHooks();
+    app().documentsOverride = docs;
+    app().programFolderOverride = prog;
+    app().hooks.quitProcess = [this](int code) { m_quits.append(code); };
+    const qsizetype before = log.lines.size();
+    Main();
+    QVERIFY(chapterWindow());
+    QCOMPARE(log.indexOf(" .. Initializing VORDA master DB file for first use.../n", int(before)), -1);
+    chapterWindow()->cancelClicked();
+}
+
+// A settings file that holds the most entries a store can: the buttons that store the list
+// and the window position tell the user once and go on.
+void TestStudy::fullMasterDatabaseDoesNotCrash_data() {
+    QTest::addColumn<QString>("button");
+    QTest::newRow("Cancel") << "Command2";
+    QTest::newRow("OK") << "Command1";
+    QTest::newRow("Editor ..") << "Command5";
+}
+
+void TestStudy::fullMasterDatabaseDoesNotCrash() {
+    QFETCH(QString, button);
+    const QString home = ownDocuments() + "/Quarnel";
+    QVERIFY(QDir().mkpath(home));
+    {
+        ivordalite full;
+        QVERIFY(full.mount(home + "/sys.qex", false));
+        for (int i = 1; i <= 32767; ++i)
+            full.add(QStringLiteral("filler_%1").arg(i), QString(), i, QString());
+        QVERIFY(full.save());
+    }
+    ScriptedDialogs dialogs;
+    start();
+    frmChapter* chapters = chapterWindow();
+    QVERIFY(chapters);
+    dialogs.answerFile(QStringLiteral(QUARNEL_BIN_DIR) + "/ex1.qex");
+    chapters->toolbarClick("sall");
+    QCOMPARE(chapters->LV1()->topLevelItemCount(), 1);
+    chapters->LV1()->topLevelItem(0)->setSelected(true);
+    m_prompter->expect(MsgResult::Ok, "Settings File Full");
+    if (button == "Command5") {
+        if (QFile::exists(QStringLiteral(QUARNEL_BIN_DIR) + "/qredit"))
+            m_prompter->expect(MsgResult::No, "Load Editor?");
+        else
+            m_prompter->expect(MsgResult::Ok, "Editor not Found");
+    }
+    QTest::mouseClick(chapters->findChild<QPushButton*>(button), Qt::LeftButton);
+    QVERIFY(m_prompter->boxes.value(0).text.contains("the settings file is full"));
+    if (button == "Command1") {
+        QVERIFY(mainWindow());
+        QCOMPARE(int(deckUpper()), 42);
+        mainWindow()->close();
+    } else if (button == "Command5") {
+        QVERIFY(chapterWindow());
+        chapterWindow()->cancelClicked();
+    }
+    QCOMPARE(m_quits, QList<int>{0});
+    QVERIFY(dialogs.unexpected.isEmpty());
 }
 
 QTEST_MAIN(TestStudy)
