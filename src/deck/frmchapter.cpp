@@ -256,7 +256,11 @@ void frmChapter::toolbarClick(const QString& key) {
             const auto sel = m_list->selectedItems();
             item = sel.isEmpty() ? nullptr : sel.first();
         }
+        // OK keeps its state: with the last selected row gone it stays enabled, and OK then
+        // reports that nothing was selected.
+        const bool okEnabled = m_ok->isEnabled();
         delete item;
+        m_ok->setEnabled(okEnabled);
     } else if (key == QLatin1String("lsaved")) {
         if (!chapterCommands().loadProgress || !chapterCommands().loadProgress(this))
             return;

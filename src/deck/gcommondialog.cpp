@@ -24,11 +24,11 @@ constexpr std::array<uint32_t, 16> kSystemColours = {0xC8C8C8, 0x000000, 0xD1B49
                                                      0x646464, 0x000000, 0x000000, 0x000000, 0xB4B4B4, 0xFCF7F4,
                                                      0xABABAB, 0xFF9933, 0xFFFFFF, 0xF0F0F0};
 
-// A text buffer of the dialog: at most 260 characters, up to the first NUL.
+// A text of the dialog, up to its first NUL. Paths are kept whole, however long: a path cut
+// to a fixed buffer would name another file than the one the user chose.
 QString fromBuffer(const QString& s) {
-    QString out = s.left(GCommonDialog::kBufferLength);
-    const qsizetype nul = out.indexOf(QChar(0));
-    return nul >= 0 ? out.left(nul) : out;
+    const qsizetype nul = s.indexOf(QChar(0));
+    return nul >= 0 ? s.left(nul) : s;
 }
 } // namespace
 

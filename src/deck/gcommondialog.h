@@ -10,8 +10,6 @@ class QObject;
 
 class GCommonDialog {
 public:
-    static constexpr int kBufferLength = 260;
-
     bool VBGetOpenFileName(QString& Filename, QString& FileTitle, bool FileMustExist, bool MultiSelect, bool& ReadOnly,
                            bool HideReadOnly, QString& Filter, qint32& FilterIndex, const QString& InitDir,
                            const QString& DlgTitle, const QString& DefaultExt, QObject* Owner, qint32& flags);

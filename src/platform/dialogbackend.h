@@ -9,7 +9,7 @@ class QObject;
 
 struct FileDialogRequest {
     bool save = false;
-    QString fileName;          // proposed file name (the 260-character buffer up to its first NUL)
+    QString fileName;          // proposed file name (up to its first NUL, never cut)
     QString initDir;
     QString title;             // empty: the platform's default title
     QString defaultExt;

@@ -25,6 +25,22 @@ constexpr DefaultColour kDefaults[] = {
 };
 
 void log(const QString& text) { LogMessage(text, 3); }
+
+// Arms the repaint that takes an expired corner text off the card. Timers may fire a little
+// early; a tick that comes before the expiry would paint the text once more and nothing would
+// paint again, so it arms itself for the rest of the time instead.
+void armExpiryRepaint(QObject* window, int timerId, qint64 expiry, int intervalMs) {
+    WindowTimers::start(window, timerId, intervalMs, true, [window, timerId, expiry] {
+        const qint64 now = appClock().steadyMs();
+        if (now <= expiry) {
+            armExpiryRepaint(window, timerId, expiry, int(expiry - now) + 100);
+            return;
+        }
+        WindowTimers::kill(window, timerId);
+        if (r_renderer* r = mainRenderer())
+            r->drawtobuffer(true);
+    });
+}
 } // namespace
 
 r_data::r_data() {
@@ -52,12 +68,7 @@ void r_data::start(Expiry& expiry, int timerId, qint32 seconds) {
     // end. The steady clock never wraps, so an expiry across midnight still comes.
     const qint64 end = appClock().steadyMs() + qint64(seconds) * 1000;
     expiry = end >= 0 ? end / 1000 * 1000 : -((-end + 999) / 1000) * 1000;
-    QObject* window = renderTimerWindow();
-    WindowTimers::start(window, timerId, qMax(0, seconds) * 1000 + 100, true, [window, timerId] {
-        WindowTimers::kill(window, timerId);
-        if (r_renderer* r = mainRenderer())
-            r->drawtobuffer(true);
-    });
+    armExpiryRepaint(renderTimerWindow(), timerId, *expiry, qMax(0, seconds) * 1000 + 100);
 }
 
 void r_data::AddColor(const QString& alias, qint32 colour) { m_colours.append(ColourEntry{alias, colour}); }

@@ -16,7 +16,7 @@ private slots:
     void cancelClearsOutputs();
     void failureSetsExtendedError();
     void readOnlyTickedByUser();
-    void longNamesCutToBuffer();
+    void longChosenPathIsKeptWhole();
     void colourFlags_data();
     void colourFlags();
     void colourCancelGivesMinusOne();
@@ -159,16 +159,26 @@ void TestGCommonDialog::readOnlyTickedByUser() {
     QVERIFY(readOnly);
 }
 
-void TestGCommonDialog::longNamesCutToBuffer() {
+// A path longer than the classic 260-character buffer is proposed and returned whole, in
+// both directions and for both dialogs: a cut path is another file.
+void TestGCommonDialog::longChosenPathIsKeptWhole() {
     ScriptedDialogs dialogs;
-    const QString longName = "/" + QString(300, 'a');
-    dialogs.answerFile(longName);
+    const QString chosen = "/" + QString(150, 'a') + "/" + QString(150, 'c') + ".a";
+    const QString proposed = "/" + QString(150, 'b') + "/" + QString(249, 'b');
+    dialogs.answerFile(chosen);
+    dialogs.answerFile(chosen);
     GCommonDialog dlg;
-    QString name = QString(400, 'b'), title, filter = "A|*.a";
+    QString name = proposed, title, filter = "A|*.a";
     qint32 index = 1, flags = 0;
     QVERIFY(dlg.VBGetSaveFileName(name, title, true, filter, index, "", "", "a", nullptr, flags));
-    QCOMPARE(dialogs.fileRequests[0].fileName.size(), GCommonDialog::kBufferLength);
-    QCOMPARE(name.size(), GCommonDialog::kBufferLength);
+    QCOMPARE(dialogs.fileRequests[0].fileName, proposed);
+    QCOMPARE(name, chosen);
+    bool readOnly = false;
+    name = proposed;
+    QVERIFY(dlg.VBGetOpenFileName(name, title, true, false, readOnly, false, filter, index, "", "", "a", nullptr,
+                                  flags));
+    QCOMPARE(dialogs.fileRequests[1].fileName, proposed);
+    QCOMPARE(name, chosen);
 }
 
 void TestGCommonDialog::colourFlags_data() {

@@ -333,6 +333,53 @@ private slots:
         releaseMainRenderPair();
         setRenderTimerWindow(nullptr);
     }
+
+    // The five-second idle text: the system's timers may fire up to 5 % early, before the
+    // expiry. That tick must not be the last repaint, or the text stays on the card.
+    void earlyTimerStillClearsCornerText() {
+        MockClock clock;
+        clock.steady = 1000000; // on a whole second: the expiry is the full five seconds away
+        CardView view;
+        view.resize(200, 120);
+        setRenderTimerWindow(&view);
+        auto data = std::make_shared<r_data>();
+        data->setWriteOnRelease(false);
+        data->setMaintext("card");
+        data->setToplefttext(QString());
+        data->setBottomrighttext(QString());
+        data->setBottomlefttext("Roll mouse over controls to see descriptions");
+        auto renderer = std::make_unique<r_renderer>();
+        r_renderer* r = renderer.get();
+        r->init(&view, data, 50.0f, 0, 20);
+        setMainRenderPair(data, std::move(renderer));
+        r->drawtobuffer(true);
+        const QImage withText = view.shownImage().copy();
+
+        data->startbltime(5);
+        // Fires the corner's timer now, the clock standing at `at`.
+        auto fireAt = [&](qint64 at) {
+            clock.steady = at;
+            QPointer<QTimer> timer;
+            for (QTimer* t : view.findChildren<QTimer*>())
+                if (t->isSingleShot() && t->isActive() && t->interval() == WindowTimers::interval(&view, 3))
+                    timer = t;
+            QVERIFY(timer);
+            timer->start(0);
+            QTRY_VERIFY(!timer || !timer->isActive());
+        };
+        fireAt(1000000 + 5100 * 95 / 100);
+        QVERIFY(data->blshow());
+        QVERIFY2(WindowTimers::isActive(&view, 3), "an early tick must not be the last repaint");
+        QCOMPARE(WindowTimers::interval(&view, 3), 5000 - 4845 + 100);
+        QCOMPARE(view.shownImage(), withText);
+
+        fireAt(1005100);
+        QVERIFY(!data->blshow());
+        QVERIFY(!WindowTimers::isActive(&view, 3));
+        QVERIFY(view.shownImage() != withText);
+        releaseMainRenderPair();
+        setRenderTimerWindow(nullptr);
+    }
 };
 
 int runRDataTests(int argc, char** argv) {
