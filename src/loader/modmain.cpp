@@ -185,6 +185,37 @@ void RestoreWindowPosition(QWidget* window) {
     window->move(screen.left() + left / tx, screen.top() + top / ty);
 }
 
+void RestoreWindowPositionBeside(QWidget* window, QWidget* anchor) {
+    RestoreWindowPosition(window);
+    if (!window || !anchor || !anchor->isVisible())
+        return;
+    if (ivordalite* m = app().master.get()) {
+        bool stored = false;
+        m->getlong(window->objectName() + QStringLiteral(".left"), 0, stored);
+        if (stored)
+            return; // where the user left it
+    }
+    const QScreen* s = anchor->screen() ? anchor->screen() : QGuiApplication::primaryScreen();
+    if (!s)
+        return;
+    const QRect room = s->availableGeometry();
+    const QRect beside = anchor->frameGeometry();
+    const QSize size = window->frameGeometry().size();
+    const int top = std::clamp(beside.top(), room.top(), std::max(room.top(), room.bottom() + 1 - size.height()));
+    if (beside.right() + 1 + size.width() <= room.right() + 1)
+        window->move(beside.right() + 1, top);
+    else if (beside.left() - size.width() >= room.left())
+        window->move(beside.left() - size.width(), top);
+}
+
+void BringToFront(QWidget* window) {
+    if (!window)
+        return;
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 void SaveWindowPosition(QWidget* window, bool savenow) {
     ivordalite* m = app().master.get();
     if (!m || !window)

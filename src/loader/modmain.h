@@ -21,6 +21,11 @@ QString RunModeName();
 qint32 GetOSVersion(qint32& major, qint32& minor, qint32& build);
 void RestoreWindowPosition(QWidget* window);
 void SaveWindowPosition(QWidget* window, bool savenow);
+// As RestoreWindowPosition; a window without a stored position opens beside `anchor` (to its
+// right, else to its left) when the screen has room there, so that it doesn't cover it.
+void RestoreWindowPositionBeside(QWidget* window, QWidget* anchor);
+// Shows the window in front of the others, with the keyboard focus.
+void BringToFront(QWidget* window);
 bool FileExists(const QString& path);
 void Pause(qint32 ms, bool fine);
 void MakeTopmost(QWidget* window);

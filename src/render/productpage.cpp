@@ -1,6 +1,7 @@
 #include "productpage.h"
 
 #include "messagelog.h"
+#include "prompter.h"
 #include "shell.h"
 
 #include <QFile>
@@ -140,12 +141,23 @@ void setHandlerLookup(std::function<QString()> lookup) {
 
 void OpenProductPage() {
     const QString address = QString::fromLatin1(ProductPage::kAddress);
-    ProductPage::Command cmd = ProductPage::splitCommand(ProductPage::browserCommand(), address);
-    // Without a known browser the desktop's own opener takes the page.
-    if (cmd.program.isEmpty())
-        cmd = ProductPage::Command{QStringLiteral("xdg-open"), address};
-    LogMessage(QStringLiteral("file: ") + cmd.program);
-    LogMessage(QStringLiteral("args: ") + cmd.arguments);
-    if (!shell().openUrl(address))
-        LogMessage(QStringLiteral("warning: the product page couldn't be opened: ") + address);
+    // The browser that was found is the program started, so the log names what really runs.
+    const ProductPage::Command browser = ProductPage::splitCommand(ProductPage::browserCommand(), address);
+    if (!browser.program.isEmpty()) {
+        LogMessage(QStringLiteral("file: ") + browser.program);
+        LogMessage(QStringLiteral("args: ") + browser.arguments);
+        if (shell().startProgram(browser.program, QProcess::splitCommand(browser.arguments), QString()))
+            return;
+        LogMessage(QStringLiteral("warning: the browser couldn't be started: ") + browser.program);
+    }
+    // Without a browser of its own the desktop's opener takes the page.
+    LogMessage(QStringLiteral("file: xdg-open"));
+    LogMessage(QStringLiteral("args: ") + address);
+    if (shell().openUrl(address))
+        return;
+    LogMessage(QStringLiteral("warning: the product page couldn't be opened: ") + address);
+    prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Product Website"),
+                   QStringLiteral("The product web page couldn't be opened because no web browser was found. "
+                                  "To visit it, open ") +
+                       address + QStringLiteral(" in your web browser."));
 }

@@ -29,6 +29,7 @@ QString browserCommand();
 void setHandlerLookup(std::function<QString()> lookup);
 } // namespace ProductPage
 
-// Logs the browser's program ("file: ") and arguments ("args: ") and asks the shell to open
-// the product page.
+// Starts the desktop's web browser on the product page, logging the program ("file: ") and
+// its arguments ("args: "); without one the desktop's opener takes the page. When nothing can
+// open it, the user is told.
 void OpenProductPage();

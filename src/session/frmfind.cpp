@@ -1,6 +1,7 @@
 #include "frmfind.h"
 
 #include "cardmanager.h"
+#include "cardview.h"
 #include "clstimer.h"
 #include "deck.h"
 #include "frmviewer.h"
@@ -179,8 +180,14 @@ frmFind::frmFind() {
     m_ts->addTab(jump, QStringLiteral("Jump to ID"));
     m_ts->addTab(find, QStringLiteral("Find by Name"));
     m_ts->setCurrentIndex(0);
-    // Only a button that already sits in the dialog can become its default.
-    searchButton->setDefault(true);
+    // Return runs the command of the page in view: Go on "Jump to ID", Search on "Find by
+    // Name". Only a button that already sits in the dialog can become its default.
+    const auto defaultOfPage = [goButton, searchButton](int page) {
+        goButton->setDefault(page == 0);
+        searchButton->setDefault(page == 1);
+    };
+    defaultOfPage(0);
+    connect(m_ts, &QTabWidget::currentChanged, this, defaultOfPage);
 
     QPushButton* done = button(QStringLiteral("Command2"), QStringLiteral("Done"), this);
     done->setAutoDefault(false);
@@ -192,7 +199,8 @@ frmFind::frmFind() {
     lay->addLayout(bottom);
     resize(380, 220);
 
-    RestoreWindowPosition(this);
+    CardView* card = cardManagerHooks().cardWindow ? cardManagerHooks().cardWindow() : nullptr;
+    RestoreWindowPositionBeside(this, card ? card->window() : nullptr);
 
     // The range, the labels and the start value are those of the deck at load time.
     const int n = deckUpper();
@@ -267,9 +275,7 @@ void ShowFindWindow() {
         f = new frmFind;
         instance() = f;
     }
-    f->show();
-    f->raise();
-    f->activateWindow();
+    BringToFront(f);
 }
 
 void SearchCards() {
@@ -317,4 +323,5 @@ void SearchCards() {
     model->endFill();
     v->setWindowTitle(timer.strElapsed(QStringLiteral("Item Viewer - [found ") + QString::number(count) +
                                        QStringLiteral(" items in %t seconds]")));
+    BringToFront(v);
 }

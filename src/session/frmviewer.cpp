@@ -2,6 +2,7 @@
 
 #include "appstate.h"
 #include "cardmanager.h"
+#include "cardview.h"
 #include "deck.h"
 #include "frmprogress.h"
 #include "modmain.h"
@@ -96,7 +97,7 @@ void frmViewer::showMemoryUsage() {
     }
     m_model->endFill();
     setWindowTitle(QStringLiteral("Total hunk memory usage: ") + formatHunkTotal(total) + QStringLiteral(" bytes"));
-    show();
+    BringToFront(this);
 }
 
 void frmViewer::closeEvent(QCloseEvent* e) {
@@ -149,7 +150,8 @@ frmViewer* loadViewerWindow() {
         return v;
     auto* v = new frmViewer;
     instance() = v;
-    RestoreWindowPosition(v);
+    CardView* card = cardManagerHooks().cardWindow ? cardManagerHooks().cardWindow() : nullptr;
+    RestoreWindowPositionBeside(v, card ? card->window() : nullptr);
     return v;
 }
 
@@ -192,6 +194,7 @@ void ViewAllCards() {
     lv->setUpdatesEnabled(true);
     progress->hide();
     v->setWindowTitle(kRestCaption);
+    BringToFront(v);
 }
 
 void AddViewerItem(qint16 number, const QString& question, const QString& answer, qint16 views,

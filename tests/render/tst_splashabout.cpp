@@ -71,6 +71,7 @@ private slots:
     void splitCommand();
     void productPageLogLines_data();
     void productPageLogLines();
+    void noBrowserIsToldToUser();
 
     void infoOptions_data();
     void infoOptions();
@@ -359,11 +360,20 @@ void TestSplashAbout::productPageLogLines_data() {
     QTest::addColumn<bool>("shellOpens");
     QTest::addColumn<QStringList>("lines");
     const QString a = kAddress;
-    QTest::newRow("handler found")
-        << QStringLiteral("testbrowser.desktop")
-        << QStringLiteral("[Desktop Entry]\nType=Application\nName=Test\nExec=/opt/tb/browser --new-window %u\n"
-                          "[Desktop Action private]\nExec=/opt/tb/browser --private %u\n")
-        << true << QStringList{QStringLiteral("file: /opt/tb/browser"), QStringLiteral("args: --new-window ") + a};
+    const QString browserEntry =
+        QStringLiteral("[Desktop Entry]\nType=Application\nName=Test\nExec=/opt/tb/browser --new-window %u\n"
+                       "[Desktop Action private]\nExec=/opt/tb/browser --private %u\n");
+    QTest::newRow("handler found") << QStringLiteral("testbrowser.desktop") << browserEntry << true
+                                   << QStringList{QStringLiteral("file: /opt/tb/browser"),
+                                                  QStringLiteral("args: --new-window ") + a};
+    // The browser can't be started, nor can the desktop's opener take the page: the user is
+    // told (the product page test below).
+    QTest::newRow("handler found, nothing starts")
+        << QStringLiteral("testbrowser.desktop") << browserEntry << false
+        << QStringList{QStringLiteral("file: /opt/tb/browser"), QStringLiteral("args: --new-window ") + a,
+                       QStringLiteral("warning: the browser couldn't be started: /opt/tb/browser"),
+                       QStringLiteral("file: xdg-open"), QStringLiteral("args: ") + a,
+                       QStringLiteral("warning: the product page couldn't be opened: ") + a};
     QTest::newRow("no handler") << QString() << QString() << true
                                 << QStringList{QStringLiteral("couldn't open the top level registry key"),
                                                QStringLiteral("file: xdg-open"), QStringLiteral("args: ") + a};
@@ -401,11 +411,34 @@ void TestSplashAbout::productPageLogLines() {
     }
     ProductPage::setHandlerLookup([handler] { return handler; });
     m_shell->result = shellOpens;
+    if (!shellOpens)
+        m_prompter->expect(MsgResult::Ok, QStringLiteral("Product Website"));
 
     LogRecorder log;
     OpenProductPage();
     QCOMPARE(log.lines, lines);
-    QCOMPARE(m_shell->urls, QStringList{kAddress});
+    // The program named in the log is the one started: the browser found, else the opener.
+    const bool browserFound = lines.first() == QLatin1String("file: /opt/tb/browser");
+    QCOMPARE(m_shell->programs, browserFound ? QStringList{QStringLiteral("/opt/tb/browser")} : QStringList());
+    if (browserFound)
+        QCOMPARE(m_shell->programArgs.first(), (QStringList{QStringLiteral("--new-window"), kAddress}));
+    QCOMPARE(m_shell->urls, browserFound && shellOpens ? QStringList() : QStringList{kAddress});
+    QCOMPARE(m_prompter->boxes.size(), shellOpens ? 0 : 1);
+}
+
+// No browser and the desktop's opener fails (no handler for web pages): the user is told which
+// page couldn't be opened, instead of a click that does nothing.
+void TestSplashAbout::noBrowserIsToldToUser() {
+    ProductPage::setHandlerLookup([] { return QString(); });
+    m_shell->result = false;
+    m_prompter->expect(MsgResult::Ok, QStringLiteral("Product Website"));
+    ShowAboutWindow();
+    auto* link = aboutWindow()->findChild<qexHL*>(QStringLiteral("HL1"));
+    QVERIFY(link);
+    QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(2, link->height() / 2));
+    QCOMPARE(m_prompter->boxes.size(), 1);
+    QCOMPARE(m_prompter->boxes[0].icon, MsgIcon::Exclamation);
+    QVERIFY2(m_prompter->boxes[0].text.contains(kAddress), qPrintable(m_prompter->boxes[0].text));
     QVERIFY(m_shell->programs.isEmpty());
 }
 
