@@ -117,6 +117,9 @@ frmChapter::frmChapter() {
     m_cancel->setObjectName(QStringLiteral("Command2"));
     m_editor = new QPushButton(QStringLiteral("Editor .."), this);
     m_editor->setObjectName(QStringLiteral("Command5"));
+    // Return presses the button that has the focus, as Space does.
+    for (QPushButton* b : {m_ok, m_cancel, m_editor})
+        b->setAutoDefault(true);
     connect(m_ok, &QPushButton::clicked, this, [this] { okClicked(); });
     connect(m_cancel, &QPushButton::clicked, this, [this] { cancelClicked(); });
     connect(m_editor, &QPushButton::clicked, this, [this] { editorClicked(); });

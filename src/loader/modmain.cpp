@@ -160,7 +160,13 @@ void RemoveCloseCommand(QWidget* window) {
     if (!window)
         return;
     const bool visible = window->isVisible();
-    window->setWindowFlag(Qt::WindowCloseButtonHint, false);
+    // Without CustomizeWindowHint the window manager keeps its default buttons, the close box
+    // among them, and that close box would do nothing. The title stays, and so does the
+    // minimise button: a window that names none of its functions is given all of them by the
+    // window manager, Close included.
+    const Qt::WindowFlags flags =
+        window->windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint;
+    window->setWindowFlags(flags & ~Qt::WindowCloseButtonHint);
     window->installEventFilter(new CloseBlocker(window));
     if (visible)
         window->show();

@@ -276,6 +276,9 @@ void frmOptions::buildControls() {
     connect(m_ts, &QTabBar::currentChanged, this, [this] { tabChanged(); });
     auto* nextTabKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
     connect(nextTabKey, &QShortcut::activated, this, [this] { nextTab(); });
+    // Escape is Cancel.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] { Command2Click(); });
     connect(m_lv, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) { itemSelected(item); });
     connect(m_lv, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { itemSelected(item); });
     connect(m_command3, &QPushButton::clicked, this, [this] { Command3Click(); });
@@ -408,6 +411,9 @@ void frmOptions::Command3Click() {
     }
     m_lv->setEnabled(true);
     m_command3->setEnabled(true);
+    // While the list and the colour button were disabled the focus moved on to "reset
+    // defaults", where the next Space would reset every colour: it goes back to the list.
+    m_lv->setFocus(Qt::OtherFocusReason);
     if (m_renderer)
         m_renderer->drawtobuffer(true);
 }

@@ -60,7 +60,8 @@ frmSetup::frmSetup(QWidget* parent) : QDialog(parent) {
     m_command1 = new QPushButton(QStringLiteral("Finished"), this);
     m_command1->setObjectName(QStringLiteral("Command1"));
     m_command1->setEnabled(false);
-    m_command1->setAutoDefault(false);
+    // Return on the focused button finishes, as Space does.
+    m_command1->setAutoDefault(true);
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_check1);

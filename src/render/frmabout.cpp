@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace {
@@ -74,6 +75,9 @@ frmAbout::frmAbout(QWidget* parent) : QWidget(parent, Qt::Window) {
     m_ok->setObjectName(QStringLiteral("Command1"));
     m_ok->setDefault(true);
     connect(m_ok, &QPushButton::clicked, this, &QWidget::close);
+    // Escape closes the window, as OK does.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
 
     auto* text = new QVBoxLayout;
     text->setContentsMargins(24, 4, 24, 0);

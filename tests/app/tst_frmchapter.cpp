@@ -36,6 +36,9 @@ private slots:
     void deleteRemovesSelectedRow();
     void okFollowsSelection();
     void okWithoutSelection();
+    void deleteKeepsOkState();
+    void returnOnFocusedButtonPressesIt_data();
+    void returnOnFocusedButtonPressesIt();
     void cancelSavesListAndShutsDown();
     void editorMissing();
     void editorStartsAndShutsDown();
@@ -119,6 +122,8 @@ void TestFrmChapter::layoutAndCaptions() {
     QVERIFY(!w->Command1()->isEnabled());
     // No Close command: the window refuses to be closed from its title bar.
     QVERIFY(!(w->windowFlags() & Qt::WindowCloseButtonHint));
+    // A close box that does nothing is not shown at all.
+    QVERIFY(w->windowFlags() & Qt::CustomizeWindowHint);
     QVERIFY(!w->close());
     QVERIFY(w->isVisible());
 }
@@ -307,6 +312,50 @@ void TestFrmChapter::okWithoutSelection() {
     QVERIFY(m_prompter->boxes[1].text.startsWith("The specified chapters couldn't be loaded."));
     QCOMPARE(m_quits, QList<int>{0});
     QVERIFY(log.contains("VORDA system going down on code 0/n"));
+}
+
+// Delete leaves OK as it was: with the only selected row deleted, OK stays enabled and
+// reports that nothing was selected.
+void TestFrmChapter::deleteKeepsOkState() {
+    app().master->add("flist_count", "", 1, "");
+    app().master->add("flist_name_1", chapter("gone", "Gone", 2), 0, "");
+    frmChapter* w = open();
+    QTest::mouseClick(w->LV1()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      w->LV1()->visualItemRect(w->LV1()->topLevelItem(0)).center());
+    QVERIFY(w->Command1()->isEnabled());
+    w->toolbarClick("del");
+    QCOMPARE(w->LV1()->topLevelItemCount(), 0);
+    QVERIFY(w->Command1()->isEnabled());
+    m_prompter->expect(MsgResult::Ok, "FileLoader");
+    m_prompter->expect(MsgResult::Ok, "Database Loader Failure");
+    QTest::mouseClick(w->Command1(), Qt::LeftButton);
+    QCOMPARE(m_prompter->boxes.size(), 2);
+    QCOMPARE(m_quits, QList<int>{0});
+}
+
+// Return presses the button that has the focus, as on every desktop.
+void TestFrmChapter::returnOnFocusedButtonPressesIt_data() {
+    QTest::addColumn<QString>("button");
+    QTest::newRow("OK") << "Command1";
+    QTest::newRow("Cancel") << "Command2";
+}
+
+void TestFrmChapter::returnOnFocusedButtonPressesIt() {
+    QFETCH(QString, button);
+    app().master->add("flist_count", "", 1, "");
+    app().master->add("flist_name_1", chapter("ret", "Ret", 2), 0, "");
+    frmChapter* w = open();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    w->LV1()->topLevelItem(0)->setSelected(true);
+    auto* b = w->findChild<QPushButton*>(button);
+    b->setFocus();
+    QTest::keyClick(b, Qt::Key_Return);
+    if (button == "Command1") {
+        QCOMPARE(int(deckUpper()), 2);
+        QVERIFY(mainWindow());
+    } else {
+        QCOMPARE(m_quits, QList<int>{0});
+    }
 }
 
 void TestFrmChapter::cancelSavesListAndShutsDown() {

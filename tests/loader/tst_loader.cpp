@@ -8,6 +8,7 @@
 #include "testsupport.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QLockFile>
 #include <QPointer>
 #include <QScreen>
@@ -536,6 +537,31 @@ private slots:
         QCOMPARE(app().master->gettag("frmFind.top"), QStringLiteral("metrics"));
         QVERIFY(ivordalite::fe(masterPath()));
         QVERIFY(entryNamed(entriesOf(masterPath()), "frmFind.left").name.isEmpty()); // savenow false: not on disk
+    }
+
+    // A window without a Close command shows no close box at all: without CustomizeWindowHint
+    // the window manager would draw its default one, which would do nothing.
+    void noDeadCloseBox_data() {
+        QTest::addColumn<bool>("dialog");
+        QTest::newRow("window (chapter window)") << false;
+        QTest::newRow("dialog (setup wizard)") << true;
+    }
+    void noDeadCloseBox() {
+        QFETCH(bool, dialog);
+        std::unique_ptr<QWidget> w(dialog ? new QDialog : new QWidget);
+        w->setWindowTitle("no close");
+        w->show();
+        RemoveCloseCommand(w.get());
+        QVERIFY(w->isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        const Qt::WindowFlags native = w->windowHandle()->flags();
+        QVERIFY(native.testFlag(Qt::CustomizeWindowHint));
+        QVERIFY(native.testFlag(Qt::WindowTitleHint));
+        QVERIFY(!native.testFlag(Qt::WindowCloseButtonHint));
+        // A window that names none of its functions gets all of them, Close included.
+        QVERIFY(native.testFlag(Qt::WindowMinimizeButtonHint));
+        QVERIFY(!w->close());
+        QVERIFY(w->isVisible());
     }
 
     void newSessionKeepsMainWindow() {

@@ -77,6 +77,8 @@ private slots:
     void tabsAndPreviewTimer();
     void unloadingOrder();
     void showTwiceKeepsOneWindow();
+    void escapeCancelsPreferences();
+    void focusBackOnListAfterColourDialog();
 
 private:
     frmOptions* open();
@@ -231,6 +233,34 @@ void TestFrmOptions::chosenColourAndOkReachMainCard() {
         QCOMPARE(mainWindow()->button(i)->BackcolorMouse(), kChosen);
         QCOMPARE(mainWindow()->button(i)->Forecolor(), t.C);
     }
+}
+
+// Escape is Cancel: the window goes, the chosen colour reaches nothing.
+void TestFrmOptions::escapeCancelsPreferences() {
+    frmOptions* w = open();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    select(QStringLiteral("backcolor b"));
+    m_dialogs->answerColor(kChosen);
+    QTest::mouseClick(control<QPushButton>("Command3"), Qt::LeftButton);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QVERIFY(!optionsWindow());
+    QCOMPARE(mainMiddle(), kStoredB);
+}
+
+// After the colour dialog the focus is on the colour list again, not on "reset defaults",
+// where the next Space would reset every colour.
+void TestFrmOptions::focusBackOnListAfterColourDialog() {
+    frmOptions* w = open();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    auto* lv = control<QListWidget>("LV");
+    select(QStringLiteral("backcolor b"));
+    lv->setFocus();
+    m_dialogs->answerColor(kChosen);
+    QTest::keyClick(control<QPushButton>("Command3"), Qt::Key_Space);
+    QCOMPARE(optionsWindow()->command3Colour(), kChosen);
+    QCOMPARE(QApplication::focusWidget(), lv);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QCOMPARE(optionsWindow()->previewData()->GetColorByAlias("backcolor_b", 0), kChosen);
 }
 
 void TestFrmOptions::unconfirmedColoursReachNothing_data() {

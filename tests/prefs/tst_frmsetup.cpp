@@ -41,6 +41,7 @@ private slots:
     void cleanup();
     void captionsAndStartState();
     void finishedNeedsAChoice();
+    void returnOnFocusedFinishedFinishes();
     void storedAnswers_data();
     void storedAnswers();
     void noWayOutButFinished();
@@ -111,6 +112,7 @@ void TestFrmSetup::captionsAndStartState() {
         lastY = y;
     }
     QVERIFY(!w.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    QVERIFY(w.windowFlags().testFlag(Qt::CustomizeWindowHint)); // no dead close box either
 }
 
 void TestFrmSetup::finishedNeedsAChoice() {
@@ -128,6 +130,19 @@ void TestFrmSetup::finishedNeedsAChoice() {
     QVERIFY(finished->isEnabled());
     QVERIFY(control<QRadioButton>(&w, "Option2")->isChecked());
     QVERIFY(!control<QRadioButton>(&w, "Option1")->isChecked());
+}
+
+void TestFrmSetup::returnOnFocusedFinishedFinishes() {
+    frmSetup w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTest::mouseClick(control<QRadioButton>(&w, "Option2"), Qt::LeftButton, {}, QPoint(8, 8));
+    auto* finished = control<QPushButton>(&w, "Command1");
+    finished->setFocus();
+    QTest::keyClick(finished, Qt::Key_Return);
+    QVERIFY(!w.isVisible());
+    QCOMPARE(w.result(), int(QDialog::Accepted));
+    QCOMPARE(app().master->getlong("trouble_by_default", 7), 0);
 }
 
 void TestFrmSetup::storedAnswers_data() {

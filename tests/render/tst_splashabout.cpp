@@ -66,6 +66,7 @@ private slots:
     void aboutLines();
     void aboutWindowIsModelessAndSingle();
     void aboutLinkOpensProductPage();
+    void escapeClosesAbout();
 
     void splitCommand_data();
     void splitCommand();
@@ -304,6 +305,18 @@ void TestSplashAbout::aboutWindowIsModelessAndSingle() {
     first->close();
     flushDeletes();
     QVERIFY(first.isNull());
+    QVERIFY(!aboutWindow());
+}
+
+// Escape closes the About window, as its OK button does.
+void TestSplashAbout::escapeClosesAbout() {
+    ShowAboutWindow();
+    QPointer<frmAbout> w = aboutWindow();
+    QVERIFY(w);
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w.data(), Qt::Key_Escape);
+    flushDeletes();
+    QVERIFY(w.isNull());
     QVERIFY(!aboutWindow());
 }
 
