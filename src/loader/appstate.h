@@ -50,7 +50,13 @@ public:
     bool alphaEffects = false;
     int alphaLevel = 90;
     bool showMouseHover = true;
-    bool troubleDefaultPending = true;  // the rule in force is `troubledefault` of the deck
+    bool troubleDefaultPending = true; // the rule in force is `troubledefault` of the deck
+    // Studying both ways and by typing. The defaults are the plain flip of question to answer.
+    int cardDirection = 0;           // 0 question first, 1 answer first, 2 mixed
+    bool typeAnswers = false;        // the typing drill
+    bool forgiveAccents = true;      // accents and German spellings count as right
+    bool rightClearsTrouble = false; // a right answer clears the card's trouble mark
+    int roundSummary = 1;            // 0 never, 1 after a round of the typing drill, 2 after every round
     bool forgetSettingsAtExit = false;
     bool systemUp = false;
     bool showConsole = false;

@@ -315,6 +315,55 @@ void WriteAlphaOptions() {
     }
 }
 
+namespace {
+struct StudyOption {
+    const char* key;
+    int AppState::*number;
+    bool AppState::*flag;
+    qint32 fallback;
+};
+const StudyOption kStudyOptions[] = {
+    {"card_direction", &AppState::cardDirection, nullptr, 0},
+    {"type_answers", nullptr, &AppState::typeAnswers, 0},
+    {"forgive_accents", nullptr, &AppState::forgiveAccents, -1},
+    {"right_clears_trouble", nullptr, &AppState::rightClearsTrouble, 0},
+    {"round_summary", &AppState::roundSummary, nullptr, 1},
+};
+} // namespace
+
+void ReadStudyOptions() {
+    AppState& a = app();
+    if (!a.master)
+        return;
+    for (const StudyOption& o : kStudyOptions) {
+        const qint32 v = a.master->getlong(QString::fromLatin1(o.key), o.fallback);
+        if (o.number)
+            a.*o.number = v;
+        else
+            a.*o.flag = v != 0;
+    }
+    if (a.cardDirection < 0 || a.cardDirection > 2)
+        a.cardDirection = 0;
+    if (a.roundSummary < 0 || a.roundSummary > 2)
+        a.roundSummary = 1;
+}
+
+void WriteStudyOptions() {
+    AppState& a = app();
+    if (!a.master)
+        return;
+    for (const StudyOption& o : kStudyOptions) {
+        const QString key = QString::fromLatin1(o.key);
+        const qint32 v = o.number ? a.*o.number : (a.*o.flag ? -1 : 0);
+        const bool isDefault = o.number ? v == o.fallback : (v != 0) == (o.fallback != 0);
+        bool present = false;
+        a.master->getlong(key, 0, present);
+        if (isDefault && !present)
+            continue;
+        SettingsOccasion::add(*a.master, key, QString(), v, QStringLiteral("options"));
+    }
+}
+
 void Main() {
     AppState& a = app();
     a.showConsole = a.arguments.join(QLatin1Char(' ')).toLower().contains(QLatin1String("show_console"));
@@ -427,6 +476,7 @@ void LoadSystem(bool firststart) {
         a.showMouseHover = a.master->getlong(QStringLiteral("show_mouse_hover"), -1) != 0;
         troubledefault = a.master->getlong(QStringLiteral("trouble_by_default"), -1) != 0;
         a.troubleDefaultPending = troubledefault;
+        ReadStudyOptions();
         if (a.hooks.showChapterWindow)
             chapter = a.hooks.showChapterWindow();
         // The splash stays in front of the chapter window until it goes, also where no
@@ -550,6 +600,7 @@ void finishShutdown(int code, bool keepmain) {
                                   QStringLiteral("options"));
             SettingsOccasion::add(*a.master, QStringLiteral("trouble_by_default"), QString(),
                                   a.troubleDefaultPending ? -1 : 0, QStringLiteral("options"));
+            WriteStudyOptions();
             LogMessage(QStringLiteral("saving the vorda master/n"));
             SettingsOccasion::save(*a.master);
             LogMessage(QStringLiteral("unmounting file/n"));

@@ -40,6 +40,12 @@ QString masterPath();
 // Reads and writes the alpha options ("alpha_level", "alpha_effects") of the master database.
 void ReadAlphaOptions();
 void WriteAlphaOptions();
+// Reads and writes the study options ("card_direction", "type_answers", "forgive_accents",
+// "right_clears_trouble", "round_summary", tag "options"). A key is written only when it is
+// in the file already or its value is not the default, so a file of someone who never
+// changed them is saved exactly as before.
+void ReadStudyOptions();
+void WriteStudyOptions();
 // Pixels to twips and back, through the screen's logical DPI.
 int twipsPerPixelX();
 int twipsPerPixelY();

@@ -19,6 +19,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -250,6 +251,8 @@ void frmOptions::buildControls() {
     p1->addWidget(m_check2);
     p1->addWidget(m_check3);
     p1->addWidget(m_check4);
+    p1->addSpacing(6);
+    p1->addWidget(buildStudyFrame(m_panes[1]));
     p1->addStretch(1);
 
     m_command1 = new QPushButton(QStringLiteral("OK"), this);
@@ -299,6 +302,30 @@ void frmOptions::buildControls() {
     resize(sizeHint());
 }
 
+// How cards are studied. Like the other settings of the pane, each acts at once.
+QGroupBox* frmOptions::buildStudyFrame(QWidget* pane) {
+    m_studyFrame = new QGroupBox(QStringLiteral("Studying"), pane);
+    m_studyFrame->setObjectName(QStringLiteral("Frame3"));
+    m_label6 = new QLabel(QStringLiteral("Cards show first"), m_studyFrame);
+    m_label6->setObjectName(QStringLiteral("Label6"));
+    m_combo1 = new QComboBox(m_studyFrame);
+    m_combo1->setObjectName(QStringLiteral("Combo1"));
+    m_combo1->addItems(
+        {QStringLiteral("Question First"), QStringLiteral("Answer First"), QStringLiteral("Mixed Sides")});
+    m_label6->setBuddy(m_combo1);
+    auto* grid = new QGridLayout(m_studyFrame);
+    grid->addWidget(m_label6, 0, 0);
+    grid->addWidget(m_combo1, 0, 1, Qt::AlignLeft);
+    grid->setColumnStretch(1, 1);
+    connect(m_combo1, &QComboBox::activated, this, [](int index) {
+        if (frmMain* w = mainWindow())
+            w->setCardDirection(index);
+        else
+            app().cardDirection = index;
+    });
+    return m_studyFrame;
+}
+
 void frmOptions::load() {
     AppState& a = app();
     m_check1->setEnabled(a.alphaSupported);
@@ -313,6 +340,7 @@ void frmOptions::load() {
     m_check2->setChecked(a.showMouseHover);
     m_check3->setChecked(troubledefault);
     m_check3->setText(check3Caption(a.troubleDefaultPending, troubledefault));
+    m_combo1->setCurrentIndex(std::clamp(a.cardDirection, 0, 2));
 
     RestoreWindowPosition(this);
     show();

@@ -10,6 +10,7 @@
 
 class CardView;
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QListWidget;
@@ -62,6 +63,7 @@ private:
     void timerTick();
     void check3Released();
     void check4Clicked(bool checked);
+    QGroupBox* buildStudyFrame(QWidget* pane);
     void setCommand3Colour(qint32 colour);
     void stopPreview();
     void snapshotStoredColours();
@@ -85,6 +87,9 @@ private:
     QCheckBox* m_check2 = nullptr;
     QCheckBox* m_check3 = nullptr;
     QCheckBox* m_check4 = nullptr;
+    QGroupBox* m_studyFrame = nullptr;
+    QLabel* m_label6 = nullptr;
+    QComboBox* m_combo1 = nullptr; // the side cards show first
     QPushButton* m_command1 = nullptr;
     QPushButton* m_command2 = nullptr;
     QTimer* m_timer1 = nullptr;

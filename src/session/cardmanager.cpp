@@ -1,14 +1,21 @@
 #include "cardmanager.h"
 
+#include "appstate.h"
 #include "deck.h"
 #include "modrender.h"
 #include "prompter.h"
 #include "r_data.h"
 #include "r_renderer.h"
+#include "studydirection.h"
 
 CardManagerHooks& cardManagerHooks() {
     static CardManagerHooks h;
     return h;
+}
+
+RoundCounter& roundCounter() {
+    static RoundCounter r;
+    return r;
 }
 
 namespace {
@@ -36,13 +43,43 @@ void showTroubleBox(bool on) {
         cardManagerHooks().setTroubleChecked(on);
 }
 
+// The side the card on screen showed first, drawn when it was presented; -1: none yet.
+struct ShownSide {
+    int slot = -1;
+    bool answerFirst = false;
+};
+ShownSide& shownSide() {
+    static ShownSide s;
+    return s;
+}
+
+StudyDirection direction() {
+    return StudyDirection(StudyDirection::fromStored(app().cardDirection));
+}
+
+bool answerFirst() {
+    return shownSide().slot == curcard && shownSide().answerFirst;
+}
+const QString& frontText(const Card& c) {
+    return answerFirst() ? c.answer : c.question;
+}
+const QString& backText(const Card& c) {
+    return answerFirst() ? c.question : c.answer;
+}
+
 enum class Presentation { Navigation, First, Jump };
 
 void present(Presentation kind) {
     ShowTimesViewed(true);
     Card& c = current();
+    // A jump to the card on screen keeps its side; any other presentation draws one.
+    if (kind != Presentation::Jump || shownSide().slot != curcard)
+        shownSide() = ShownSide{curcard, direction().drawAnswerFirst()};
+    if (kind == Presentation::First)
+        roundCounter().begin();
+    roundCounter().presented(curcard);
     if (auto d = mainRenderData()) {
-        d->setMaintext(c.question);
+        d->setMaintext(frontText(c));
         d->setToplefttext(StatusText(kind != Presentation::Jump));
         d->setBottomrighttext(ChapterText());
         if (kind == Presentation::First)
@@ -50,6 +87,8 @@ void present(Presentation kind) {
     }
     repaint();
     showTroubleBox(c.trouble != 0);
+    if (cardManagerHooks().cardPresented)
+        cardManagerHooks().cardPresented();
 }
 } // namespace
 
@@ -132,19 +171,50 @@ void ToggleQuestionAnswer() {
     auto d = mainRenderData();
     if (!d)
         return;
-    if (d->maintext() == c.question) {
-        d->setMaintext(c.answer);
-        d->setToplefttext(QStringLiteral("Showing answer to '") + c.question + QStringLiteral("'"));
+    if (d->maintext() == frontText(c)) {
+        d->setMaintext(backText(c));
+        d->setToplefttext(answerFirst() ? QStringLiteral("Showing question to '") + c.answer + QStringLiteral("'")
+                                        : QStringLiteral("Showing answer to '") + c.question + QStringLiteral("'"));
         d->setToprighttext(QString());
+        roundCounter().turned(curcard);
     } else {
-        d->setMaintext(c.question);
+        d->setMaintext(frontText(c));
         d->setToplefttext(StatusText(true));
         ShowTimesViewed(false);
     }
     repaint();
 }
 
-void SetCurrentTrouble(bool flag) { current().trouble = flag ? -1 : 0; }
+bool ShowingFrontSide() {
+    auto d = mainRenderData();
+    return !d || d->maintext() == frontText(current());
+}
+
+bool CurrentAnswerFirst() {
+    current();
+    return answerFirst();
+}
+
+void ApplyCardDirection() {
+    Card& c = current();
+    shownSide() = ShownSide{curcard, direction().drawAnswerFirst()};
+    auto d = mainRenderData();
+    if (!d)
+        return;
+    d->setMaintext(frontText(c));
+    d->setToplefttext(StatusText(true));
+    ShowTimesViewed(false);
+    repaint();
+}
+
+void SetCurrentTrouble(bool flag) {
+    Card& c = current();
+    const bool was = c.trouble != 0;
+    c.trouble = flag ? -1 : 0;
+    if (was != flag)
+        roundCounter().troubleChanged(curcard, flag);
+    showTroubleBox(flag);
+}
 
 void InitCardSurface() {
     auto data = std::make_shared<r_data>();

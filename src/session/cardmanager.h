@@ -1,6 +1,8 @@
 #pragma once
 // The card manager: which card is current and what the card face shows. It keeps no state
 // of its own; it works on the deck, `curcard` and the main render data's face texts.
+#include "roundcounter.h"
+
 #include <QString>
 #include <functional>
 
@@ -10,8 +12,9 @@ class CardView;
 struct CardManagerHooks {
     std::function<bool()> filterChecked;          // "Show only trouble cards" (Check2)
     std::function<void(bool)> setFilterChecked;
-    std::function<void(bool)> setTroubleChecked;  // "I had trouble with this card" (Check1)
-    std::function<CardView*()> cardWindow;        // where the main renderer paints
+    std::function<void(bool)> setTroubleChecked; // "I had trouble with this card" (Check1)
+    std::function<CardView*()> cardWindow;       // where the main renderer paints
+    std::function<void()> cardPresented;         // after every presentation of a card
 };
 CardManagerHooks& cardManagerHooks();
 
@@ -28,3 +31,15 @@ void ShowCurrentCard();
 void ToggleQuestionAnswer();
 void SetCurrentTrouble(bool flag);
 void InitCardSurface();
+
+// The side a card shows first follows the program's card direction (question first,
+// answer first or mixed); the toggle turns it to the other side and back.
+// True while the face shows the side the current card showed first.
+bool ShowingFrontSide();
+// True when the current card showed its answer first.
+bool CurrentAnswerFirst();
+// Shows the current card again from the side the card direction now gives it, without
+// counting a view (after the direction was changed).
+void ApplyCardDirection();
+// What the current round of the rotation has done so far.
+RoundCounter& roundCounter();

@@ -15,6 +15,7 @@
 #include "shuffler.h"
 #include "virtualkey.h"
 
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -149,6 +150,7 @@ frmMain::frmMain() {
 
     buildMenu();
     layoutControls();
+    syncStudyOptions();
 
     CardManagerHooks& h = cardManagerHooks();
     h.filterChecked = [] { return instance() && instance()->m_check2->Checked(); };
@@ -219,6 +221,19 @@ void frmMain::buildMenu() {
     });
     add("mP_sc", QStringLiteral("Shuffle Cards"), QStringLiteral("Ctrl+S"), [] { ShuffleCommand(); });
     m_menu->addSeparator();
+    // The side each card shows first: one of three.
+    auto* sides = new QActionGroup(this);
+    const char* sideNames[] = {"mP_qf", "mP_af", "mP_mx"};
+    const QString sideCaptions[] = {QStringLiteral("Question First"), QStringLiteral("Answer First"),
+                                    QStringLiteral("Mixed Sides")};
+    const QString sideKeys[] = {QStringLiteral("Ctrl+Q"), QStringLiteral("Ctrl+R"), QStringLiteral("Ctrl+M")};
+    for (int i = 0; i < 3; ++i) {
+        QAction* a = add(sideNames[i], sideCaptions[i], sideKeys[i], [this, i] { setCardDirection(i); });
+        a->setCheckable(true);
+        sides->addAction(a);
+        m_sideActions[i] = a;
+    }
+    m_menu->addSeparator();
     add("mP_o", QStringLiteral("Options"), QStringLiteral("Ctrl+O"), [] {
         if (studyCommands().options)
             studyCommands().options();
@@ -230,6 +245,18 @@ void frmMain::buildMenu() {
     });
     m_menu->addSeparator();
     add("mP_e", QStringLiteral("Exit"), QStringLiteral("Ctrl+X"), [this] { close(); });
+}
+
+void frmMain::setCardDirection(int direction) {
+    app().cardDirection = direction;
+    syncStudyOptions();
+    if (mainRenderData())
+        ApplyCardDirection();
+}
+
+void frmMain::syncStudyOptions() {
+    for (int i = 0; i < 3; ++i)
+        m_sideActions[i]->setChecked(app().cardDirection == i);
 }
 
 void frmMain::doEnableds(bool flag) {
@@ -296,6 +323,15 @@ void frmMain::keyCommand(int vk) {
     case 70:
         if (studyCommands().findCard)
             studyCommands().findCard();
+        break;
+    case 77:
+        setCardDirection(2);
+        break;
+    case 81:
+        setCardDirection(0);
+        break;
+    case 82:
+        setCardDirection(1);
         break;
     case 79:
         if (studyCommands().options)
@@ -397,7 +433,10 @@ QString frmMain::quickHelpText() {
                           "v = View All Loaded Cards",
                           "f = Find Card Dialog",
                           "a = Show About Box",
-                          "x = Exit Program"};
+                          "x = Exit Program",
+                          "q = Question First (cards show their questions)",
+                          "r = Answer First (cards show their answers)",
+                          "m = Mixed Sides (each card shows either side)"};
     for (const char* line : rest)
         t += QString::fromLatin1(line) + nl;
     return t;

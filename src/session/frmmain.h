@@ -52,6 +52,12 @@ public:
     void QuickHelp();
     static QString quickHelpText();
 
+    // The side each card shows first (0 question, 1 answer, 2 mixed); the current card
+    // turns to it at once.
+    void setCardDirection(int direction);
+    // The menu's study items follow the program-wide study options (after Preferences).
+    void syncStudyOptions();
+
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
@@ -75,6 +81,7 @@ private:
     bool m_newsession = false;
     bool m_loaded = false;
     QPoint m_lastMenuPos;
+    QAction* m_sideActions[3] = {};
 };
 
 // The one main card window: the existing one, or nullptr.

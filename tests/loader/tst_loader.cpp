@@ -214,6 +214,63 @@ private slots:
         QVERIFY(log.contains("QEX.Loader exited/n"));
     }
 
+    void studyOptionsRead_data() {
+        QTest::addColumn<QList<Entry>>("stored");
+        QTest::addColumn<QList<int>>("expected"); // direction, typing, accents, clears, summary
+        QTest::newRow("keys missing") << QList<Entry>{num("flist_count", 0)} << QList<int>{0, 0, 1, 0, 1};
+        QTest::newRow("stored values") << QList<Entry>{num("card_direction", 2, "options"),
+                                                       num("type_answers", -1, "options"),
+                                                       num("forgive_accents", 0, "options"),
+                                                       num("right_clears_trouble", 3, "options"),
+                                                       num("round_summary", 0, "options")}
+                                       << QList<int>{2, 1, 0, 1, 0};
+        QTest::newRow("numbers out of range")
+            << QList<Entry>{num("card_direction", 7), num("round_summary", -4)} << QList<int>{0, 0, 1, 0, 1};
+    }
+    void studyOptionsRead() {
+        QFETCH(QList<Entry>, stored);
+        QFETCH(QList<int>, expected);
+        writeMaster(stored);
+        ScriptedPrompter p;
+        Main();
+        const AppState& a = app();
+        QCOMPARE((QList<int>{a.cardDirection, a.typeAnswers, a.forgiveAccents, a.rightClearsTrouble, a.roundSummary}),
+                 expected);
+    }
+
+    // Someone who never changes the study options gets a file without their keys; a key
+    // once written stays, also when its value goes back to the default.
+    void studyOptionsWrittenOnlyWhenChanged() {
+        const QStringList keys{"card_direction", "type_answers", "forgive_accents", "right_clears_trouble",
+                               "round_summary"};
+        writeMaster({num("flist_count", 0), num("right_clears_trouble", -1, "options")});
+        {
+            ScriptedPrompter p;
+            Main();
+            ShutdownSystem(0, false);
+        }
+        QList<Entry> saved = entriesOf(masterPath());
+        QCOMPARE(entryNamed(saved, "right_clears_trouble"), num("right_clears_trouble", -1, "options"));
+        for (const QString& k : keys.mid(0, 3) + keys.mid(4))
+            QCOMPARE(entryNamed(saved, k).name, QString());
+        AppState::reset();
+        installHooks();
+        {
+            ScriptedPrompter p;
+            Main();
+            app().cardDirection = 1;
+            app().typeAnswers = true;
+            app().rightClearsTrouble = false;
+            ShutdownSystem(0, false);
+        }
+        saved = entriesOf(masterPath());
+        QCOMPARE(entryNamed(saved, "card_direction"), num("card_direction", 1, "options"));
+        QCOMPARE(entryNamed(saved, "type_answers"), num("type_answers", -1, "options"));
+        QCOMPARE(entryNamed(saved, "right_clears_trouble"), num("right_clears_trouble", 0, "options"));
+        QCOMPARE(entryNamed(saved, "forgive_accents").name, QString());
+        QCOMPARE(entryNamed(saved, "round_summary").name, QString());
+    }
+
     void secondStartAfterFirstUse() {
         ScriptedPrompter p;
         Main();

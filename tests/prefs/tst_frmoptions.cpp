@@ -19,8 +19,10 @@
 #include "windowtimers.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QSlider>
 #include <QTabBar>
@@ -79,6 +81,7 @@ private slots:
     void showTwiceKeepsOneWindow();
     void escapeCancelsPreferences();
     void focusBackOnListAfterColourDialog();
+    void studyFrameChoosesDirection();
 
 private:
     frmOptions* open();
@@ -579,6 +582,23 @@ void TestFrmOptions::showTwiceKeepsOneWindow() {
     QCOMPARE(optionsWindow(), w);
     const QWidgetList tops = QApplication::topLevelWidgets();
     QCOMPARE(std::count_if(tops.begin(), tops.end(), [](QWidget* t) { return t->objectName() == "frmOptions"; }), 1);
+}
+
+void TestFrmOptions::studyFrameChoosesDirection() {
+    open();
+    control<QTabBar>("ts")->setCurrentIndex(1);
+    auto* combo = control<QComboBox>("Combo1");
+    QVERIFY(combo->isVisibleTo(optionsWindow()));
+    QCOMPARE(combo->currentText(), QStringLiteral("Question First"));
+    combo->setFocus();
+    QTest::keyClick(combo, Qt::Key_Down); // "Answer First"
+    QCOMPARE(app().cardDirection, 1);
+    QCOMPARE(mainRenderData()->maintext(), QStringLiteral("a1"));
+    QVERIFY(mainWindow()->mP()->findChild<QAction*>("mP_af")->isChecked());
+    QCOMPARE(deck[0].timesviewed, qint16(1));
+    QTest::mouseClick(control<QPushButton>("Command2"), Qt::LeftButton);
+    open();
+    QCOMPARE(control<QComboBox>("Combo1")->currentIndex(), 1);
 }
 
 QTEST_MAIN(TestFrmOptions)

@@ -6,6 +6,7 @@
 #include "deck.h"
 #include "modrender.h"
 #include "r_data.h"
+#include "studydirection.h"
 #include "testsupport.h"
 
 #include <QtTest>
@@ -31,6 +32,11 @@ private slots:
     void firstCardEmptiesBottomLeft();
     void emptyDeck();
     void curcardOutsideDeckIsBroughtBack();
+    void directionFaceTexts_data();
+    void directionFaceTexts();
+    void mixedKeepsSideWhileCardStays();
+    void changingDirectionTurnsCurrentCardWithoutCounting();
+    void roundCountsPresentationsTurnsAndMarks();
 
 private:
     void makeDeck(int n, const QList<int>& troubleSlots = {});
@@ -66,6 +72,7 @@ void TestCardManager::cleanup() {
     delete m_view;
     m_view = nullptr;
     cardManagerHooks() = CardManagerHooks{};
+    StudyDirection::setCoin({});
     m_prompter.reset();
 }
 
@@ -278,6 +285,104 @@ void TestCardManager::curcardOutsideDeckIsBroughtBack() {
     ShowCurrentCard();
     QCOMPARE(int(curcard), 0);
     QCOMPARE(face()->maintext(), QString("q1"));
+}
+
+void TestCardManager::directionFaceTexts_data() {
+    QTest::addColumn<int>("direction");
+    QTest::addColumn<QStringList>("shown"); // main, top-left, top-right after: first, toggle, toggle, next
+    const QString status1 = "showing card 1 of 3; 1 trouble cards", status2 = "showing card 2 of 3; 1 trouble cards";
+    QTest::newRow("question first, as always")
+        << 0
+        << QStringList{
+               "q1", status1, "Times viewed: 1", "a1", "Showing answer to 'q1'", "", "q1", status1, "Times viewed: 1",
+               "q2", status2, "Times viewed: 1"};
+    QTest::newRow("answer first")
+        << 1
+        << QStringList{
+               "a1", status1, "Times viewed: 1", "q1", "Showing question to 'a1'", "", "a1", status1, "Times viewed: 1",
+               "a2", status2, "Times viewed: 1"};
+}
+
+void TestCardManager::directionFaceTexts() {
+    QFETCH(int, direction);
+    QFETCH(QStringList, shown);
+    makeDeck(3, {2});
+    app().cardDirection = direction;
+    QStringList seen;
+    auto note = [&] { seen << face()->maintext() << face()->toplefttext() << face()->toprighttext(); };
+    ShowFirstCard();
+    note();
+    ToggleQuestionAnswer();
+    note();
+    ToggleQuestionAnswer();
+    note();
+    ShowNextCard();
+    note();
+    QCOMPARE(seen, shown);
+    QCOMPARE(deck[0].timesviewed, qint16(1));
+}
+
+void TestCardManager::mixedKeepsSideWhileCardStays() {
+    makeDeck(3);
+    app().cardDirection = 2;
+    QList<bool> coin{true, false, true};
+    StudyDirection::setCoin([&] { return coin.isEmpty() ? false : coin.takeFirst(); });
+    ShowFirstCard();
+    QCOMPARE(face()->maintext(), QString("a1"));
+    QVERIFY(CurrentAnswerFirst());
+    ToggleQuestionAnswer();
+    QCOMPARE(face()->toplefttext(), QString("Showing question to 'a1'"));
+    ToggleQuestionAnswer();
+    QCOMPARE(face()->maintext(), QString("a1"));
+    ShowCurrentCard(); // a jump to the card on screen keeps its side
+    QCOMPARE(face()->maintext(), QString("a1"));
+    ShowNextCard();
+    QCOMPARE(face()->maintext(), QString("q2"));
+    QVERIFY(!CurrentAnswerFirst());
+    ToggleQuestionAnswer();
+    QCOMPARE(face()->toplefttext(), QString("Showing answer to 'q2'"));
+    ShowNextCard();
+    QCOMPARE(face()->maintext(), QString("a3"));
+    QCOMPARE(coin.size(), 0);
+    // The counts and the trouble marks are the card's, whatever its side.
+    SetCurrentTrouble(true);
+    QVERIFY(m_trouble);
+    QCOMPARE(deck[2].trouble, qint16(-1));
+    QCOMPARE(deck[0].timesviewed + deck[1].timesviewed + deck[2].timesviewed, 4); // the jump counted a view
+}
+
+void TestCardManager::changingDirectionTurnsCurrentCardWithoutCounting() {
+    makeDeck(2);
+    ShowFirstCard();
+    ToggleQuestionAnswer();
+    app().cardDirection = 1;
+    ApplyCardDirection();
+    QCOMPARE(face()->maintext(), QString("a1"));
+    QCOMPARE(face()->toplefttext(), QString("showing card 1 of 2; 0 trouble cards"));
+    QCOMPARE(face()->toprighttext(), QString("Times viewed: 1"));
+    QVERIFY(ShowingFrontSide());
+    ToggleQuestionAnswer();
+    QCOMPARE(face()->maintext(), QString("q1"));
+    QVERIFY(!ShowingFrontSide());
+}
+
+void TestCardManager::roundCountsPresentationsTurnsAndMarks() {
+    makeDeck(3, {1});
+    MockClock clock;
+    ShowFirstCard();
+    ToggleQuestionAnswer();
+    SetCurrentTrouble(true);
+    ShowNextCard();
+    auto all = [](int) { return true; };
+    QVERIFY(!roundCounter().complete(3, all));
+    ShowNextCard();
+    QVERIFY(roundCounter().complete(3, all));
+    RoundFigures f = roundCounter().figures();
+    QCOMPARE(f.seen, 3);
+    QCOMPARE(f.turned, 1);
+    QCOMPARE(f.markedTrouble, 1); // card 2 was a trouble card before the round
+    ShowFirstCard();              // a new deck order begins a new round
+    QCOMPARE(roundCounter().figures().seen, 1);
 }
 
 QTEST_MAIN(TestCardManager)

@@ -190,13 +190,15 @@ void TestFrmMain::menuItems() {
         const char* caption;
         const char* accel;
     };
-    const Item expected[] = {{"mP_n", "New Session", ""},  {nullptr, nullptr, nullptr},
-                             {"mP_sp", "Save Progress", ""}, {"mP_ss", "Export Cards", ""},
-                             {nullptr, nullptr, nullptr},   {"mP_vac", "View All Cards", "Ctrl+V"},
-                             {"mP_fc", "Find Card", "Ctrl+F"}, {"mP_sc", "Shuffle Cards", "Ctrl+S"},
-                             {nullptr, nullptr, nullptr},   {"mP_o", "Options", "Ctrl+O"},
-                             {"mP_qh", "Quick Help", ""},   {"mP_a", "About", "Ctrl+A"},
-                             {nullptr, nullptr, nullptr},   {"mP_e", "Exit", "Ctrl+X"}};
+    const Item expected[] = {{"mP_n", "New Session", ""},         {nullptr, nullptr, nullptr},
+                             {"mP_sp", "Save Progress", ""},      {"mP_ss", "Export Cards", ""},
+                             {nullptr, nullptr, nullptr},         {"mP_vac", "View All Cards", "Ctrl+V"},
+                             {"mP_fc", "Find Card", "Ctrl+F"},    {"mP_sc", "Shuffle Cards", "Ctrl+S"},
+                             {nullptr, nullptr, nullptr},         {"mP_qf", "Question First", "Ctrl+Q"},
+                             {"mP_af", "Answer First", "Ctrl+R"}, {"mP_mx", "Mixed Sides", "Ctrl+M"},
+                             {nullptr, nullptr, nullptr},         {"mP_o", "Options", "Ctrl+O"},
+                             {"mP_qh", "Quick Help", ""},         {"mP_a", "About", "Ctrl+A"},
+                             {nullptr, nullptr, nullptr},         {"mP_e", "Exit", "Ctrl+X"}};
     const QList<QAction*> actions = m_w->mP()->actions();
     QCOMPARE(actions.size(), int(std::size(expected)));
     for (int i = 0; i < actions.size(); ++i) {
@@ -246,7 +248,8 @@ void TestFrmMain::quickHelpText() {
     QCOMPARE(lines.value(10), QString());
     QCOMPARE(lines.value(11), QString("Keyboard Shortcuts"));
     QCOMPARE(lines.value(23), QString("x = Exit Program"));
-    QCOMPARE(lines.size(), 25); // every line ends with CR LF
+    QCOMPARE(lines.value(24), QString("q = Question First (cards show their questions)"));
+    QCOMPARE(lines.size(), 28); // every line ends with CR LF
     QCOMPARE(lines.last(), QString());
 }
 
