@@ -3,6 +3,7 @@
 #include "appstate.h"
 #include "cardlistmodel.h"
 #include "chapterfile.h"
+#include "commandline.h"
 #include "deck.h"
 #include "editorversion.h"
 #include "editorwindow.h"
@@ -69,6 +70,20 @@ QByteArray chapterBytes(const QByteArray& title, const QList<QByteArray>& entrie
         out += padded(e);
     return out;
 }
+// Runs a command-line conversion in this process; returns the status and what it said.
+int convert(const QStringList& args, QString& said) {
+    FILE* err = std::tmpfile();
+    const int status = qredit::runConversion(QStringList{"qredit"} + args, err);
+    std::rewind(err);
+    QByteArray text;
+    char buf[4096];
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, err)) > 0;)
+        text.append(buf, qsizetype(n));
+    std::fclose(err);
+    said = QString::fromUtf8(text);
+    return status;
+}
+
 QByteArray cardEntry(const QByteArray& name, const QByteArray& answer) {
     return str16(name) + le(answer.isEmpty() ? 0 : 0xFFFF, 2) + str16(answer) + le(0, 4) + str16("qre_word") +
            le(0, 4) + le(0, 4);
@@ -587,6 +602,100 @@ private slots:
         QVERIFY(action("insert")->isEnabled());
         action("insert")->trigger();
         QCOMPARE(rows(), (QList<CardRow>{{"oben", "above"}, {"frage", ""}}));
+    }
+
+    // A conversion that finds any problem says which rows and why, writes nothing and
+    // returns 1; an existing output stays as it was.
+    void conversionRefuses_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("words");
+        QTest::addColumn<QStringList>("said");
+        const QStringList imp = {"--import", "w.csv", "--output", "out.qex"};
+        QTest::newRow("no output") << QStringList{"--import", "w.csv"} << QByteArray("a,b\n")
+                                   << QStringList{"--output is missing"};
+        QTest::newRow("both ways") << QStringList{"--import", "w.csv", "--export", "x.qex", "--output", "o"}
+                                   << QByteArray("a,b\n") << QStringList{"either --import or --export"};
+        QTest::newRow("unknown") << imp + QStringList{"--colour", "red"} << QByteArray("a,b\n")
+                                 << QStringList{"unknown argument '--colour'"};
+        QTest::newRow("column 0") << imp + QStringList{"--front", "0"} << QByteArray("a,b\n")
+                                  << QStringList{"--front takes a column number from 1 to 16, not '0'"};
+        QTest::newRow("same column") << imp + QStringList{"--front", "2"} << QByteArray("a,b\n")
+                                     << QStringList{"--front and --back name the same column"};
+        QTest::newRow("delimiter") << imp + QStringList{"--delimiter", "|"} << QByteArray("a,b\n")
+                                   << QStringList{"--delimiter takes , or ; or tab, not '|'"};
+        QTest::newRow("long title") << imp + QStringList{"--title", QString(66, u't')} << QByteArray("a,b\n")
+                                    << QStringList{"the title is longer than 65 characters"};
+        QTest::newRow("bad rows") << imp << QByteArray("Haus,house\nBaum,\n,x\n" + QByteArray(60, 'q') + "," +
+                                                       QByteArray(41, 'a') + "\n")
+                                  << QStringList{"w.csv, line 2: the back is empty",
+                                                 "w.csv, line 3: the front is empty",
+                                                 "w.csv, line 4: the card is longer than 100 characters",
+                                                 "nothing written to out.qex"};
+        QTest::newRow("binary") << imp << QByteArray("a,b\0\n", 5)
+                                << QStringList{"w.csv can't be imported: it holds binary data"};
+        QTest::newRow("no cards") << imp << QByteArray("\n\n") << QStringList{"w.csv holds no cards"};
+        QByteArray many;
+        for (int i = 0; i < 40000; ++i)
+            many += "w" + QByteArray::number(i) + ",x\n";
+        QTest::newRow("too many") << imp << many
+                                  << QStringList{"w.csv holds 40000 cards; a chapter holds at most 32767"};
+        QTest::newRow("export of a word list") << QStringList{"--export", "w.csv", "--output", "o.csv"}
+                                               << QByteArray("a,b\n") << QStringList{"w.csv is not a chapter file"};
+        QTest::newRow("export to .doc") << QStringList{"--export", "out.qex", "--output", "o.doc"} << QByteArray()
+                                        << QStringList{"must end in .csv, .tsv or .txt"};
+    }
+    void conversionRefuses() {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, words);
+        QFETCH(QStringList, said);
+        QDir::setCurrent(m_dir->path());
+        writeAll(path("w.csv"), words);
+        writeChapter(path("out.qex"), "old", {{"alt", "old"}});
+        const QByteArray before = readAll(path("out.qex"));
+        QString text;
+        QCOMPARE(convert(args, text), 1);
+        for (const QString& s : said)
+            QVERIFY2(text.contains(s), qPrintable(text));
+        QVERIFY(text.startsWith(QStringLiteral("qredit: ")));
+        QCOMPARE(readAll(path("out.qex")), before);
+        QVERIFY(!QFile::exists(path("o.csv")) && !QFile::exists(path("o.doc")) && !QFile::exists(path("o")));
+    }
+
+    void conversionKeepsReadOnlyOutput() {
+        writeAll(path("w.csv"), "a,b\n");
+        writeChapter(path("ro.qex"), "old", {{"alt", "old"}});
+        QFile::setPermissions(path("ro.qex"), QFile::ReadOwner);
+        const QByteArray before = readAll(path("ro.qex"));
+        QString text;
+        QCOMPARE(convert({"--import", path("w.csv"), "--output", path("ro.qex")}, text), 1);
+        QVERIFY2(text.contains(QStringLiteral("read-only")), qPrintable(text));
+        QCOMPARE(readAll(path("ro.qex")), before);
+    }
+
+    // The command line's chapter is the window's, byte for byte, and its export reads back
+    // to the same rows.
+    void conversionMatchesWindow() {
+        writeAll(path("w.csv"), "Deutsch;Englisch\n\"Stra\xC3\x9F" "e, die\";street\n\xC3\x9C" "ber;over\n"
+                                "Haus;house\nHaus;home\n\n");
+        QString text;
+        QCOMPARE(convert({"--import", path("w.csv"), "--output", path("cli.qex"), "--title", "Lektion 1"}, text), 0);
+        QCOMPARE(text, QString());
+        const QList<CardRow> expected = {{QStringLiteral("Stra\u00DFe, die"), "street"},
+                                         {QStringLiteral("\u00DCber"), "over"},
+                                         {"Haus", "home"}};
+        for (const CardRow& r : expected)
+            m_w->PutRow(r.question, r.answer, -1, false);
+        field("Text3")->setText(QStringLiteral("Lektion 1"));
+        saveAs(path("window.qex"));
+        QCOMPARE(readAll(path("cli.qex")), readAll(path("window.qex")));
+
+        for (const char* out : {"back.csv", "back.tsv"}) {
+            QCOMPARE(convert({"--export", path("cli.qex"), "--output", path(out)}, text), 0);
+            QCOMPARE(convert({"--import", path(out), "--output", path("again.qex"), "--title", "Lektion 1"}, text), 0);
+            QCOMPARE(readAll(path("again.qex")), readAll(path("cli.qex")));
+        }
+        QCOMPARE(readAll(path("back.tsv")), QByteArray("Stra\xC3\x9F" "e, die\tstreet\r\n\xC3\x9C" "ber\tover\r\n"
+                                                       "Haus\thome\r\n"));
     }
 };
 

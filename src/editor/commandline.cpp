@@ -1,0 +1,200 @@
+#include "commandline.h"
+
+#include "chapterfile.h"
+#include "prompter.h"
+#include "wordimport.h"
+#include "wordlistreader.h"
+#include "wordlistwriter.h"
+
+#include <QFileInfo>
+#include <QHash>
+
+namespace qredit {
+
+namespace {
+// Nobody is there to answer: a read-only output stays as it is.
+class RefusingPrompter : public Prompter {
+public:
+    MsgResult ask(MsgIcon, MsgButtons buttons, const QString&, const QString&) override {
+        return buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::No;
+    }
+};
+
+class Conversion {
+public:
+    explicit Conversion(FILE* err) : m_err(err) {}
+
+    int run(const QStringList& args) {
+        if (!parse(args))
+            return 1;
+        RefusingPrompter refusing;
+        Prompter* before = &prompter();
+        setPrompter(&refusing);
+        const bool ok = m_values.contains(QStringLiteral("--import")) ? importList() : exportList();
+        setPrompter(before);
+        return ok ? 0 : 1;
+    }
+
+private:
+    bool fail(const QString& text) {
+        std::fprintf(m_err, "qredit: %s\n", qPrintable(text));
+        return false;
+    }
+
+    bool parse(const QStringList& args) {
+        static const QStringList withValue = {"--import", "--export", "--output",    "--title",
+                                              "--front",  "--back",   "--delimiter", "--header"};
+        for (qsizetype i = 1; i < args.size(); ++i) {
+            const QString& a = args[i];
+            if (!withValue.contains(a))
+                return fail(QStringLiteral("unknown argument '%1' (see qredit --help)").arg(a));
+            if (i + 1 >= args.size())
+                return fail(QStringLiteral("%1 needs a value").arg(a));
+            if (m_values.contains(a))
+                return fail(QStringLiteral("%1 is given twice").arg(a));
+            m_values.insert(a, args[++i]);
+        }
+        const bool in = m_values.contains(QStringLiteral("--import"));
+        const bool out = m_values.contains(QStringLiteral("--export"));
+        if (in == out)
+            return fail(QStringLiteral("give either --import or --export"));
+        if (!m_values.contains(QStringLiteral("--output")))
+            return fail(QStringLiteral("--output is missing"));
+        if (out) {
+            for (const char* only : {"--title", "--front", "--back", "--delimiter", "--header"})
+                if (m_values.contains(QLatin1String(only)))
+                    return fail(QStringLiteral("%1 belongs to --import").arg(QLatin1String(only)));
+        }
+        return true;
+    }
+
+    bool column(const char* name, int fallback, int& out) {
+        const QString v = m_values.value(QLatin1String(name));
+        if (v.isEmpty()) {
+            out = fallback;
+            return true;
+        }
+        bool ok = false;
+        const int n = v.toInt(&ok);
+        if (!ok || n < 1 || n > wordlist::kMaxColumns)
+            return fail(QStringLiteral("%1 takes a column number from 1 to %2, not '%3'")
+                            .arg(QLatin1String(name))
+                            .arg(wordlist::kMaxColumns)
+                            .arg(v));
+        out = n - 1;
+        return true;
+    }
+
+    bool importList() {
+        const QString input = m_values.value(QStringLiteral("--import"));
+        const QString output = m_values.value(QStringLiteral("--output"));
+        wordlist::ReadOptions o;
+        o.fallbackDelimiter = wordlist::WordListReader::delimiterForName(input);
+        if (!column("--front", 0, o.frontColumn) || !column("--back", 1, o.backColumn))
+            return false;
+        if (o.frontColumn == o.backColumn)
+            return fail(QStringLiteral("--front and --back name the same column"));
+        if (m_values.contains(QStringLiteral("--delimiter"))) {
+            const QString d = m_values.value(QStringLiteral("--delimiter"));
+            if (d == QStringLiteral(","))
+                o.delimiter = ',';
+            else if (d == QStringLiteral(";"))
+                o.delimiter = ';';
+            else if (d == QStringLiteral("tab") || d == QStringLiteral("\t"))
+                o.delimiter = '\t';
+            else
+                return fail(QStringLiteral("--delimiter takes , or ; or tab, not '%1'").arg(d));
+        }
+        if (m_values.contains(QStringLiteral("--header"))) {
+            const QString h = m_values.value(QStringLiteral("--header"));
+            if (h == QStringLiteral("yes"))
+                o.header = wordlist::Header::Yes;
+            else if (h == QStringLiteral("no"))
+                o.header = wordlist::Header::No;
+            else
+                return fail(QStringLiteral("--header takes yes or no, not '%1'").arg(h));
+        }
+        const QString title = m_values.value(QStringLiteral("--title"));
+        if (!titleFits(title))
+            return fail(QStringLiteral("the title is longer than %1 characters").arg(maxTitleLength()));
+
+        const wordlist::WordTable table = wordlist::WordListReader::readFile(input, o);
+        if (!table.ok())
+            return fail(QStringLiteral("%1 can't be imported: %2").arg(input, table.error));
+        const ImportPlan plan = planImport({}, -1, table);
+        bool ok = true;
+        for (const ImportProblem& p : plan.problems)
+            ok = fail(QStringLiteral("%1, line %2: %3").arg(input).arg(p.line).arg(p.reason));
+        if (plan.overflow > 0)
+            ok = fail(QStringLiteral("%1 holds %2 cards; a chapter holds at most %3")
+                          .arg(input)
+                          .arg(plan.inserted.size() + plan.overflow)
+                          .arg(kMaxCards));
+        if (plan.inserted.isEmpty() && ok)
+            ok = fail(QStringLiteral("%1 holds no cards").arg(input));
+        if (!ok)
+            return fail(QStringLiteral("nothing written to %1").arg(output));
+        QString error;
+        if (!saveChapter(output, applyPlan({}, plan), title, error))
+            return fail(QStringLiteral("%1 couldn't be saved: %2").arg(output, error));
+        return true;
+    }
+
+    bool exportList() {
+        const QString input = m_values.value(QStringLiteral("--export"));
+        const QString output = m_values.value(QStringLiteral("--output"));
+        const QString suffix = QFileInfo(output).suffix().toLower();
+        if (suffix != QStringLiteral("csv") && suffix != QStringLiteral("tsv") && suffix != QStringLiteral("txt"))
+            return fail(QStringLiteral("the output's name must end in .csv, .tsv or .txt"));
+        QVector<CardRow> rows;
+        QString title, error;
+        switch (loadChapter(input, rows, title, error)) {
+        case LoadResult::Failed:
+            return fail(QStringLiteral("%1 couldn't be opened: %2").arg(input, error));
+        case LoadResult::Incompatible:
+            return fail(QStringLiteral("%1 is not a chapter file").arg(input));
+        case LoadResult::Loaded:
+            break;
+        }
+        QVector<wordlist::TextPair> pairs;
+        pairs.reserve(rows.size());
+        for (const CardRow& r : rows)
+            pairs.append({r.question, r.answer});
+        if (!wordlist::WordListWriter::writeFile(output, pairs, wordlist::WordListWriter::formatForName(output), error))
+            return fail(QStringLiteral("%1 couldn't be written: %2").arg(output, error));
+        return true;
+    }
+
+    FILE* m_err;
+    QHash<QString, QString> m_values;
+};
+} // namespace
+
+bool isConversion(const QStringList& args) {
+    return args.contains(QStringLiteral("--import")) || args.contains(QStringLiteral("--export"));
+}
+
+int runConversion(const QStringList& args, FILE* err) {
+    return Conversion(err).run(args);
+}
+
+QString conversionUsage() {
+    return QStringLiteral(
+        "       qredit --import WORDS.csv --output LESSON.qex [--title TITLE] [--front N --back M]\n"
+        "              [--delimiter ,|;|tab] [--header yes|no]\n"
+        "       qredit --export LESSON.qex --output WORDS.csv|WORDS.tsv\n"
+        "\n"
+        "  --import FILE      make a chapter of a comma-, semicolon- or tab-separated word list\n"
+        "                     (UTF-8, UTF-16 with a byte-order mark, or Windows-1252)\n"
+        "  --export FILE      write the cards of a chapter as a word list (UTF-8; .tsv/.txt: tabs)\n"
+        "  --output FILE      the file to write; an existing one is replaced whole\n"
+        "  --title TITLE      the chapter's title (import)\n"
+        "  --front N          the column of the card's front, from 1 (default 1)\n"
+        "  --back M           the column of the card's back (default 2)\n"
+        "  --delimiter D      , or ; or tab (default: found from the file)\n"
+        "  --header yes|no    whether the first row names the columns (default: found from the file)\n"
+        "A conversion opens no window; it exits with 0, or with 1 after saying on standard error\n"
+        "which rows are wrong and why (nothing is written then).");
+}
+
+} // namespace qredit

@@ -1,0 +1,41 @@
+#pragma once
+// How the rows of a word list join the editor's list, by the rules of Add Item: a row whose
+// question is already in the list gives that row its answer; a new question goes in where
+// Add Item would put it (at the end, or above the selected row). Shared by the window and
+// the command line, so both make the same chapter from the same file. No windows here.
+#include "chapterfile.h"
+#include "wordlistreader.h"
+
+#include <QPair>
+
+namespace qredit {
+
+struct ImportProblem {
+    qint64 line;
+    QString reason;
+};
+
+struct ImportPlan {
+    int insertAt = 0;                     // where the block of new rows goes
+    QVector<CardRow> inserted;            // the new rows, in file order
+    QVector<QPair<int, QString>> answers; // rows of the list that get a new answer: (row, answer)
+    QVector<ImportProblem> problems;      // rows that can't be cards, by line
+    qint64 overflow = 0;                  // rows left out because the chapter is full
+    bool isEmpty() const { return inserted.isEmpty() && answers.isEmpty(); }
+};
+
+// Why a card can't be stored, or an empty text when it can.
+QString cardProblem(const QString& question, const QString& answer);
+
+// `insertAt` -1 appends. At most kMaxCards - existing.size() rows are new; the rest count as
+// overflow. A row is left out, with its problem, when a text is empty or the card is too
+// long for its record.
+ImportPlan planImport(const QVector<CardRow>& existing, int insertAt, const wordlist::WordTable& table);
+
+// The list after the plan (for the command line, which has no window).
+QVector<CardRow> applyPlan(QVector<CardRow> rows, const ImportPlan& plan);
+
+// One message for all problems: at most `shown` lines, then how many more.
+QString problemReport(const QVector<ImportProblem>& problems, int shown = 20);
+
+} // namespace qredit

@@ -1,0 +1,96 @@
+#include "wordlistwriter.h"
+
+#include <QIODevice>
+#include <QSaveFile>
+
+namespace wordlist {
+
+namespace {
+void appendText(QByteArray& out, const QString& text, char delimiter) {
+    const QByteArray t = text.toUtf8();
+    const bool quote = t.contains(delimiter) || t.contains('"') || t.contains('\n') || t.contains('\r') ||
+                       t.contains('\t') || t.startsWith(' ') || t.endsWith(' ');
+    if (!quote) {
+        out += t;
+        return;
+    }
+    out += '"';
+    for (const char c : t) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
+}
+} // namespace
+
+Format WordListWriter::formatForName(const QString& path) {
+    return path.endsWith(QStringLiteral(".tsv"), Qt::CaseInsensitive) ||
+                   path.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive)
+               ? Format::Tsv
+               : Format::Csv;
+}
+
+QByteArray WordListWriter::line(const QString& front, const QString& back, Format format) {
+    const char delimiter = format == Format::Tsv ? '\t' : ',';
+    QByteArray out;
+    out.reserve(front.size() + back.size() + 4);
+    appendText(out, front, delimiter);
+    out += delimiter;
+    appendText(out, back, delimiter);
+    out += "\r\n";
+    return out;
+}
+
+bool WordListWriter::write(QIODevice& out, const QVector<TextPair>& rows, Format format, QString& error) {
+    QByteArray all;
+    all.reserve(rows.size() * 32 + 3);
+    if (format == Format::Csv)
+        all += "\xEF\xBB\xBF";
+    for (const TextPair& r : rows)
+        all += line(r.first, r.second, format);
+    if (out.write(all) != all.size()) {
+        error = out.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool WordListWriter::writeFile(const QString& path, const QVector<TextPair>& rows, Format format, QString& error) {
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) {
+        error = f.errorString();
+        return false;
+    }
+    if (!write(f, rows, format, error)) {
+        f.cancelWriting();
+        return false;
+    }
+    if (!f.commit()) {
+        error = f.errorString();
+        return false;
+    }
+    return true;
+}
+
+QString WordListWriter::clipboardText(const QVector<TextPair>& rows) {
+    QByteArray out;
+    for (const TextPair& r : rows) {
+        QByteArray l = line(r.first, r.second, Format::Tsv);
+        l.chop(2);
+        out += l;
+        out += '\n';
+    }
+    return QString::fromUtf8(out);
+}
+
+QString WordListWriter::clipboardHtml(const QVector<TextPair>& rows) {
+    QString html = QStringLiteral("<table>");
+    for (const TextPair& r : rows)
+        html +=
+            QStringLiteral("<tr><td>%1</td><td>%2</td></tr>").arg(r.first.toHtmlEscaped(), r.second.toHtmlEscaped());
+    html += QStringLiteral("</table>");
+    return html;
+}
+
+} // namespace wordlist

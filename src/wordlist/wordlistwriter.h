@@ -1,0 +1,32 @@
+#pragma once
+// Writes word lists: the rows of a chapter as UTF-8 CSV (comma, RFC 4180 quoting, with a
+// byte-order mark so that spreadsheets take it as UTF-8) or as tab-separated text, one row
+// per line, front then back. What is written reads back to the same rows.
+#include <QPair>
+#include <QString>
+#include <QVector>
+
+class QIODevice;
+
+namespace wordlist {
+
+enum class Format { Csv, Tsv };
+using TextPair = QPair<QString, QString>;
+
+class WordListWriter {
+public:
+    // TSV for ".tsv" and ".txt", CSV otherwise.
+    static Format formatForName(const QString& path);
+    // One line, ended by CR LF; a text is quoted when it holds the delimiter, a quote, a line
+    // break, a tab, or starts or ends with a space.
+    static QByteArray line(const QString& front, const QString& back, Format format);
+    static bool write(QIODevice& out, const QVector<TextPair>& rows, Format format, QString& error);
+    // Replaces `path` as a whole or not at all.
+    static bool writeFile(const QString& path, const QVector<TextPair>& rows, Format format, QString& error);
+    // The clipboard's forms of rows: tab-separated lines, and an HTML table that
+    // spreadsheets paste as cells.
+    static QString clipboardText(const QVector<TextPair>& rows);
+    static QString clipboardHtml(const QVector<TextPair>& rows);
+};
+
+} // namespace wordlist

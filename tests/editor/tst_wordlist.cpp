@@ -1,0 +1,250 @@
+// Word lists on their own: what the reader makes of quoting, delimiters, header rows,
+// encodings, ragged and overlong rows and refused input, and what the writer's files read
+// back as.
+#include "wordlistreader.h"
+#include "wordlistwriter.h"
+
+#include <QBuffer>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace wordlist;
+
+namespace {
+WordTable readBytes(const QByteArray& bytes, const ReadOptions& options = {}) {
+    QBuffer b;
+    b.setData(bytes);
+    b.open(QIODevice::ReadOnly);
+    return WordListReader::read(b, options);
+}
+
+// "line|front|back" per row, to compare whole tables at a glance.
+QStringList described(const WordTable& t) {
+    QStringList out;
+    for (const WordRow& r : t.rows)
+        out << QStringLiteral("%1|%2|%3").arg(r.line).arg(r.front, r.back);
+    return out;
+}
+
+QByteArray utf16(const QString& text, bool littleEndian) {
+    QByteArray out = littleEndian ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+    for (const QChar c : text) {
+        const char lo = char(c.unicode() & 0xFF), hi = char(c.unicode() >> 8);
+        out.append(littleEndian ? lo : hi).append(littleEndian ? hi : lo);
+    }
+    return out;
+}
+} // namespace
+
+Q_DECLARE_METATYPE(wordlist::Encoding)
+
+class TestWordList : public QObject {
+    Q_OBJECT
+private slots:
+    void reads_data() {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<char>("delimiter"); // given; 0 detects
+        QTest::addColumn<char>("found");
+        QTest::addColumn<bool>("header");
+        QTest::addColumn<Encoding>("encoding");
+        QTest::addColumn<QStringList>("rows");
+        const auto U8 = Encoding::Utf8;
+        QTest::newRow("plain") << QByteArray("Haus,house\nBaum,tree\n") << char(0) << ',' << false << U8
+                               << QStringList{"1|Haus|house", "2|Baum|tree"};
+        QTest::newRow("CR LF, last line unended")
+            << QByteArray("a,b\r\nc,d") << char(0) << ',' << false << U8 << QStringList{"1|a|b", "2|c|d"};
+        QTest::newRow("CR only") << QByteArray("a,b\rc,d\r") << char(0) << ',' << false << U8
+                                 << QStringList{"1|a|b", "2|c|d"};
+        QTest::newRow("quoted delimiter and quotes")
+            << QByteArray("\"Haus, das\",\"the \"\"house\"\"\"\nx,y\n") << char(0) << ',' << false << U8
+            << QStringList{"1|Haus, das|the \"house\"", "2|x|y"};
+        QTest::newRow("line breaks in quotes become spaces")
+            << QByteArray("\"zwei\nZeilen\",two\n\"a\r\nb\",\"c\rd\"\nx,y\n") << char(0) << ',' << false << U8
+            << QStringList{"1|zwei Zeilen|two", "3|a b|c d", "6|x|y"};
+        QTest::newRow("spaces around texts go")
+            << QByteArray("\" a \" ,  b  \n") << char(0) << ',' << false << U8 << QStringList{"1|a|b"};
+        QTest::newRow("blank rows skipped")
+            << QByteArray("\n\na,b\n   \n,\n\nc,d") << char(0) << ',' << false << U8 << QStringList{"3|a|b", "7|c|d"};
+        QTest::newRow("one side empty") << QByteArray(",only back\nonly front,\n") << char(0) << ',' << false << U8
+                                        << QStringList{"1||only back", "2|only front|"};
+        QTest::newRow("semicolon, commas in texts")
+            << QByteArray("Haus, das;house\nBaum;tree, the\nAuto;car\n") << char(0) << ';' << false << U8
+            << QStringList{"1|Haus, das|house", "2|Baum|tree, the", "3|Auto|car"};
+        QTest::newRow("tab, empty column kept")
+            << QByteArray("Haus\thouse, home\nBaum\t\ttree\nAuto\tcar\n") << char(0) << '\t' << false << U8
+            << QStringList{"1|Haus|house, home", "2|Baum|", "3|Auto|car"};
+        QTest::newRow("given delimiter wins")
+            << QByteArray("a;b,c\nd;e,f\n") << ',' << ',' << false << U8 << QStringList{"1|a;b|c", "2|d;e|f"};
+        QTest::newRow("ragged rows") << QByteArray("a\nb,c,d\ne,f\n") << char(0) << ',' << false << U8
+                                     << QStringList{"1|a|", "2|b|c", "3|e|f"};
+        QTest::newRow("header by names") << QByteArray("Front,Back\nHaus,house\n") << char(0) << ',' << true << U8
+                                         << QStringList{"2|Haus|house"};
+        QTest::newRow("header by languages") << QByteArray("German;English:\nHaus;house\n") << char(0) << ';' << true
+                                             << U8 << QStringList{"2|Haus|house"};
+        QTest::newRow("header over numbers") << QByteArray("Wort,Lektion\nHaus,1\nBaum,2\n") << char(0) << ',' << true
+                                             << U8 << QStringList{"2|Haus|1", "3|Baum|2"};
+        QTest::newRow("first row is a card") << QByteArray("Word,smallest unit\nHaus,house\n") << char(0) << ','
+                                             << false << U8 << QStringList{"1|Word|smallest unit", "2|Haus|house"};
+        QTest::newRow("UTF-8 without mark")
+            << QByteArray("\xC3\x84rger,anger\n") << char(0) << ',' << false << U8 << QStringList{"1|\u00C4rger|anger"};
+        QTest::newRow("zero-width spaces go")
+            << QByteArray("a,b\n\xEF\xBB\xBF,\n\xEF\xBB\xBF x\xEF\xBB\xBF,\xEF\xBB\xBF y\n") << char(0) << ',' << false
+            << U8 << QStringList{"1|a|b", "3|x|y"};
+        QTest::newRow("UTF-8 with mark") << QByteArray("\xEF\xBB\xBFStra\xC3\x9F"
+                                                       "e,street\n")
+                                         << char(0) << ',' << false << Encoding::Utf8Bom
+                                         << QStringList{"1|Stra\u00DFe|street"};
+        QTest::newRow("UTF-16 LE") << utf16(QStringLiteral("\u00C4rger;\u6012\r\n\U0001F600;x\r\n"), true) << char(0)
+                                   << ';' << false << Encoding::Utf16LE
+                                   << QStringList{"1|\u00C4rger|\u6012", "2|\U0001F600|x"};
+        QTest::newRow("UTF-16 BE") << utf16(QStringLiteral("\u00C4rger\tanger\n"), false) << char(0) << '\t' << false
+                                   << Encoding::Utf16BE << QStringList{"1|\u00C4rger|anger"};
+        QTest::newRow("Windows-1252") << QByteArray("Stra\xDF"
+                                                    "e,street\n\x80,euro\n\x81,x\n")
+                                      << char(0) << ',' << false << Encoding::Windows1252
+                                      << QStringList{"1|Stra\u00DFe|street", "2|\u20AC|euro", "3|\u0081|x"};
+        QTest::newRow("valid UTF-8 then one bad byte")
+            << QByteArray("\xC3\xA4,a\n\xE4,b\n") << char(0) << ',' << false << Encoding::Windows1252
+            << QStringList{"1|\u00C3\u00A4|a", "2|\u00E4|b"};
+        // The reader takes 64 KB at a time: a line end and a letter cut by the block boundary.
+        QByteArray cut = "a," + QByteArray(65533, 'p') + "\r\nc,d\r\n";
+        QTest::newRow("CR LF across blocks")
+            << cut << ',' << ',' << false << U8 << QStringList{"1|a|" + QString(65533, u'p'), "2|c|d"};
+        QByteArray letter = "a," + QByteArray(65533, 'p') + "\xC3\xA4\nc,d\n";
+        QTest::newRow("letter across blocks")
+            << letter << ',' << ',' << false << U8 << QStringList{"1|a|" + QString(65533, u'p') + u'\u00E4', "2|c|d"};
+    }
+    void reads() {
+        QFETCH(QByteArray, input);
+        QFETCH(char, delimiter);
+        QFETCH(char, found);
+        QFETCH(bool, header);
+        QFETCH(Encoding, encoding);
+        QFETCH(QStringList, rows);
+        ReadOptions o;
+        o.delimiter = delimiter;
+        // Rows longer than a card are kept whole only up to a limit; these cases stay below it.
+        o.maxRows = 100;
+        const WordTable t = readBytes(input, o);
+        QVERIFY2(t.ok(), qPrintable(t.error));
+        QCOMPARE(t.delimiter, found);
+        QCOMPARE(t.header, header);
+        QCOMPARE(t.encoding, encoding);
+        QStringList got = described(t);
+        // Long texts are cut at the kept length.
+        for (QString& r : rows)
+            if (r.size() > kMaxKeptBytes)
+                r = r.left(r.indexOf(u'|', 2) + 1 + kMaxKeptBytes);
+        QCOMPARE(got, rows);
+        QCOMPARE(t.dataRows, qint64(rows.size()));
+    }
+
+    void refuses_data() {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<qint64>("line");
+        QTest::newRow("NUL byte") << QByteArray("a,b\nc\0,d\n", 9) << "a NUL byte on line 2" << qint64(2);
+        QTest::newRow("UTF-16 without mark") << QByteArray("a\0,\0b\0", 6) << "NUL byte on line 1" << qint64(1);
+        QByteArray binary;
+        for (int i = 0; i < 4096; ++i)
+            binary += char(i % 7 + 1);
+        QTest::newRow("binary") << binary << "binary data" << qint64(0);
+        QTest::newRow("unclosed quote") << QByteArray("a,b\n\"open,c\nd,e\n") << "opens on line 2 is never closed"
+                                        << qint64(2);
+        QTest::newRow("unclosed quote over 1 MB")
+            << "x,y\n\"" + QByteArray(3 << 20, 'x') << "opens on line 2 is never closed" << qint64(2);
+        QTest::newRow("line over 1 MB") << "x,y\n" + QByteArray(3 << 20, 'x') << "line 2 holds a text longer than 1 MB"
+                                        << qint64(2);
+    }
+    void refuses() {
+        QFETCH(QByteArray, input);
+        QFETCH(QString, error);
+        QFETCH(qint64, line);
+        const WordTable t = readBytes(input);
+        QVERIFY(!t.ok());
+        QVERIFY2(t.error.contains(error), qPrintable(t.error));
+        QCOMPARE(t.errorLine, line);
+        QVERIFY(t.rows.isEmpty() && t.sample.isEmpty());
+    }
+
+    // A text longer than a card keeps only its start and says so; the rest of the row and
+    // the rows after it are unaffected.
+    void longTextIsMarked() {
+        const WordTable t = readBytes("Haus," + QByteArray(200000, 'h') + "\nBaum,tree\n");
+        QVERIFY(t.ok());
+        QCOMPARE(t.rows.size(), 2);
+        QVERIFY(t.rows[0].tooLong);
+        QCOMPARE(t.rows[0].front, QStringLiteral("Haus"));
+        QCOMPARE(t.rows[0].back.size(), kMaxKeptBytes);
+        QVERIFY(!t.rows[1].tooLong);
+    }
+
+    // More rows than a chapter holds: the first are kept, all are counted, and the sample
+    // shows the first rows with every column.
+    void manyRowsAreCounted() {
+        QByteArray big;
+        big += "Word,Translation,Note\n";
+        for (int i = 0; i < 200000; ++i)
+            big += "w" + QByteArray::number(i) + ",t" + QByteArray::number(i) + ",n\n";
+        ReadOptions o;
+        o.maxRows = 32767;
+        o.frontColumn = 1;
+        o.backColumn = 0;
+        const WordTable t = readBytes(big, o);
+        QVERIFY(t.ok());
+        QVERIFY(t.header);
+        QCOMPARE(t.dataRows, qint64(200000));
+        QCOMPARE(t.rows.size(), 32767);
+        QCOMPARE(described(t).last(), QStringLiteral("32768|t32766|w32766"));
+        QCOMPARE(t.columns, 3);
+        QCOMPARE(t.sample.size(), o.sampleRows);
+        QCOMPARE(t.sample.first(), (QStringList{"Word", "Translation", "Note"}));
+        QCOMPARE(t.sampleLines.at(1), qint64(2));
+    }
+
+    // What the writer writes reads back to the same rows, in both formats.
+    void roundTrip_data() {
+        QTest::addColumn<int>("format");
+        QTest::newRow("csv") << int(Format::Csv);
+        QTest::newRow("tsv") << int(Format::Tsv);
+    }
+    void roundTrip() {
+        QFETCH(int, format);
+        const QVector<TextPair> rows = {
+            {"Haus, das", "the \"house\""},      {"Tab\there", "semi;colon"},
+            {"\u00C4rger \u6012", "\U0001F600"}, {"Nacht", ""},
+            {"\"quoted\"", "'single'"},          {"=1+1", "-x"},
+        };
+        QTemporaryDir dir;
+        const QString path = dir.filePath(format == int(Format::Csv) ? "w.csv" : "w.tsv");
+        QString error;
+        QVERIFY(WordListWriter::writeFile(path, rows, Format(format), error));
+        const WordTable t = WordListReader::readFile(path);
+        QVERIFY2(t.ok(), qPrintable(t.error));
+        QCOMPARE(t.delimiter, format == int(Format::Csv) ? ',' : '\t');
+        QCOMPARE(t.header, false);
+        QVector<TextPair> back;
+        for (const WordRow& r : t.rows)
+            back.append({r.front, r.back});
+        QCOMPARE(back, rows);
+    }
+
+    void writerBytes() {
+        QCOMPARE(WordListWriter::line("a,b", "say \"hi\"", Format::Csv), QByteArray("\"a,b\",\"say \"\"hi\"\"\"\r\n"));
+        QCOMPARE(WordListWriter::line("a,b", "c", Format::Tsv), QByteArray("a,b\tc\r\n"));
+        QCOMPARE(WordListWriter::line("\u00E4", "", Format::Csv), QByteArray("\xC3\xA4,\r\n"));
+        QCOMPARE(WordListWriter::formatForName("x.TSV"), Format::Tsv);
+        QCOMPARE(WordListWriter::formatForName("x.txt"), Format::Tsv);
+        QCOMPARE(WordListWriter::formatForName("x.csv"), Format::Csv);
+        QCOMPARE(WordListWriter::clipboardHtml({{"a<b", "c&d"}}),
+                 QStringLiteral("<table><tr><td>a&lt;b</td><td>c&amp;d</td></tr></table>"));
+        // A failed write leaves an existing file as it was.
+        QTemporaryDir dir;
+        QString error;
+        QVERIFY(!WordListWriter::writeFile(dir.filePath("no/such/dir/x.csv"), {{"a", "b"}}, Format::Csv, error));
+        QVERIFY(!error.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWordList)
+#include "tst_wordlist.moc"
