@@ -115,13 +115,13 @@ private:
                 return fail(QStringLiteral("--header takes yes or no, not '%1'").arg(h));
         }
         const QString title = m_values.value(QStringLiteral("--title"));
-        if (!titleFits(title))
-            return fail(QStringLiteral("the title is longer than %1 characters").arg(maxTitleLength()));
+        if (const ChapterFit fit = checkChapter({}, title); !fit.fits())
+            return fail(fit.reason);
 
         const wordlist::WordTable table = wordlist::WordListReader::readFile(input, o);
         if (!table.ok())
             return fail(QStringLiteral("%1 can't be imported: %2").arg(input, table.error));
-        const ImportPlan plan = planImport({}, -1, table);
+        const ImportPlan plan = planImport({}, -1, table, title);
         bool ok = true;
         for (const ImportProblem& p : plan.problems)
             ok = fail(QStringLiteral("%1, line %2: %3").arg(input).arg(p.line).arg(p.reason));

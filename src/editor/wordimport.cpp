@@ -2,21 +2,32 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 namespace qredit {
 
-QString cardProblem(const QString& question, const QString& answer) {
+QString cardProblem(const QString& question, const QString& answer, TextEncoding encoding) {
     if (question.isEmpty())
         return QStringLiteral("the front is empty");
     if (answer.isEmpty())
         return QStringLiteral("the back is empty");
-    if (!cardFits(question, answer))
-        return QStringLiteral("the card is longer than %1 characters (front and back together, %2)")
-            .arg(kMaxCardLength)
-            .arg(cardLength(question, answer));
+    if (!cardFits(question, answer, encoding))
+        return QStringLiteral("the card takes %1 bytes%2; front and back together hold at most %3")
+            .arg(cardLength(question, answer, encoding))
+            .arg(encoding == TextEncoding::Utf8 ? QStringLiteral(" in UTF-8") : QString())
+            .arg(kMaxCardLength);
     return {};
 }
 
-ImportPlan planImport(const QVector<CardRow>& existing, int insertAt, const wordlist::WordTable& table) {
+namespace {
+struct Candidate {
+    qint64 line;
+    QString question;
+    QString answer;
+};
+
+// The rows by Add Item's rules, without looking at byte limits.
+ImportPlan place(const QVector<CardRow>& existing, int insertAt, const QVector<Candidate>& rows) {
     ImportPlan plan;
     plan.insertAt = insertAt < 0 || insertAt > existing.size() ? int(existing.size()) : insertAt;
     const qsizetype room = std::max<qsizetype>(0, kMaxCards - existing.size());
@@ -26,34 +37,74 @@ ImportPlan planImport(const QVector<CardRow>& existing, int insertAt, const word
         inList.insert(existing[i].question, i); // the first row with a question is the one Add Item finds
     QHash<QString, qsizetype> inBlock;
     QHash<int, qsizetype> answerAt;
-    for (const wordlist::WordRow& r : table.rows) {
-        const QString q = trimSpaces(r.front);
-        const QString a = trimSpaces(r.back);
-        const QString problem = r.tooLong ? QStringLiteral("a text is longer than a card holds") : cardProblem(q, a);
-        if (!problem.isEmpty()) {
-            plan.problems.append({r.line, problem});
-            continue;
-        }
-        if (const auto it = inList.constFind(q); it != inList.constEnd()) {
-            if (const auto at = answerAt.constFind(*it); at != answerAt.constEnd())
-                plan.answers[*at].second = a;
-            else {
+    for (const Candidate& c : rows) {
+        if (const auto it = inList.constFind(c.question); it != inList.constEnd()) {
+            if (const auto at = answerAt.constFind(*it); at != answerAt.constEnd()) {
+                plan.answers[*at].second = c.answer;
+            } else {
                 answerAt.insert(*it, plan.answers.size());
-                plan.answers.append({*it, a});
+                plan.answers.append({*it, c.answer});
             }
-            continue;
-        }
-        if (const auto it = inBlock.constFind(q); it != inBlock.constEnd()) {
-            plan.inserted[*it].answer = a;
-            continue;
-        }
-        if (plan.inserted.size() >= room) {
+        } else if (const auto at = inBlock.constFind(c.question); at != inBlock.constEnd()) {
+            plan.inserted[*at].answer = c.answer;
+        } else if (plan.inserted.size() >= room) {
             ++plan.overflow;
+        } else {
+            inBlock.insert(c.question, plan.inserted.size());
+            plan.inserted.append(CardRow{c.question, c.answer});
+        }
+    }
+    return plan;
+}
+} // namespace
+
+ImportPlan planImport(const QVector<CardRow>& existing, int insertAt, const wordlist::WordTable& table,
+                      const QString& title) {
+    QVector<ImportProblem> problems;
+    QVector<Candidate> rows;
+    rows.reserve(table.rows.size());
+    QVector<CardRow> asCards;
+    for (const wordlist::WordRow& r : table.rows) {
+        Candidate c{r.line, trimSpaces(r.front), trimSpaces(r.back)};
+        if (c.question.isEmpty() || c.answer.isEmpty() || r.tooLong) {
+            problems.append({r.line, r.tooLong ? QStringLiteral("a text is longer than a card holds")
+                                               : cardProblem(c.question, c.answer, TextEncoding::Windows1252)});
             continue;
         }
-        inBlock.insert(q, plan.inserted.size());
-        plan.inserted.append(CardRow{q, a});
+        rows.append(c);
+        asCards.append(CardRow{c.question, c.answer});
     }
+    // One text outside Windows-1252 makes the whole chapter UTF-8: every card is measured in
+    // the encoding the chapter will be saved in.
+    const TextEncoding before = chapterEncoding(existing, title);
+    const TextEncoding after = chapterEncoding(existing, title, asCards);
+    QVector<Candidate> fitting;
+    fitting.reserve(rows.size());
+    for (const Candidate& c : rows) {
+        if (cardFits(c.question, c.answer, after))
+            fitting.append(c);
+        else
+            problems.append({c.line, cardProblem(c.question, c.answer, after)});
+    }
+    ImportPlan plan = place(existing, insertAt, fitting);
+    // A chapter that becomes UTF-8 can make a card or the title of the list stop fitting;
+    // then the rows that need UTF-8 stay out and the list keeps its encoding.
+    if (after != before) {
+        const ChapterFit fit = checkChapterEdit(applyPlan(existing, plan), title, {}, before, -1, false);
+        if (!fit.fits()) {
+            QVector<Candidate> plain;
+            for (const Candidate& c : fitting) {
+                if (FileText::fitsWindows1252(c.question) && FileText::fitsWindows1252(c.answer))
+                    plain.append(c);
+                else
+                    problems.append({c.line, QStringLiteral("it needs UTF-8, and in UTF-8 %1").arg(fit.reason)});
+            }
+            plan = place(existing, insertAt, plain);
+        }
+    }
+    std::sort(problems.begin(), problems.end(),
+              [](const ImportProblem& a, const ImportProblem& b) { return a.line < b.line; });
+    plan.problems = std::move(problems);
     plan.overflow += table.dataRows - table.rows.size();
     return plan;
 }

@@ -24,13 +24,14 @@ struct ImportPlan {
     bool isEmpty() const { return inserted.isEmpty() && answers.isEmpty(); }
 };
 
-// Why a card can't be stored, or an empty text when it can.
-QString cardProblem(const QString& question, const QString& answer);
+// Why a card can't be stored in a chapter of `encoding`, or an empty text when it can.
+QString cardProblem(const QString& question, const QString& answer, TextEncoding encoding);
 
 // `insertAt` -1 appends. At most kMaxCards - existing.size() rows are new; the rest count as
 // overflow. A row is left out, with its problem, when a text is empty or the card is too
-// long for its record.
-ImportPlan planImport(const QVector<CardRow>& existing, int insertAt, const wordlist::WordTable& table);
+// long for its record in the encoding the chapter (list, title and new rows) will be saved in.
+ImportPlan planImport(const QVector<CardRow>& existing, int insertAt, const wordlist::WordTable& table,
+                      const QString& title);
 
 // The list after the plan (for the command line, which has no window).
 QVector<CardRow> applyPlan(QVector<CardRow> rows, const ImportPlan& plan);

@@ -1,6 +1,6 @@
 #include "wordlistreader.h"
 
-#include "ansi.h"
+#include "filetext.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -195,7 +195,7 @@ QString trimmed(const QString& t) {
 
 QString decodeText(const QByteArray& raw, bool utf8) {
     if (!utf8)
-        return Ansi::decode(raw);
+        return FileText::decode(raw, TextEncoding::Windows1252);
     // A zero-width no-break space (a byte-order mark inside the text, where files were
     // joined) is invisible and would only make two equal words differ.
     // (fromUtf8 drops one at the start by itself.)

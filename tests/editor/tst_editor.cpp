@@ -624,12 +624,15 @@ private slots:
         QTest::newRow("delimiter") << imp + QStringList{"--delimiter", "|"} << QByteArray("a,b\n")
                                    << QStringList{"--delimiter takes , or ; or tab, not '|'"};
         QTest::newRow("long title") << imp + QStringList{"--title", QString(66, u't')} << QByteArray("a,b\n")
-                                    << QStringList{"the title is longer than 65 characters"};
+                                    << QStringList{"the deck title is longer than 65 characters"};
+        // A Russian word makes the chapter UTF-8, where the accents of the first card take two bytes each.
+        QTest::newRow("too long in UTF-8") << imp << QByteArray(QString(QString(50, QChar(0xE9)) + ",bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb\n\u0434\u043E\u043C,house\n").toUtf8())
+                                           << QStringList{"w.csv, line 1: the card takes 150 bytes in UTF-8"};
         QTest::newRow("bad rows") << imp << QByteArray("Haus,house\nBaum,\n,x\n" + QByteArray(60, 'q') + "," +
                                                        QByteArray(41, 'a') + "\n")
                                   << QStringList{"w.csv, line 2: the back is empty",
                                                  "w.csv, line 3: the front is empty",
-                                                 "w.csv, line 4: the card is longer than 100 characters",
+                                                 "w.csv, line 4: the card takes 101 bytes; front and back together hold at most 100",
                                                  "nothing written to out.qex"};
         QTest::newRow("binary") << imp << QByteArray("a,b\0\n", 5)
                                 << QStringList{"w.csv can't be imported: it holds binary data"};
