@@ -313,10 +313,27 @@ QGroupBox* frmOptions::buildStudyFrame(QWidget* pane) {
     m_combo1->addItems(
         {QStringLiteral("Question First"), QStringLiteral("Answer First"), QStringLiteral("Mixed Sides")});
     m_label6->setBuddy(m_combo1);
+    m_check5 = new QCheckBox(QStringLiteral("Type the Answers"), m_studyFrame);
+    m_check5->setObjectName(QStringLiteral("Check5"));
+    m_check6 = new QCheckBox(QStringLiteral("Forgive accents and German spellings (ae, oe, ue, ss)"), m_studyFrame);
+    m_check6->setObjectName(QStringLiteral("Check6"));
+    m_check7 = new QCheckBox(QStringLiteral("Clear trouble marks on a right answer"), m_studyFrame);
+    m_check7->setObjectName(QStringLiteral("Check7"));
     auto* grid = new QGridLayout(m_studyFrame);
     grid->addWidget(m_label6, 0, 0);
     grid->addWidget(m_combo1, 0, 1, Qt::AlignLeft);
+    grid->addWidget(m_check5, 1, 0, 1, 2);
+    grid->addWidget(m_check6, 2, 0, 1, 2);
+    grid->addWidget(m_check7, 3, 0, 1, 2);
     grid->setColumnStretch(1, 1);
+    connect(m_check5, &QCheckBox::clicked, this, [](bool on) {
+        if (frmMain* w = mainWindow())
+            w->setTypingDrill(on);
+        else
+            app().typeAnswers = on;
+    });
+    connect(m_check6, &QCheckBox::clicked, this, [](bool on) { app().forgiveAccents = on; });
+    connect(m_check7, &QCheckBox::clicked, this, [](bool on) { app().rightClearsTrouble = on; });
     connect(m_combo1, &QComboBox::activated, this, [](int index) {
         if (frmMain* w = mainWindow())
             w->setCardDirection(index);
@@ -341,6 +358,9 @@ void frmOptions::load() {
     m_check3->setChecked(troubledefault);
     m_check3->setText(check3Caption(a.troubleDefaultPending, troubledefault));
     m_combo1->setCurrentIndex(std::clamp(a.cardDirection, 0, 2));
+    m_check5->setChecked(a.typeAnswers);
+    m_check6->setChecked(a.forgiveAccents);
+    m_check7->setChecked(a.rightClearsTrouble);
 
     RestoreWindowPosition(this);
     show();

@@ -90,6 +90,9 @@ private:
     QGroupBox* m_studyFrame = nullptr;
     QLabel* m_label6 = nullptr;
     QComboBox* m_combo1 = nullptr; // the side cards show first
+    QCheckBox* m_check5 = nullptr; // the typing drill
+    QCheckBox* m_check6 = nullptr; // accents and German spellings forgiven
+    QCheckBox* m_check7 = nullptr; // a right answer clears the trouble mark
     QPushButton* m_command1 = nullptr;
     QPushButton* m_command2 = nullptr;
     QTimer* m_timer1 = nullptr;

@@ -1,5 +1,6 @@
 #include "frmmain.h"
 
+#include "answermatcher.h"
 #include "appstate.h"
 #include "cardmanager.h"
 #include "cardview.h"
@@ -15,9 +16,11 @@
 #include "shuffler.h"
 #include "virtualkey.h"
 
+#include <QAccessible>
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTimer>
@@ -48,6 +51,21 @@ public:
 
 private:
     frmMain* m_w;
+};
+
+// The drill's own keys reach the window before the box takes them as text.
+class DrillKeyFilter : public QObject {
+public:
+    DrillKeyFilter(QObject* parent, std::function<bool(QKeyEvent*)> onKey)
+        : QObject(parent), m_onKey(std::move(onKey)) {}
+    bool eventFilter(QObject* obj, QEvent* e) override {
+        if (e->type() == QEvent::KeyPress && m_onKey(static_cast<QKeyEvent*>(e)))
+            return true;
+        return QObject::eventFilter(obj, e);
+    }
+
+private:
+    std::function<bool(QKeyEvent*)> m_onKey;
 };
 } // namespace
 
@@ -115,8 +133,8 @@ frmMain::frmMain() {
         qexFlatButton* b = m_buttons[0];
         popupMenuAt(b->mapTo(this, QPoint(0, b->height())));
     });
-    connect(m_buttons[1], &qexFlatButton::Click, this, [] { ShowNextCard(); });
-    connect(m_buttons[2], &qexFlatButton::Click, this, [] { ShowPreviousCard(); });
+    connect(m_buttons[1], &qexFlatButton::Click, this, [this] { navigate(true); });
+    connect(m_buttons[2], &qexFlatButton::Click, this, [this] { navigate(false); });
     connect(m_buttons[3], &qexFlatButton::Click, this, [] { ToggleQuestionAnswer(); });
 
     m_check1 = new qexCheck(m_card);
@@ -148,6 +166,16 @@ frmMain::frmMain() {
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     connect(m_timer1, &QTimer::timeout, this, [this] { hoverTick(); });
 
+    m_answerBox = new QLineEdit(m_card);
+    m_answerBox->setObjectName(QStringLiteral("answerBox"));
+    m_answerBox->setAccessibleName(QStringLiteral("Your answer"));
+    m_answerBox->setPlaceholderText(QStringLiteral("Type the other side and press Return"));
+    m_answerBox->setAlignment(Qt::AlignCenter);
+    // The window's menu stands in for the box's own editing menu.
+    m_answerBox->setContextMenuPolicy(Qt::NoContextMenu);
+    m_answerBox->installEventFilter(new DrillKeyFilter(this, [this](QKeyEvent* e) { return drillKey(e); }));
+    m_answerBox->hide();
+
     buildMenu();
     layoutControls();
     syncStudyOptions();
@@ -163,6 +191,10 @@ frmMain::frmMain() {
             instance()->m_check1->setChecked(on);
     };
     h.cardWindow = []() -> CardView* { return instance() ? instance()->m_card : nullptr; };
+    h.cardPresented = [] {
+        if (instance())
+            instance()->drillCardPresented();
+    };
     setRenderTimerWindow(this);
 }
 
@@ -183,6 +215,8 @@ void frmMain::layoutControls() {
     m_check1->setGeometry(8, row2, 230, 20);
     m_check2->setGeometry(246, row2, 200, 20);
     m_link->move(width() - 150, row1 + 3);
+    // Under the card's text, above the bottom corner texts.
+    m_answerBox->setGeometry((width() - 320) / 2, stripTop - 62, 320, 26);
 }
 
 void frmMain::buildMenu() {
@@ -233,6 +267,9 @@ void frmMain::buildMenu() {
         sides->addAction(a);
         m_sideActions[i] = a;
     }
+    m_drillAction = add("mP_ta", QStringLiteral("Type the Answers"), QStringLiteral("Ctrl+T"),
+                        [this] { setTypingDrill(!typingDrill()); });
+    m_drillAction->setCheckable(true);
     m_menu->addSeparator();
     add("mP_o", QStringLiteral("Options"), QStringLiteral("Ctrl+O"), [] {
         if (studyCommands().options)
@@ -252,11 +289,112 @@ void frmMain::setCardDirection(int direction) {
     syncStudyOptions();
     if (mainRenderData())
         ApplyCardDirection();
+    drillCardPresented();
 }
 
 void frmMain::syncStudyOptions() {
     for (int i = 0; i < 3; ++i)
         m_sideActions[i]->setChecked(app().cardDirection == i);
+    m_drillAction->setChecked(app().typeAnswers);
+    const bool wasShown = m_answerBox->isVisibleTo(this);
+    m_answerBox->setVisible(app().typeAnswers);
+    if (app().typeAnswers && !wasShown) {
+        drillCardPresented();
+        m_answerBox->setFocus();
+    } else if (!app().typeAnswers && wasShown) {
+        setFocus();
+    }
+}
+
+bool frmMain::typingDrill() const {
+    return app().typeAnswers;
+}
+
+void frmMain::setTypingDrill(bool on) {
+    app().typeAnswers = on;
+    syncStudyOptions();
+}
+
+void frmMain::drillCardPresented() {
+    m_drillChecked = false;
+    m_answerBox->clear();
+    m_answerBox->setReadOnly(false);
+    m_answerBox->setAccessibleDescription(QString());
+}
+
+void frmMain::drillReturn() {
+    if (!typingDrill())
+        return;
+    if (!m_drillChecked)
+        checkAnswer();
+    else
+        navigate(true);
+}
+
+void frmMain::checkAnswer() {
+    auto d = mainRenderData();
+    if (!d || curcard < 0 || curcard >= deckUpper())
+        return;
+    const Card& c = deck[curcard];
+    const QString expected = CurrentAnswerFirst() ? c.question : c.answer;
+    const QString typed = m_answerBox->text();
+    const Verdict verdict = AnswerMatcher(app().forgiveAccents).check(typed, expected);
+    roundCounter().answered(verdict);
+    if (verdict == Verdict::Wrong)
+        SetCurrentTrouble(true);
+    else if (verdict == Verdict::Right && c.trouble != 0 && app().rightClearsTrouble)
+        SetCurrentTrouble(false);
+    if (ShowingFrontSide())
+        ToggleQuestionAnswer();
+    const QString text = AnswerMatcher::verdictText(verdict, typed, expected);
+    d->setToprighttext(text);
+    d->trreset();
+    if (r_renderer* r = mainRenderer())
+        r->drawtobuffer(true);
+    m_drillChecked = true;
+    m_answerBox->setReadOnly(true);
+    // Screen readers hear the verdict on the box that has the focus.
+    m_answerBox->setAccessibleDescription(text);
+    QAccessibleEvent alert(m_answerBox, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
+}
+
+// Keys while the drill is on: Return, Page Up, Page Down, Escape and the menu keys act;
+// everything else is text for the box and never a command of the key map.
+bool frmMain::drillKey(QKeyEvent* e) {
+    if (!typingDrill() || app().busy)
+        return false;
+    const bool menuKey = e->key() == Qt::Key_Menu || (e->key() == Qt::Key_F10 && (e->modifiers() & Qt::ShiftModifier));
+    switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (!e->isAutoRepeat())
+            drillReturn();
+        return true;
+    case Qt::Key_PageUp:
+        navigate(false);
+        return true;
+    case Qt::Key_PageDown:
+        navigate(true);
+        return true;
+    case Qt::Key_Escape:
+        setTypingDrill(false);
+        return true;
+    default:
+        break;
+    }
+    if (menuKey) {
+        popupMenuAt(m_answerBox->geometry().bottomLeft() + m_card->mapTo(this, QPoint()));
+        return true;
+    }
+    return false;
+}
+
+void frmMain::navigate(bool forward) {
+    if (forward)
+        ShowNextCard();
+    else
+        ShowPreviousCard();
 }
 
 void frmMain::doEnableds(bool flag) {
@@ -308,14 +446,38 @@ void frmMain::hoverTick() {
 void frmMain::keyCommand(int vk) {
     if (app().busy || vk < 13 || vk > 88)
         return;
+    if (typingDrill()) {
+        // Typing never runs a command of the map; the drill's own keys stay.
+        switch (vk) {
+        case 13:
+            drillReturn();
+            break;
+        case 27:
+            setTypingDrill(false);
+            break;
+        case 33:
+            navigate(false);
+            break;
+        case 34:
+            navigate(true);
+            break;
+        default:
+            break;
+        }
+        return;
+    }
     switch (vk) {
     case 13: ToggleQuestionAnswer(); break;
     case 32:
         m_check1->setChecked(!m_check1->Checked());
         SetCurrentTrouble(m_check1->Checked());
         break;
-    case 37: ShowPreviousCard(); break;
-    case 39: ShowNextCard(); break;
+    case 37:
+        navigate(false);
+        break;
+    case 39:
+        navigate(true);
+        break;
     case 65:
         if (studyCommands().about)
             studyCommands().about();
@@ -337,7 +499,12 @@ void frmMain::keyCommand(int vk) {
         if (studyCommands().options)
             studyCommands().options();
         break;
-    case 83: ShuffleCommand(); break;
+    case 83:
+        ShuffleCommand();
+        break;
+    case 84:
+        setTypingDrill(true);
+        break;
     case 86:
         if (studyCommands().viewAllCards)
             studyCommands().viewAllCards();
@@ -348,6 +515,17 @@ void frmMain::keyCommand(int vk) {
 }
 
 void frmMain::keyPressEvent(QKeyEvent* e) {
+    if (typingDrill()) {
+        // Text typed while the box has lost the focus goes to the box.
+        if (!drillKey(e) && !app().busy && !e->text().isEmpty() && e->text().at(0).isPrint() &&
+            !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            m_answerBox->setFocus();
+            QKeyEvent copy(e->type(), e->key(), e->modifiers(), e->text());
+            QCoreApplication::sendEvent(m_answerBox, &copy);
+        }
+        e->accept();
+        return;
+    }
     if (e->isAutoRepeat() && e->key() != Qt::Key_Left && e->key() != Qt::Key_Right) {
         e->accept();
         return;
@@ -436,7 +614,16 @@ QString frmMain::quickHelpText() {
                           "x = Exit Program",
                           "q = Question First (cards show their questions)",
                           "r = Answer First (cards show their answers)",
-                          "m = Mixed Sides (each card shows either side)"};
+                          "m = Mixed Sides (each card shows either side)",
+                          "t = Type the Answers (typing drill)",
+                          "",
+                          "Typing Drill",
+                          "============",
+                          "With 'Type the Answers' on, type the other side of each card into the box under it",
+                          "Return = Check the Answer; the card turns and says Right, Almost or Wrong",
+                          "Return again = Next Card; wrong answers become trouble cards",
+                          "Page Up = Previous Card, Page Down = Next Card, Escape = End the Drill",
+                          "While the drill is on, letters and the Space Bar go into the box, not to the shortcuts"};
     for (const char* line : rest)
         t += QString::fromLatin1(line) + nl;
     return t;

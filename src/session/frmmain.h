@@ -12,6 +12,7 @@ class qexHL;
 class QMenu;
 class QAction;
 class QTimer;
+class QLineEdit;
 
 // Commands whose windows live elsewhere; the program's wiring fills them.
 struct StudyCommands {
@@ -58,6 +59,16 @@ public:
     // The menu's study items follow the program-wide study options (after Preferences).
     void syncStudyOptions();
 
+    // The typing drill: a box under the card takes the other side of the card; Return
+    // checks it, turns the card and tells the verdict; the next Return moves on.
+    void setTypingDrill(bool on);
+    bool typingDrill() const;
+    QLineEdit* answerBox() const { return m_answerBox; }
+    // Return in the drill: check the typed answer, or move on after a check.
+    void drillReturn();
+    // Next or previous card; at the end of a round the round summary comes first.
+    void navigate(bool forward);
+
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
@@ -70,6 +81,9 @@ private:
     void newSessionCommand();
     void buildMenu();
     void layoutControls();
+    void drillCardPresented();
+    void checkAnswer();
+    bool drillKey(QKeyEvent* e);
 
     CardView* m_card = nullptr;
     qexFlatButton* m_buttons[4] = {};
@@ -82,6 +96,9 @@ private:
     bool m_loaded = false;
     QPoint m_lastMenuPos;
     QAction* m_sideActions[3] = {};
+    QAction* m_drillAction = nullptr;
+    QLineEdit* m_answerBox = nullptr;
+    bool m_drillChecked = false; // the typed answer was checked; the next Return moves on
 };
 
 // The one main card window: the existing one, or nullptr.

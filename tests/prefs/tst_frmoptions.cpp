@@ -21,6 +21,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -596,9 +597,17 @@ void TestFrmOptions::studyFrameChoosesDirection() {
     QCOMPARE(mainRenderData()->maintext(), QStringLiteral("a1"));
     QVERIFY(mainWindow()->mP()->findChild<QAction*>("mP_af")->isChecked());
     QCOMPARE(deck[0].timesviewed, qint16(1));
+    QVERIFY(control<QCheckBox>("Check6")->isChecked()); // accents forgiven by default
+    QVERIFY(!control<QCheckBox>("Check7")->isChecked());
+    QTest::mouseClick(control<QCheckBox>("Check5"), Qt::LeftButton);
+    QVERIFY(app().typeAnswers);
+    QVERIFY(mainWindow()->answerBox()->isVisibleTo(mainWindow()));
+    QTest::mouseClick(control<QCheckBox>("Check7"), Qt::LeftButton);
+    QVERIFY(app().rightClearsTrouble);
     QTest::mouseClick(control<QPushButton>("Command2"), Qt::LeftButton);
     open();
     QCOMPARE(control<QComboBox>("Combo1")->currentIndex(), 1);
+    QVERIFY(control<QCheckBox>("Check5")->isChecked());
 }
 
 QTEST_MAIN(TestFrmOptions)

@@ -13,6 +13,7 @@
 #include "shuffler.h"
 #include "testsupport.h"
 
+#include <QLineEdit>
 #include <QMenu>
 #include <QtTest>
 
@@ -40,6 +41,10 @@ private slots:
     void closeRefusedWhileBusy();
     void closeShutsDown();
     void filterStartsFromTroubleDefault();
+    void typingDrill();
+    void drillKeysOfTheMapInert();
+    void rightAnswerOnTroubleCard_data();
+    void rightAnswerOnTroubleCard();
 
 private:
     frmMain* m_w = nullptr;
@@ -190,15 +195,25 @@ void TestFrmMain::menuItems() {
         const char* caption;
         const char* accel;
     };
-    const Item expected[] = {{"mP_n", "New Session", ""},         {nullptr, nullptr, nullptr},
-                             {"mP_sp", "Save Progress", ""},      {"mP_ss", "Export Cards", ""},
-                             {nullptr, nullptr, nullptr},         {"mP_vac", "View All Cards", "Ctrl+V"},
-                             {"mP_fc", "Find Card", "Ctrl+F"},    {"mP_sc", "Shuffle Cards", "Ctrl+S"},
-                             {nullptr, nullptr, nullptr},         {"mP_qf", "Question First", "Ctrl+Q"},
-                             {"mP_af", "Answer First", "Ctrl+R"}, {"mP_mx", "Mixed Sides", "Ctrl+M"},
-                             {nullptr, nullptr, nullptr},         {"mP_o", "Options", "Ctrl+O"},
-                             {"mP_qh", "Quick Help", ""},         {"mP_a", "About", "Ctrl+A"},
-                             {nullptr, nullptr, nullptr},         {"mP_e", "Exit", "Ctrl+X"}};
+    const Item expected[] = {{"mP_n", "New Session", ""},
+                             {nullptr, nullptr, nullptr},
+                             {"mP_sp", "Save Progress", ""},
+                             {"mP_ss", "Export Cards", ""},
+                             {nullptr, nullptr, nullptr},
+                             {"mP_vac", "View All Cards", "Ctrl+V"},
+                             {"mP_fc", "Find Card", "Ctrl+F"},
+                             {"mP_sc", "Shuffle Cards", "Ctrl+S"},
+                             {nullptr, nullptr, nullptr},
+                             {"mP_qf", "Question First", "Ctrl+Q"},
+                             {"mP_af", "Answer First", "Ctrl+R"},
+                             {"mP_mx", "Mixed Sides", "Ctrl+M"},
+                             {"mP_ta", "Type the Answers", "Ctrl+T"},
+                             {nullptr, nullptr, nullptr},
+                             {"mP_o", "Options", "Ctrl+O"},
+                             {"mP_qh", "Quick Help", ""},
+                             {"mP_a", "About", "Ctrl+A"},
+                             {nullptr, nullptr, nullptr},
+                             {"mP_e", "Exit", "Ctrl+X"}};
     const QList<QAction*> actions = m_w->mP()->actions();
     QCOMPARE(actions.size(), int(std::size(expected)));
     for (int i = 0; i < actions.size(); ++i) {
@@ -249,7 +264,8 @@ void TestFrmMain::quickHelpText() {
     QCOMPARE(lines.value(11), QString("Keyboard Shortcuts"));
     QCOMPARE(lines.value(23), QString("x = Exit Program"));
     QCOMPARE(lines.value(24), QString("q = Question First (cards show their questions)"));
-    QCOMPARE(lines.size(), 28); // every line ends with CR LF
+    QCOMPARE(lines.value(29), QString("Typing Drill"));
+    QCOMPARE(lines.size(), 37); // every line ends with CR LF
     QCOMPARE(lines.last(), QString());
 }
 
@@ -331,6 +347,93 @@ void TestFrmMain::filterStartsFromTroubleDefault() {
     m_w = loadMainWindow();
     QVERIFY(m_w->Check2()->Checked());
     QVERIFY(m_w->button(1)->isEnabled());
+}
+
+void TestFrmMain::typingDrill() {
+    m_w->mP()->findChild<QAction*>("mP_ta")->trigger();
+    QLineEdit* box = m_w->answerBox();
+    QVERIFY(box->isVisible());
+    QTRY_VERIFY(box->hasFocus());
+    QTest::keyClicks(box, "Question 1!");
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(mainRenderData()->toprighttext(), QString("Right"));
+    QCOMPARE(mainRenderData()->maintext(), QString("question 1")); // turned
+    QCOMPARE(box->accessibleDescription(), QString("Right"));
+    QCOMPARE(deck[0].trouble, qint16(0));
+    QTest::keyClick(box, Qt::Key_Return); // moves on
+    QCOMPARE(int(curcard), 1);
+    QCOMPARE(box->text(), QString());
+    QCOMPARE(mainRenderData()->maintext(), QString("Frage 2"));
+
+    QTest::keyClicks(box, "nonsense");
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(mainRenderData()->toprighttext(), QString("Wrong: you typed 'nonsense'"));
+    QCOMPARE(deck[1].trouble, qint16(-1));
+    QVERIFY(m_w->Check1()->Checked());
+    // With the filter on, the misses are the rotation.
+    m_w->Check2()->setChecked(true);
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(int(curcard), 1);
+
+    // Answer first: the question is what is typed.
+    m_w->setCardDirection(1);
+    QCOMPARE(mainRenderData()->maintext(), QString("question 2"));
+    QTest::keyClicks(box, "Frage 22");
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(mainRenderData()->toprighttext(), QString("Wrong: you typed 'Frage 22'"));
+    QCOMPARE(mainRenderData()->toplefttext(), QString("Showing question to 'question 2'"));
+    QTest::keyClick(box, Qt::Key_Escape);
+    QVERIFY(!box->isVisible());
+    QVERIFY(!app().typeAnswers);
+    QVERIFY(!m_w->mP()->findChild<QAction*>("mP_ta")->isChecked());
+}
+
+void TestFrmMain::drillKeysOfTheMapInert() {
+    m_w->setTypingDrill(true);
+    QLineEdit* box = m_w->answerBox();
+    QTest::keyClicks(box, "sv f a o x");
+    QTest::keyClick(box, Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_X, Qt::ControlModifier);
+    // Typed at the window while the box has lost the focus: text for the box all the same.
+    QTest::keyClick(m_w, Qt::Key_Space);
+    QTest::keyClick(m_w, Qt::Key_Z);
+    QCOMPARE(box->text(), QString("sv f a o x z"));
+    QCOMPARE(m_shuffleDraws, 0);
+    QVERIFY(m_quits.isEmpty());
+    QCOMPARE(deck[0].trouble, qint16(0));
+    QCOMPARE(int(curcard), 0);
+    QTest::keyClick(box, Qt::Key_PageDown);
+    QCOMPARE(int(curcard), 1);
+    QTest::keyClick(box, Qt::Key_PageUp);
+    QTest::keyClick(box, Qt::Key_PageUp);
+    QCOMPARE(int(curcard), 2);
+    QCOMPARE(box->text(), QString());
+    // The right click still opens the menu.
+    QTest::mouseClick(m_w->cardView(), Qt::RightButton, Qt::NoModifier, QPoint(50, 50));
+    QTRY_VERIFY(m_w->mP()->isVisible());
+    m_w->mP()->hide();
+    m_w->setTypingDrill(false);
+    QTest::keyClick(m_w, Qt::Key_Space); // the key map is back
+    QCOMPARE(deck[2].trouble, qint16(-1));
+}
+
+void TestFrmMain::rightAnswerOnTroubleCard_data() {
+    QTest::addColumn<bool>("clears");
+    QTest::newRow("marks kept (default)") << false;
+    QTest::newRow("clear trouble marks on a right answer") << true;
+}
+
+void TestFrmMain::rightAnswerOnTroubleCard() {
+    QFETCH(bool, clears);
+    app().rightClearsTrouble = clears;
+    deck[0].trouble = -1;
+    ShowFirstCard();
+    m_w->setTypingDrill(true);
+    QTest::keyClicks(m_w->answerBox(), "QUESTION   1");
+    QTest::keyClick(m_w->answerBox(), Qt::Key_Return);
+    QCOMPARE(mainRenderData()->toprighttext(), QString("Right"));
+    QCOMPARE(deck[0].trouble, qint16(clears ? 0 : -1));
+    QCOMPARE(m_w->Check1()->Checked(), !clears);
 }
 
 QTEST_MAIN(TestFrmMain)
