@@ -599,10 +599,10 @@ void TestFrmOptions::studyFrameChoosesDirection() {
     QCOMPARE(deck[0].timesviewed, qint16(1));
     QVERIFY(control<QCheckBox>("Check6")->isChecked()); // accents forgiven by default
     QVERIFY(!control<QCheckBox>("Check7")->isChecked());
-    QTest::mouseClick(control<QCheckBox>("Check5"), Qt::LeftButton);
+    clickBox(control<QCheckBox>("Check5"));
     QVERIFY(app().typeAnswers);
     QVERIFY(mainWindow()->answerBox()->isVisibleTo(mainWindow()));
-    QTest::mouseClick(control<QCheckBox>("Check7"), Qt::LeftButton);
+    clickBox(control<QCheckBox>("Check7"));
     QVERIFY(app().rightClearsTrouble);
     QTest::mouseClick(control<QPushButton>("Command2"), Qt::LeftButton);
     open();
