@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -212,6 +214,11 @@ void EditorWindow::buildUi() {
     m_status = new QStatusBar;
     m_status->setObjectName(QStringLiteral("SB"));
     m_status->setSizeGripEnabled(true);
+    // The status text is a label of the bar, not a passing message: the empty status tips of
+    // menus and toolbar buttons would wipe a message; they pass over the label instead.
+    m_statusText = new QLabel(m_status);
+    m_statusText->setObjectName(QStringLiteral("SBText"));
+    m_status->addWidget(m_statusText, 1);
     setStatusBar(m_status);
 
     // Texts too long for their record can't be typed; the status bar says why. The limits
@@ -252,9 +259,20 @@ void EditorWindow::buildUi() {
     resize(fieldWidth + 160, 560);
 }
 
-void EditorWindow::setStatus(const QString& text) { m_status->showMessage(text); }
+void EditorWindow::setStatus(const QString& text) { m_statusText->setText(text); }
 
-QString EditorWindow::statusText() const { return m_status->currentMessage(); }
+QString EditorWindow::statusText() const { return m_statusText->text(); }
+
+QString EditorWindow::dialogFolder() const {
+    if (!m_filename.isEmpty())
+        return QFileInfo(m_filename).absolutePath();
+    // The study program keeps its files in the documents folder's "Quarnel".
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty())
+        return QString();
+    const QString home = documents + QStringLiteral("/Quarnel");
+    return QFileInfo(home).isDir() ? home : documents;
+}
 
 bool EditorWindow::refuse(const ChapterFit& fit, int typedRow) {
     if (fit.fits())
@@ -473,7 +491,7 @@ bool EditorWindow::OpenDeck() {
     qint32 flags = 0;
     bool readOnly = false;
     GCommonDialog dlg;
-    if (!dlg.VBGetOpenFileName(name, fileTitle, true, false, readOnly, false, filter, filterIndex, QString(),
+    if (!dlg.VBGetOpenFileName(name, fileTitle, true, false, readOnly, false, filter, filterIndex, dialogFolder(),
                                QString(), kDefaultExt, this, flags))
         return false;
     return openFile(name);
@@ -512,8 +530,8 @@ bool EditorWindow::SaveDeck() {
         qint32 filterIndex = 1;
         qint32 flags = 0;
         GCommonDialog dlg;
-        if (!dlg.VBGetSaveFileName(target, fileTitle, true, filter, filterIndex, QString(), QString(), kDefaultExt,
-                                   this, flags))
+        if (!dlg.VBGetSaveFileName(target, fileTitle, true, filter, filterIndex, dialogFolder(), QString(),
+                                   kDefaultExt, this, flags))
             return false;
     }
     QString error;

@@ -79,6 +79,8 @@ private:
     bool titleChangeFits(const QString& title);
     void showBytesLeft();
     static QString encodingNote(TextEncoding encoding);
+    // Where the Open and Save dialogs start.
+    QString dialogFolder() const;
 
     CardListModel* m_model = nullptr;
     QToolBar* m_toolbar = nullptr;
@@ -90,6 +92,7 @@ private:
     QPushButton* m_add = nullptr;
     QPushButton* m_reset = nullptr;
     QStatusBar* m_status = nullptr;
+    QLabel* m_statusText = nullptr;
     QAction* m_insert = nullptr;
 
     QString m_filename;

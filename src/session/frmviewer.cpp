@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 QPointer<frmViewer>& instance() {
@@ -50,8 +51,7 @@ frmViewer::frmViewer() {
     m_lv->verticalHeader()->hide();
     m_lv->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_lv->verticalHeader()->setDefaultSectionSize(m_lv->fontMetrics().height() + 6);
-    m_lv->horizontalHeader()->setDefaultSectionSize(120);
-    m_lv->horizontalHeader()->setStretchLastSection(false);
+    m_lv->horizontalHeader()->setStretchLastSection(true);
     m_lv->horizontalHeader()->setHighlightSections(false);
     m_lv->viewport()->installEventFilter(this);
 
@@ -61,11 +61,39 @@ frmViewer::frmViewer() {
 
     connect(m_lv, &QTableView::clicked, this, &frmViewer::rowClicked);
     connect(m_model, &ViewerModel::troubleToggled, this, &frmViewer::troubleToggled);
+    // Every fill (all cards, a search, the memory view) ends with a reset of the model.
+    connect(m_model, &QAbstractItemModel::modelReset, this, &frmViewer::fitColumns);
 
     resize(640, 360);
 }
 
 frmViewer::~frmViewer() = default;
+
+void frmViewer::fitColumns() {
+    const int n = m_model->columnCount();
+    if (n == 0)
+        return;
+    if (layout())
+        layout()->activate();
+    QHeaderView* header = m_lv->horizontalHeader();
+    // What each column needs: its widest text (the view looks at a sample of the rows, so a
+    // full deck is measured quickly) and its title.
+    QList<int> need(n), order(n);
+    for (int c = 0; c < n; ++c) {
+        need[c] = std::max(static_cast<QAbstractItemView*>(m_lv)->sizeHintForColumn(c), header->sectionSizeHint(c));
+        order[c] = c;
+    }
+    // The narrow columns get what they need; the wide ones share what is left of the window.
+    std::stable_sort(order.begin(), order.end(), [&need](int a, int b) { return need[a] < need[b]; });
+    int left = m_lv->viewport()->width();
+    for (int i = 0; i < n; ++i) {
+        const int c = order[i];
+        const int share = std::max(left / (n - i), header->minimumSectionSize());
+        const int width = std::min(need[c], share);
+        header->resizeSection(c, width);
+        left -= width;
+    }
+}
 
 frmProgress* frmViewer::ensureProgressWindow() {
     if (!m_progress)

@@ -33,6 +33,8 @@ protected:
 private:
     void rowClicked(const QModelIndex& index);
     void troubleToggled(qint16 number, bool trouble);
+    // Columns as wide as their contents within the window; the last one takes what is left.
+    void fitColumns();
 
     QTableView* m_lv = nullptr;
     ViewerModel* m_model = nullptr;

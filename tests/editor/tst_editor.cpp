@@ -16,7 +16,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -699,6 +703,67 @@ private slots:
         }
         QCOMPARE(readAll(path("back.tsv")), QByteArray("Stra\xC3\x9F" "e, die\tstreet\r\n\xC3\x9C" "ber\tover\r\n"
                                                        "Haus\thome\r\n"));
+    }
+
+    // Open and Save start in the current file's folder, else in the study program's home
+    // folder (the documents folder's "Quarnel"), else in the documents folder; never in
+    // whatever folder the process started in.
+    void dialogsStartInFileFolderOrHome_data() {
+        QTest::addColumn<bool>("withFile");
+        QTest::addColumn<bool>("homeExists");
+        QTest::newRow("current file") << true << true;
+        QTest::newRow("no file, home folder") << false << true;
+        QTest::newRow("no file, no home folder") << false << false;
+    }
+    void dialogsStartInFileFolderOrHome() {
+        QFETCH(bool, withFile);
+        QFETCH(bool, homeExists);
+        const QByteArray oldHome = qgetenv("HOME");
+        qputenv("HOME", QFile::encodeName(path("user")));
+        const QString documents = path("user/Documents");
+        QVERIFY(QDir().mkpath(documents));
+        if (homeExists)
+            QVERIFY(QDir().mkpath(documents + "/Quarnel"));
+        QString expected = homeExists ? documents + "/Quarnel" : documents;
+        if (withFile) {
+            QVERIFY(QDir().mkpath(path("deep/folder")));
+            type("Haus", "house");
+            saveAs(path("deep/folder/a.qex"));
+            expected = path("deep/folder");
+        }
+        m_dialogs->fileRequests.clear();
+        m_dialogs->cancelFile();
+        m_w->OpenDeck();
+        if (!withFile) {
+            type("Haus", "house");
+            m_dialogs->cancelFile();
+            m_w->SaveDeck();
+        }
+        qputenv("HOME", oldHome);
+        QCOMPARE(m_dialogs->fileRequests.size(), withFile ? 1 : 2);
+        for (const FileDialogRequest& r : std::as_const(m_dialogs->fileRequests))
+            QCOMPARE(r.initDir, expected);
+    }
+
+    // The status text stays while menus open and actions are pointed at (their status tips
+    // are empty), until the program replaces it.
+    void statusTextSurvivesMenus() {
+        type("Haus", "house");
+        saveAs(path("s.qex"));
+        QCOMPARE(m_w->statusText(), QStringLiteral("File saved successfully"));
+        auto* menu = m_w->findChild<QMenu*>(QStringLiteral("mF"));
+        QVERIFY(menu);
+        menu->popup(m_w->mapToGlobal(QPoint(10, 10)));
+        QVERIFY(QTest::qWaitForWindowExposed(menu));
+        for (QAction* a : menu->actions())
+            if (!a->isSeparator())
+                QTest::mouseMove(menu, menu->actionGeometry(a).center());
+        menu->hide();
+        QStatusTipEvent empty((QString()));
+        QApplication::sendEvent(m_w.get(), &empty);
+        QCOMPARE(m_w->statusText(), QStringLiteral("File saved successfully"));
+        QCOMPARE(m_w->findChild<QStatusBar*>(QStringLiteral("SB"))->currentMessage(), QString());
+        QVERIFY(m_w->findChild<QLabel*>(QStringLiteral("SBText"))->isVisible());
     }
 };
 

@@ -41,6 +41,10 @@ private slots:
     void listAll_data();
     void listAll();
     void returnInFindWindowSearches();
+    void returnOnJumpPageRunsGo();
+    void viewerAndFindComeToFrontBesideCard();
+    void viewerColumnsFitContents_data();
+    void viewerColumnsFitContents();
     void viewAllFreezesAndReportsProgress();
     void oneCardDeckGivesEmptyProgressRange();
     void rowClickShowsThatCard_data();
@@ -329,6 +333,95 @@ void TestFindViewer::returnInFindWindowSearches() {
     QTest::keyClick(f->Text2(), Qt::Key_Return);
     QVERIFY(viewerWindow());
     QCOMPARE(shownNumbers(), (IntList{3, 4}));
+}
+
+// Return on the "Jump to ID" page runs Go (and nothing else); on "Find by Name" it searches.
+void TestFindViewer::returnOnJumpPageRunsGo() {
+    makeDeck(kGermanCards);
+    frmFind* f = openFind();
+    QCOMPARE(f->ts()->currentIndex(), 0);
+    f->Text1()->setText("5");
+    f->Text1()->setFocus();
+    QTest::keyClick(f->Text1(), Qt::Key_Return);
+    QCOMPARE(int(curcard), 4);
+    QCOMPARE(face()->maintext(), QString("der Baum"));
+    QVERIFY(!viewerWindow());
+    f->Slider1()->setFocus();
+    QTest::keyClick(f->Slider1(), Qt::Key_End); // the slider to the last card
+    QTest::keyClick(f->Slider1(), Qt::Key_Enter);
+    QCOMPARE(int(curcard), 5);
+    QVERIFY(!viewerWindow());
+}
+
+// The viewer, filled again or asked for again, and the Find window, asked for again, come to
+// the front with the focus; both open beside the card, not over it.
+void TestFindViewer::viewerAndFindComeToFrontBesideCard() {
+    makeDeck(kGermanCards);
+    m_view->setGeometry(QRect(QPoint(0, 0), QSize(120, 120)));
+    m_view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_view));
+    const QRect card = m_view->frameGeometry();
+    auto cardTakesFocus = [this] {
+        m_view->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), m_view);
+    };
+    cardTakesFocus();
+    frmFind* f = openFind();
+    QTRY_COMPARE(QApplication::activeWindow(), f);
+    QVERIFY2(!f->frameGeometry().intersects(card), "the Find window covers the card");
+
+    cardTakesFocus();
+    ShowFindWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), f);
+
+    cardTakesFocus();
+    ViewAllCards();
+    frmViewer* v = viewerWindow();
+    QVERIFY(v);
+    QTRY_COMPARE(QApplication::activeWindow(), v);
+    QVERIFY2(!v->frameGeometry().intersects(card), "the Item Viewer covers the card");
+
+    for (const QString& text : {QString("*"), QString("Maus"), QString("show_mem_usage")}) {
+        cardTakesFocus();
+        search(text);
+        QTRY_COMPARE(QApplication::activeWindow(), v);
+    }
+    cardTakesFocus();
+    ViewAllCards();
+    QTRY_COMPARE(QApplication::activeWindow(), v);
+}
+
+// The columns are as wide as their texts and titles, within the window; the last one takes
+// the rest of the width.
+void TestFindViewer::viewerColumnsFitContents_data() {
+    QTest::addColumn<int>("questionLength");
+    QTest::newRow("everything fits") << 15;
+    QTest::newRow("one question wider than the window") << 400;
+}
+
+void TestFindViewer::viewerColumnsFitContents() {
+    QFETCH(int, questionLength);
+    QList<QPair<QString, QString>> cards = kGermanCards;
+    cards[2].first = QString(questionLength, QLatin1Char('W'));
+    makeDeck(cards);
+    ViewAllCards();
+    frmViewer* v = viewerWindow();
+    QVERIFY(v);
+    QTableView* lv = v->LV();
+    QHeaderView* h = lv->horizontalHeader();
+    const int last = h->count() - 1;
+    const auto need = [lv](int column) { return static_cast<QAbstractItemView*>(lv)->sizeHintForColumn(column); };
+    QCOMPARE(h->length(), lv->viewport()->width());
+    for (int c = 0; c < last; ++c) {
+        const bool wide = questionLength > 100 && c == 1;
+        if (!wide)
+            QVERIFY2(h->sectionSize(c) >= need(c), qPrintable(QString::number(c)));
+        QVERIFY2(h->sectionSize(c) >= h->sectionSizeHint(c), qPrintable(QString::number(c))); // whole titles
+    }
+    if (questionLength > 100)
+        QVERIFY(h->sectionSize(1) < need(1));
+    // The answer and the chapter title are never squeezed out by the long question.
+    QVERIFY(h->sectionSize(last) >= need(last));
 }
 
 void TestFindViewer::viewAllFreezesAndReportsProgress() {
