@@ -69,9 +69,12 @@ const QByteArray kTrailer = QByteArray("\x05\x00", 2) + QByteArray(FileText::kMa
 // second time) kept as bytes until the end of the file tells.
 enum class TextMode { Windows1252, Utf8, Deferred };
 
-// Reads the fields of a progress file one by one. Once the file has ended at a field
-// boundary, every further field reads as empty or zero. Messages name the field and the
-// record it belongs to; they are built only when something is wrong.
+// Reads the fields of a progress file one by one, from a buffer that is filled from the
+// device in large blocks (a call to the device for every 2-byte field costs more than the
+// whole decoding). Once the file has ended, every further field reads as empty or zero. A
+// file that ends inside a field is cut: that field and everything after it read as empty,
+// and `cut()` tells where. Messages name the field and the record it belongs to; they are
+// built only when something is wrong.
 class FieldReader {
 public:
     FieldReader(QIODevice& in, TextMode mode) : m_in(in), m_mode(mode) {}
@@ -81,12 +84,16 @@ public:
     bool trailerFollows() {
         if (m_ended)
             return false;
-        char b[8];
-        const qint64 got = readFully(b, 8);
-        return got == kTrailer.size() && QByteArray::fromRawData(b, kTrailer.size()) == kTrailer;
+        if (fill(kTrailer.size() + 1) < 0)
+            return false;
+        return available() == kTrailer.size() &&
+               QByteArray::fromRawData(m_buf.constData() + m_pos, kTrailer.size()) == kTrailer;
     }
 
     bool ended() const { return m_ended; }
+    // The file ended inside a field; the record it ended in (0-based, -1 for the card count).
+    bool cut() const { return m_cut; }
+    int cutRecord() const { return m_cutRecord; }
     const QString& error() const { return m_error; }
     // The record the next fields belong to (0-based), of `count`; -1 for the card count.
     void setRecord(int slot, int count) {
@@ -98,8 +105,7 @@ public:
         v = 0;
         if (m_ended)
             return true;
-        char b[2];
-        const qint64 got = readFully(b, 2);
+        const qint64 got = fill(2);
         if (got < 0)
             return fail(QStringLiteral("Read error at %1: %2").arg(where(what), m_in.errorString()));
         if (got == 0) {
@@ -107,8 +113,10 @@ public:
             return true;
         }
         if (got == 1)
-            return fail(QStringLiteral("The file ends inside %1").arg(where(what)));
-        v = quint16(quint8(b[0]) | (quint16(quint8(b[1])) << 8));
+            return cutHere();
+        const auto* b = reinterpret_cast<const uchar*>(m_buf.constData() + m_pos);
+        v = quint16(b[0] | (quint16(b[1]) << 8));
+        m_pos += 2;
         return true;
     }
 
@@ -121,36 +129,50 @@ public:
             return false;
         if (m_ended || len == 0)
             return true;
-        // Check before allocating: a random-access device says how much it still holds.
-        if (!m_in.isSequential() && m_in.bytesAvailable() < len)
-            return pastEnd(len, what);
-        QByteArray bytes(len, Qt::Uninitialized);
-        const qint64 got = readFully(bytes.data(), len);
+        // The buffer grows to at most one text (64 KB) beyond a block, whatever the file claims.
+        const qint64 got = fill(len);
         if (got < 0)
             return fail(QStringLiteral("Read error at %1: %2").arg(where(what), m_in.errorString()));
         if (got < len)
-            return pastEnd(len, what);
+            return cutHere();
+        const char* bytes = m_buf.constData() + m_pos;
+        m_pos += len;
         if (m_mode == TextMode::Deferred)
-            m_deferred.back() = std::move(bytes);
+            m_deferred.back() = QByteArray(bytes, len);
         else
-            s = FileText::decode(bytes, m_mode == TextMode::Utf8 ? TextEncoding::Utf8 : TextEncoding::Windows1252);
+            s = FileText::decode(bytes, len, m_mode == TextMode::Utf8 ? TextEncoding::Utf8 : TextEncoding::Windows1252);
         return true;
     }
 
 private:
-    // A pipe or socket may hand out a field in pieces; keep reading until it is whole or
-    // the data ends. -1 only for a read error.
-    qint64 readFully(char* to, qint64 want) {
-        qint64 total = 0;
-        while (total < want) {
-            const qint64 n = m_in.read(to + total, want - total);
-            if (n == 0 || (n < 0 && m_in.atEnd()))
-                break;
-            if (n < 0)
-                return -1;
-            total += n;
+    static constexpr qint64 kBlock = 64 * 1024;
+
+    qint64 available() const { return m_buf.size() - m_pos; }
+
+    // Makes `want` bytes available in the buffer when the device still holds them; returns
+    // how many are available (fewer only at the end of the data), -1 for a read error. A pipe
+    // or socket may hand out its data in pieces: it is read until the data ends.
+    qint64 fill(qint64 want) {
+        if (available() >= want || m_eof)
+            return std::min(available(), want);
+        if (m_pos > 0) {
+            m_buf.remove(0, m_pos);
+            m_pos = 0;
         }
-        return total;
+        const qint64 target = std::max(want, kBlock);
+        while (m_buf.size() < want && !m_eof) {
+            const qsizetype have = m_buf.size();
+            m_buf.resize(target);
+            const qint64 n = m_in.read(m_buf.data() + have, target - have);
+            if (n < 0 && !m_in.atEnd()) {
+                m_buf.resize(have);
+                return -1;
+            }
+            m_buf.resize(have + std::max<qint64>(n, 0));
+            if (n <= 0)
+                m_eof = true;
+        }
+        return std::min(available(), want);
     }
     QString where(const char* what) const {
         if (m_slot < 0)
@@ -161,14 +183,23 @@ private:
         m_error = e;
         return false;
     }
-    bool pastEnd(quint16 len, const char* what) {
-        return fail(QStringLiteral("The text length %1 of %2 runs past the end of the file").arg(len).arg(where(what)));
+    bool cutHere() {
+        m_cut = true;
+        m_cutRecord = m_slot;
+        m_ended = true;
+        m_pos = m_buf.size();
+        return true;
     }
 
     QIODevice& m_in;
     TextMode m_mode;
+    QByteArray m_buf;
+    qsizetype m_pos = 0;
+    bool m_eof = false;
     QVector<QByteArray> m_deferred;
     bool m_ended = false;
+    bool m_cut = false;
+    int m_cutRecord = -1;
     int m_slot = -1;
     int m_count = 0;
     QString m_error;
@@ -270,6 +301,7 @@ bool readRecords(QIODevice& in, TextMode mode, ProgressData& out, bool& marked, 
     QVector<Card> cards;
     const qint64 room = in.isSequential() ? 256 : in.bytesAvailable() / kMinRecordBytes + 1;
     cards.reserve(int(std::min<qint64>(count, room)));
+    int whole = 0; // records read to their last field
     for (int slot = 0; slot < count; ++slot) {
         Card c;
         r.setRecord(slot, count);
@@ -286,8 +318,10 @@ bool readRecords(QIODevice& in, TextMode mode, ProgressData& out, bool& marked, 
         cards.append(std::move(c));
         if (r.ended())
             break;
+        ++whole;
     }
     marked = r.trailerFollows();
+    const bool cut = r.cut();
     if (mode == TextMode::Deferred) {
         const TextEncoding encoding = marked ? TextEncoding::Utf8 : TextEncoding::Windows1252;
         const QVector<QByteArray>& texts = r.deferred();
@@ -303,6 +337,8 @@ bool readRecords(QIODevice& in, TextMode mode, ProgressData& out, bool& marked, 
     out.n = n;
     out.recordsRead = count;
     out.cards = std::move(cards);
+    out.cut = cut;
+    out.wholeCards = std::min(whole, int(n)); // the spare is no card
     return true;
 }
 } // namespace
@@ -411,5 +447,12 @@ bool LoadProgress(QObject* owner) {
     deck = std::move(data.cards);
     LogMessage(QStringLiteral(" .. read ") + QString::number(data.recordsRead - 1) + QStringLiteral(" of ") +
                QString::number(data.n) + QStringLiteral(" nodes from disk/n"));
+    if (data.cut)
+        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Progress File Incomplete"),
+                       QStringLiteral("The progress file '%1' ends early, inside a card. %2 of its %3 cards were "
+                                      "read whole; the rest are loaded empty.")
+                           .arg(fileName)
+                           .arg(data.wholeCards)
+                           .arg(data.n));
     return true;
 }

@@ -26,6 +26,8 @@ struct ProgressData {
     qint16 n = 0;        // the card count the file gives (its deck's upper index)
     int recordsRead = 0; // records filled, N + 1 after a successful read (missing ones count as read)
     QVector<Card> cards; // slots 0 to N, the spare last
+    bool cut = false;    // the file ended inside a field
+    int wholeCards = 0;  // cards read to their last field (N for a complete file)
 };
 
 // Writes the deck `d` (slots 0 to upper index, the spare included). Every text is checked
@@ -33,18 +35,19 @@ struct ProgressData {
 // `out` untouched. False with a readable reason in `error` on any failure.
 bool writeProgress(QIODevice& out, const QVector<Card>& d, QString* error);
 
-// Reads a progress file from untrusted bytes. A file that ends where a field would begin
-// reads the missing fields as empty texts and zero numbers, so its missing records become
-// empty cards. Anything else that does not fit the layout is an error: a count below 0 or
-// above kMaxProgressCount, a text length running past the end of the file (a record cut
-// inside a text), a file ending inside a 16-bit number, a read error. Bytes after the last
-// record are ignored. Allocation stays bounded: at most kMaxDeckSlots cards, and no text
-// buffer larger than what the file still holds.
+// Reads a progress file from untrusted bytes. A file that ends early reads the missing fields
+// as empty texts and zero numbers, so its missing records become empty cards; when it ends
+// inside a field (a text whose length runs past the end, half a number) that field and
+// everything after it read as empty too, `cut` is set and `wholeCards` tells how many cards
+// came whole. An error is only a count below 0 or above kMaxProgressCount, or a read error.
+// Bytes after the last record are ignored. Allocation stays bounded: at most kMaxDeckSlots
+// cards, and a read buffer of one block plus at most one text.
 bool readProgress(QIODevice& in, ProgressData& out, QString* error);
 
 // The "Save Progress" command: asks for a file and writes the deck to it, whole or not at all.
 void SaveProgress(QObject* owner);
 // The "Load Saved" command: asks for a file and replaces the deck by its contents. The file
 // is read and checked completely before the deck is emptied, so a bad file leaves the deck
-// as it was. True when the deck has been replaced. `curcard` is left to the caller.
+// as it was; a file that ends inside a record is loaded and the user is told how many cards
+// came whole. True when the deck has been replaced. `curcard` is left to the caller.
 bool LoadProgress(QObject* owner);

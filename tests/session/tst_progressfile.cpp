@@ -103,6 +103,8 @@ private slots:
     void readsTruncatedFileAsEmptyCards();
     void rejectsBadInput_data();
     void rejectsBadInput();
+    void cutFileKeepsWholeRecords_data();
+    void cutFileKeepsWholeRecords();
     void randomInputNeverCrashes();
 
     void saveWritesFileAndLogs();
@@ -119,6 +121,8 @@ private slots:
     void loadCancelledOrMissingFile();
     void loadBadFileLeavesDeck_data();
     void loadBadFileLeavesDeck();
+    void cutFileLoadsAndTellsUser_data();
+    void cutFileLoadsAndTellsUser();
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -345,9 +349,15 @@ void TestProgressFile::readsFromDeviceInPieces() {
     QVERIFY2(readProgress(whole, data, &error), qPrintable(error));
     compareDecks(data.cards, d);
 
+    // Cut inside the answer of record 2: the first record is whole, the rest reads as empty.
     TrickleDevice cut(bytes.left(2 + 39 + 40));
-    QVERIFY(!readProgress(cut, data, &error));
-    QVERIFY2(error.contains(QLatin1String("answer of record 2 of 4")), qPrintable(error));
+    QVERIFY2(readProgress(cut, data, &error), qPrintable(error));
+    QVERIFY(data.cut);
+    QCOMPARE(data.wholeCards, 1);
+    QCOMPARE(data.cards.size(), 4);
+    QVERIFY(sameCard(data.cards[0], d[0]));
+    QCOMPARE(data.cards[1].question, d[1].question);
+    QVERIFY(data.cards[1].answer.isEmpty());
 }
 
 void TestProgressFile::readsTruncatedFileAsEmptyCards() {
@@ -383,13 +393,6 @@ void TestProgressFile::rejectsBadInput_data() {
     QTest::newRow("negative count") << fromHex("FFFF") << QStringLiteral("card count of -1");
     QTest::newRow("lowest count") << fromHex("0080") << QStringLiteral("card count of -32768");
     QTest::newRow("count past the deck") << fromHex("FF7F") << QStringLiteral("card count of 32767");
-    QTest::newRow("count cut in half") << fromHex("03") << QStringLiteral("ends inside the card count");
-    QTest::newRow("question past the end") << fromHex("0100 0A00") + "Haus" << QStringLiteral("question of record 1");
-    QTest::newRow("huge length, tiny file") << fromHex("0000 FFFF 00") << QStringLiteral("65535");
-    QTest::newRow("title of the spare past the end")
-        << fromHex("0000 0000 0000 0000 0000 0000 0000 0200") + "L" << QStringLiteral("chapter title of record 1 of 1");
-    QTest::newRow("view count cut in half")
-        << fromHex("0000 0000 0000 0000 0000 0000 00") << QStringLiteral("ends inside the view count");
 }
 
 void TestProgressFile::rejectsBadInput() {
@@ -403,6 +406,52 @@ void TestProgressFile::rejectsBadInput() {
     QVERIFY(!readProgress(in, data, &error));
     QVERIFY2(error.contains(inError), qPrintable(error));
     QVERIFY(data.cards.isEmpty());
+}
+
+// A file that ends inside a field keeps every record before it; the cut field and all after
+// it read as empty, and the file is not refused.
+void TestProgressFile::cutFileKeepsWholeRecords_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("n");
+    QTest::addColumn<int>("whole");
+    const QByteArray full = writeToBytes(threeCards());
+    const int first = 2 + 39, second = first + 38; // where records 2 and 3 begin
+    QTest::newRow("one-byte file") << fromHex("03") << 0 << 0;
+    QTest::newRow("cut in a tag") << full.left(second + (2 + 4) + (2 + 3) + 2 + 3) << 3 << 2;
+    QTest::newRow("last text length past the end") << full.left(full.size() - 14 - 3) << 3 << 2;
+    QTest::newRow("question past the end") << fromHex("0100 0A00") + "Haus" << 1 << 0;
+    QTest::newRow("huge length, tiny file") << fromHex("0000 FFFF 00") << 0 << 0;
+    QTest::newRow("title of the spare past the end")
+        << fromHex("0000 0000 0000 0000 0000 0000 0000 0200") + "L" << 0 << 0;
+    QTest::newRow("view count cut in half") << fromHex("0000 0000 0000 0000 0000 0000 00") << 0 << 0;
+    QTest::newRow("trouble flag cut in half") << full.left(first + 2 + 4 + 2 + 4 + 2 + 8 + 2 + 1) << 3 << 1;
+}
+
+void TestProgressFile::cutFileKeepsWholeRecords() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, n);
+    QFETCH(int, whole);
+    QBuffer in;
+    in.setData(bytes);
+    in.open(QIODevice::ReadOnly);
+    ProgressData data;
+    QString error;
+    QVERIFY2(readProgress(in, data, &error), qPrintable(error));
+    QVERIFY(data.cut);
+    QCOMPARE(int(data.n), n);
+    QCOMPARE(data.wholeCards, whole);
+    QCOMPARE(data.cards.size(), n + 1);
+    const QVector<Card> cards = threeCards();
+    for (int i = 0; i < whole; ++i)
+        QVERIFY(sameCard(data.cards[i], cards[i]));
+    for (int i = whole + 1; i <= n; ++i)
+        QVERIFY(sameCard(data.cards[i], Card()));
+    // Writing what was read gives the file's bytes of the whole records again.
+    QVector<Card> wholeOnes(data.cards.begin(), data.cards.begin() + whole);
+    wholeOnes.append(Card());
+    const qsizetype prefix = writeToBytes(wholeOnes).size() - 14;
+    const QByteArray back = writeToBytes(data.cards);
+    QCOMPARE(back.left(prefix).mid(2), bytes.left(prefix).mid(2));
 }
 
 void TestProgressFile::randomInputNeverCrashes() {
@@ -424,7 +473,21 @@ void TestProgressFile::randomInputNeverCrashes() {
         }
         ++accepted;
         QCOMPARE(data.cards.size(), data.n + 1);
+        QVERIFY(data.wholeCards >= 0 && data.wholeCards <= data.n);
         const QByteArray back = writeToBytes(data.cards);
+        if (data.cut) {
+            // What was read of a cut file reads back the same, and is no longer cut.
+            QBuffer again;
+            again.setData(back);
+            again.open(QIODevice::ReadOnly);
+            ProgressData reread;
+            QVERIFY(readProgress(again, reread, &error));
+            QVERIFY(!reread.cut);
+            QCOMPARE(reread.cards.size(), data.cards.size());
+            for (qsizetype i = 0; i < data.cards.size(); ++i)
+                QVERIFY(sameCard(reread.cards[i], data.cards[i]));
+            continue;
+        }
         const qsizetype common = std::min(back.size(), bytes.size());
         QCOMPARE(back.left(common), bytes.left(common));
         QCOMPARE(back.mid(common), QByteArray(back.size() - common, '\0'));
@@ -622,16 +685,6 @@ void TestProgressFile::loadBadFileLeavesDeck_data() {
                                     << QStringLiteral("report: The file gives a card count of -2; a deck holds 0 to "
                                                       "32766 cards/n");
     QTest::newRow("count too big") << fromHex("0080") << QString();
-    QTest::newRow("question past the end") << fromHex("0200 0400") + "Ha" << QString();
-    QTest::newRow("cut inside a later record") << writeToBytes(threeCards()).chopped(20) << QString();
-    QByteArray noise(300, Qt::Uninitialized);
-    QRandomGenerator rng(11);
-    for (char& b : noise)
-        b = char(rng.bounded(256));
-    noise[0] = 0x10; // a plausible count, so the records themselves are what is wrong
-    noise[1] = 0x00;
-    noise[2] = char(0xF0);
-    QTest::newRow("random bytes") << noise << QString();
 }
 
 void TestProgressFile::loadBadFileLeavesDeck() {
@@ -653,6 +706,44 @@ void TestProgressFile::loadBadFileLeavesDeck() {
     QVERIFY(m_log->lines[2].size() > 12);
     if (!report.isEmpty())
         QCOMPARE(m_log->lines[2], report);
+}
+
+// "Load Saved" of a file cut inside a record: the deck is replaced, the whole cards are there,
+// and the user is told that the file ended early and how many cards came whole.
+void TestProgressFile::cutFileLoadsAndTellsUser_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("n");
+    QTest::addColumn<int>("whole");
+    QTest::newRow("question past the end") << fromHex("0200 0400") + "Ha" << 2 << 0;
+    QTest::newRow("cut inside a later record") << writeToBytes(threeCards()).chopped(20) << 3 << 2;
+    QByteArray noise(300, Qt::Uninitialized);
+    QRandomGenerator rng(11);
+    for (char& b : noise)
+        b = char(rng.bounded(256));
+    noise[0] = 0x10; // a plausible count; the first question runs past the end
+    noise[1] = 0x00;
+    noise[2] = char(0xF0);
+    noise[3] = char(0x0F);
+    QTest::newRow("random bytes") << noise << 16 << 0;
+}
+
+void TestProgressFile::cutFileLoadsAndTellsUser() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, n);
+    QFETCH(int, whole);
+    writeFile(QStringLiteral("cut.qrs"), bytes);
+    deck = {makeCard(QStringLiteral("alt"), QStringLiteral("old"), 0, 9, QStringLiteral("X")), Card()};
+    m_dialogs->answerFile(path(QStringLiteral("cut.qrs")));
+    m_prompter->expect(MsgResult::Ok, QStringLiteral("Progress File Incomplete"));
+    QVERIFY(LoadProgress(nullptr));
+    QCOMPARE(int(deckUpper()), n);
+    for (int i = 0; i < whole; ++i)
+        QVERIFY(sameCard(deck[i], threeCards()[i]));
+    QCOMPARE(m_prompter->boxes.size(), 1);
+    QCOMPARE(m_prompter->boxes[0].icon, MsgIcon::Exclamation);
+    const QString text = m_prompter->boxes[0].text;
+    QVERIFY2(text.contains(path(QStringLiteral("cut.qrs"))), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("%1 of its %2 cards").arg(whole).arg(n)), qPrintable(text));
 }
 
 QTEST_GUILESS_MAIN(TestProgressFile)
