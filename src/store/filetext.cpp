@@ -113,6 +113,22 @@ bool fitsWindows1252(const QString& text) {
     return true;
 }
 
+qsizetype windows1252Length(const QString& text, bool& fits) {
+    const char16_t* c = reinterpret_cast<const char16_t*>(text.constData());
+    const qsizetype n = text.size();
+    qsizetype bytes = 0;
+    for (qsizetype i = 0; i < n; ++i, ++bytes) {
+        const char16_t u = c[i];
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+            continue;
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(c[i + 1]))
+            ++i;
+        if (!highFits(u))
+            fits = false;
+    }
+    return bytes;
+}
+
 qsizetype byteLength(const QString& text, TextEncoding encoding) {
     return encoding == TextEncoding::Utf8 ? utf8Length(text) : Ansi::byteLength(text);
 }

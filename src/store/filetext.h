@@ -30,6 +30,10 @@ private:
     bool m_utf8 = false;
 };
 
+// Bytes `text` takes as Windows-1252, and in the same pass whether that holds all of it
+// (`fits` is cleared, never set): a writer measures and chooses at once.
+qsizetype windows1252Length(const QString& text, bool& fits);
+
 // Bytes `text` takes in `encoding`. Windows-1252 counts a character it can't hold as one
 // byte; UTF-8 counts an unpaired surrogate as the 3 bytes of U+FFFD.
 qsizetype byteLength(const QString& text, TextEncoding encoding);

@@ -245,8 +245,16 @@ int decode(const SlotSource& source, bool headeronly, StoreHeader& header, QVect
 }
 
 bool encode(const StoreHeader& header, const QVector<StoreEntry>& entries, QByteArray& out, QString* error) {
-    const TextEncoding encoding = chooseEncoding(header, entries);
-    if (!checkFit(header, entries, encoding, error))
+    // One pass measures every record as Windows-1252 and learns whether that holds every text;
+    // only a store that needs UTF-8 is measured again.
+    bool fits = true;
+    auto length = [&fits](const QString& text) { return FileText::windows1252Length(text, fits); };
+    bool tooLong = kHeaderFixed + length(header.comment) + length(header.title) + length(header.extra) > kSlot;
+    for (const StoreEntry& e : entries)
+        if (kEntryFixed + length(e.name) + length(e.valuestring) + length(e.tag) > kSlot)
+            tooLong = true;
+    const TextEncoding encoding = fits ? TextEncoding::Windows1252 : TextEncoding::Utf8;
+    if ((tooLong || encoding == TextEncoding::Utf8) && !checkFit(header, entries, encoding, error))
         return false;
     out = QByteArray(qsizetype(entries.size() + 1) * kSlot, '\0');
     char* slot = out.data();

@@ -232,6 +232,9 @@ private slots:
         QFETCH(QString, text);
         QFETCH(bool, fits);
         QCOMPARE(FileText::fitsWindows1252(text), fits);
+        bool measured = true;
+        QCOMPARE(FileText::windows1252Length(text, measured), Ansi::byteLength(text));
+        QCOMPARE(measured, fits);
         if (fits)
             QCOMPARE(FileText::decode(FileText::encode(text, TextEncoding::Windows1252), TextEncoding::Windows1252),
                      text);
