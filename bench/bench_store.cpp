@@ -1,7 +1,11 @@
-// Timings of the record store at its size limit and of loading the largest chapter, printed
-// as a table (median and best of several runs).
+// Timings of the record store at its size limit, of loading the largest chapter and of a
+// progress file of the full deck, printed as tables (median and best of several runs): once
+// for 8-bit texts and once for Russian texts, which make every file UTF-8.
 #include "deck.h"
 #include "ivordalite.h"
+#include "progressfile.h"
+
+#include <QBuffer>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -55,41 +59,46 @@ double median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
-QString keyOf(int i) {
-    return QStringLiteral("Wort%1").arg(i);
-}
+// The texts of one benchmark store: German-English (Windows-1252) or Russian (UTF-8) cards.
+struct Texts {
+    const char* name;
+    QString keyPattern, valuePattern;
+    QString key(int i) const { return keyPattern.arg(i); }
+    QString value(int i) const { return valuePattern.arg(i); }
+};
+
+const Texts kWestern{"Windows-1252", QStringLiteral("Wort%1"), QStringLiteral("translation number %1")};
+const Texts kCyrillic{"UTF-8", QStringLiteral("\u0421\u043B\u043E\u0432\u043E%1"),
+                      QStringLiteral("\u043F\u0435\u0440\u0435\u0432\u043E\u0434 \u043D\u043E\u043C\u0435\u0440 %1")};
 
 // A store of `n` distinct keys with card-like values, saved to `path`.
-void buildAndSave(const QString& path, int n, const QString& comment = QString()) {
+void buildAndSave(const QString& path, int n, const Texts& texts, const QString& comment = QString()) {
     QFile::remove(path);
     ivordalite s;
     s.mount(path, false);
     if (!comment.isEmpty())
         s.setComment(comment);
     for (int i = 0; i < n; ++i)
-        s.add(keyOf(i), QStringLiteral("translation number %1").arg(i), 0, QStringLiteral("qre_word"));
+        s.add(texts.key(i), texts.value(i), 0, QStringLiteral("qre_word"));
     if (!s.save())
         std::fprintf(stderr, "save failed: %s\n", qPrintable(s.errorString()));
 }
-} // namespace
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QTemporaryDir dir;
+// The figures of one kind of text: store, chapter and progress file at their size limit.
+std::vector<Figure> measure(const Texts& texts, const QTemporaryDir& dir) {
     const QString storePath = dir.filePath(QStringLiteral("full.qex"));
     const QString chapterPath = dir.filePath(QStringLiteral("chapter.qex"));
-    buildAndSave(chapterPath, 32766, QStringLiteral("generated automatically by the Quarnel Editor v1.21"));
+    buildAndSave(chapterPath, 32766, texts, QStringLiteral("generated automatically by the Quarnel Editor v1.21"));
 
-    std::vector<Figure> figures{{"build 32767 keys and save", 50, {}},
-                                {"  of which: 32767 adds", 0, {}},
-                                {"  of which: save (4 MiB)", 0, {}},
-                                {"mount 32767 entries", 20, {}},
-                                {"LoadChapterFile, 32766 cards", 30, {}}};
+    std::vector<Figure> figures{{"build 32767 keys and save", 50, {}},    {"  of which: 32767 adds", 0, {}},
+                                {"  of which: save (4 MiB)", 0, {}},      {"mount 32767 entries", 20, {}},
+                                {"LoadChapterFile, 32766 cards", 30, {}}, {"writeProgress, 32767 slots", 0, {}},
+                                {"readProgress, 32767 slots", 0, {}}};
     // The texts are made beforehand: the figure is the store's work, not QString::arg's.
     QStringList keys, values;
     for (int i = 0; i < 32767; ++i) {
-        keys << keyOf(i);
-        values << QStringLiteral("translation number %1").arg(i);
+        keys << texts.key(i);
+        values << texts.value(i);
     }
     const QString tag = QStringLiteral("qre_word");
     for (int run = 0; run < kRuns; ++run) {
@@ -117,9 +126,28 @@ int main(int argc, char** argv) {
         figures[4].runs.push_back(timeMs([&] { LoadChapterFile(chapterPath, QStringLiteral("chapter")); }));
         if (deckUpper() != 32766)
             std::fprintf(stderr, "chapter not loaded\n");
+
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        figures[5].runs.push_back(timeMs([&] {
+            if (!writeProgress(out, deck, nullptr))
+                std::fprintf(stderr, "progress not written\n");
+        }));
+        QBuffer in;
+        in.setData(out.data());
+        in.open(QIODevice::ReadOnly);
+        ProgressData data;
+        figures[6].runs.push_back(timeMs([&] {
+            if (!readProgress(in, data, nullptr) || data.cards.size() != 32767)
+                std::fprintf(stderr, "progress not read\n");
+        }));
         FlushDeck(true);
     }
+    return figures;
+}
 
+void printTable(const Texts& texts, const std::vector<Figure>& figures) {
+    std::printf("\n%s texts\n", texts.name);
     std::printf("%-32s %10s %10s %10s %10s\n", "operation", "wall ms", "best wall", "cpu ms", "target ms");
     std::printf("%-32s %10s %10s %10s %10s\n", "", "(median)", "", "(median)", "");
     for (const Figure& f : figures) {
@@ -134,6 +162,30 @@ int main(int argc, char** argv) {
                         median(wall) < f.targetMs ? "" : "  (wall over target)");
         else
             std::printf("%-32s %10.2f %10.2f %10.2f\n", f.what, median(wall), best, median(cpu));
+    }
+}
+
+double medianCpu(const Figure& f) {
+    std::vector<double> cpu;
+    for (const Sample& r : f.runs)
+        cpu.push_back(r.cpuMs);
+    return median(cpu);
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    const std::vector<Figure> western = measure(kWestern, dir);
+    const std::vector<Figure> cyrillic = measure(kCyrillic, dir);
+    printTable(kWestern, western);
+    printTable(kCyrillic, cyrillic);
+    // Side by side: what a store of Russian texts (every text UTF-8) costs against the same
+    // store of 8-bit texts, in CPU time so that the other work on the machine counts less.
+    std::printf("\n%-32s %12s %12s %8s\n", "operation", "1252 cpu ms", "UTF-8 cpu ms", "ratio");
+    for (size_t i = 0; i < western.size(); ++i) {
+        const double a = medianCpu(western[i]), b = medianCpu(cyrillic[i]);
+        std::printf("%-32s %12.2f %12.2f %8.2f\n", western[i].what, a, b, a > 0 ? b / a : 0.0);
     }
     return 0;
 }

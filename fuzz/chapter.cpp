@@ -1,16 +1,13 @@
-// libFuzzer target for the study program's chapter loader. The bytes become a file that
-// LoadChapterFile reads twice into the deck. Besides "no crash, no leak, no unbounded
+// libFuzzer target for the study program's chapter loader. The bytes become a file in memory
+// that LoadChapterFile reads twice into the deck. Besides "no crash, no leak, no unbounded
 // allocation", it checks what the loader promises: a refused file (with its message box)
 // leaves the deck as it was; an accepted one (two cards or more) appends one card per visible entry, with the
 // chapter title and the trouble default, keeps the spare slot empty, and never takes the
 // deck past its limit.
 #include "deck.h"
 #include "ivordalite.h"
+#include "memoryfile.h"
 #include "prompter.h"
-
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 
 #include <cstdint>
 #include <cstdio>
@@ -33,21 +30,6 @@ public:
     std::abort();
 }
 
-const QString& workDir() {
-    // Memory-backed where the system has it: every input is a file write.
-    static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm/fuzz_chapter-XXXXXX")
-                                                                       : QDir::tempPath() + "/fuzz_chapter-XXXXXX");
-    static const QString path = dir.path();
-    return path;
-}
-
-bool writeFile(const QString& path, const uint8_t* data, size_t size) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return f.write(reinterpret_cast<const char*>(data), qint64(size)) == qint64(size);
-}
-
 bool sameCard(const Card& a, const Card& b) {
     return a.question == b.question && a.answer == b.answer && a.tag == b.tag && a.reserved == b.reserved &&
            a.trouble == b.trouble && a.timesviewed == b.timesviewed && a.chaptertitle == b.chaptertitle;
@@ -62,9 +44,10 @@ bool emptyCard(const Card& c) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static OkPrompter prompt;
     setPrompter(&prompt);
-    const QString path = workDir() + QStringLiteral("/input.qex");
-    if (!writeFile(path, data, size))
+    static MemoryFile file;
+    if (!file.set(data, size))
         return 0;
+    const QString& path = file.path();
 
     // What a store reader sees in the file: the loader must take exactly its visible entries.
     int visible = -1;

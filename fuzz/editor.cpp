@@ -8,6 +8,7 @@
 #include "chapterfile.h"
 #include "dialogbackend.h"
 #include "editorwindow.h"
+#include "memoryfile.h"
 #include "prompter.h"
 
 #include <QApplication>
@@ -59,13 +60,6 @@ OkPrompter* g_prompt = nullptr;
 FileAnswer* g_dialogs = nullptr;
 qredit::EditorWindow* g_window = nullptr;
 
-bool writeFile(const QString& path, const uint8_t* data, size_t size) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return f.write(reinterpret_cast<const char*>(data), qint64(size)) == qint64(size);
-}
-
 QString deckTitle() {
     return g_window->findChild<QLineEdit*>(QStringLiteral("Text3"))->text();
 }
@@ -94,10 +88,13 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QString input = g_dir + QStringLiteral("/input.qex");
-    const QString saved = g_dir + QStringLiteral("/saved.qex");
-    if (!writeFile(input, data, size))
+    // The input lives in memory; only the save of an opened file goes through a folder
+    // (memory-backed where the system has one), because a save replaces a file by renaming.
+    static MemoryFile file;
+    if (!file.set(data, size))
         return 0;
+    const QString& input = file.path();
+    const QString saved = g_dir + QStringLiteral("/saved.qex");
 
     // Start from a known document that differs from anything a file gives.
     g_window->NewDeck();

@@ -1,8 +1,9 @@
-// libFuzzer target for the progress-file reader. Besides "no crash, no leak, no unbounded
-// allocation", it checks what the reader promises: an accepted file writes back to the same
-// bytes (missing fields as zeros, bytes after the last record dropped), a file cut inside a
-// field reads back the same once written, and a sequential device gives the same answer as a
-// random-access one.
+// libFuzzer target for the progress-file reader, in memory. Besides "no crash, no leak, no
+// unbounded allocation", it checks what the reader promises: an accepted file writes back to a
+// file that reads the same, and to the same bytes (missing fields as zeros, bytes after the
+// last record dropped) unless UTF-8 was ill-formed; a file cut inside a field reads back the
+// same once written; a sequential device gives the same answer as a random-access one.
+#include "filetext.h"
 #include "progressfile.h"
 
 #include <QBuffer>
@@ -106,6 +107,36 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             fail("a cut file does not read back the same");
         return 0;
     }
+
+    // What was written reads back as the same deck.
+    QBuffer again;
+    again.setData(back);
+    again.open(QIODevice::ReadOnly);
+    ProgressData gotAgain;
+    if (!readProgress(again, gotAgain, &error) || !sameCards(gotAgain.cards, got.cards))
+        fail("a written deck reads back differently");
+
+    // Byte for byte: an 8-bit file as ever (missing fields written as zeros, bytes after the
+    // last record dropped), and a UTF-8 file (which ends in its trailer) exactly, unless an
+    // ill-formed sequence was read as U+FFFD or a marked file turned out to need no UTF-8.
+    bool needsUtf8 = false;
+    for (const Card& c : got.cards)
+        for (const QString* t : {&c.question, &c.answer, &c.tag, &c.reserved, &c.chaptertitle}) {
+            if (t->contains(QChar(0xFFFD)))
+                return 0;
+            needsUtf8 = needsUtf8 || !FileText::fitsWindows1252(*t);
+        }
+    // A text outside Windows-1252 was read from a UTF-8 file, which is complete and ends in its
+    // trailer: it comes back as it was.
+    if (needsUtf8) {
+        if (back != bytes)
+            fail("a UTF-8 file written back differently");
+        return 0;
+    }
+    // A marked file whose texts all fit Windows-1252 is written unmarked (and a file whose last
+    // text is "UTF-8" looks the same at its end); the read-back above covers both.
+    if (bytes.endsWith(QByteArray("\x05\x00UTF-8", 7)))
+        return 0;
     const qsizetype common = std::min(back.size(), bytes.size());
     if (memcmp(back.constData(), bytes.constData(), size_t(common)) != 0)
         fail("written back differently");

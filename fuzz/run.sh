@@ -1,13 +1,15 @@
 #!/bin/bash
-# Builds one libFuzzer target and runs it for a while: fuzz/run.sh NAME SECONDS
-# e.g. fuzz/run.sh fuzz_mount 180. Needs clang and libclang-rt-14-dev.
+# Builds one libFuzzer target and runs it for a while: fuzz/run.sh NAME SECONDS [RUNS]
+# e.g. fuzz/run.sh fuzz_mount 180, or fuzz/run.sh fuzz_mount 3600 1000000 to stop after a
+# million executions (or the time, whichever comes first). Needs clang and libclang-rt-14-dev.
 set -euo pipefail
-if [ $# -ne 2 ]; then
-    echo "usage: $0 NAME SECONDS   (NAME: fuzz_mount, ...)" >&2
+if [ $# -lt 2 ] || [ $# -gt 3 ]; then
+    echo "usage: $0 NAME SECONDS [RUNS]   (NAME: fuzz_mount, ...)" >&2
     exit 2
 fi
 name=$1
 seconds=$2
+runs=${3:--1}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUARNEL_FUZZ_BUILD:-$root/build-fuzz}
 
@@ -29,5 +31,5 @@ corpora=("$work")
 # Leaks of the system libraries below Qt that live until the process ends (see lsan.supp).
 export LSAN_OPTIONS="suppressions=$root/fuzz/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 cd "$build/fuzz"
-exec "./$name" -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+exec "./$name" -max_total_time="$seconds" -runs="$runs" -max_len=8192 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$artifacts/" "${corpora[@]}"
