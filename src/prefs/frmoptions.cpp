@@ -319,12 +319,21 @@ QGroupBox* frmOptions::buildStudyFrame(QWidget* pane) {
     m_check6->setObjectName(QStringLiteral("Check6"));
     m_check7 = new QCheckBox(QStringLiteral("Clear trouble marks on a right answer"), m_studyFrame);
     m_check7->setObjectName(QStringLiteral("Check7"));
+    m_label7 = new QLabel(QStringLiteral("Round summary"), m_studyFrame);
+    m_label7->setObjectName(QStringLiteral("Label7"));
+    m_combo2 = new QComboBox(m_studyFrame);
+    m_combo2->setObjectName(QStringLiteral("Combo2"));
+    m_combo2->addItems({QStringLiteral("Never"), QStringLiteral("After a round of typed answers"),
+                        QStringLiteral("After every round")});
+    m_label7->setBuddy(m_combo2);
     auto* grid = new QGridLayout(m_studyFrame);
     grid->addWidget(m_label6, 0, 0);
     grid->addWidget(m_combo1, 0, 1, Qt::AlignLeft);
     grid->addWidget(m_check5, 1, 0, 1, 2);
     grid->addWidget(m_check6, 2, 0, 1, 2);
     grid->addWidget(m_check7, 3, 0, 1, 2);
+    grid->addWidget(m_label7, 4, 0);
+    grid->addWidget(m_combo2, 4, 1, Qt::AlignLeft);
     grid->setColumnStretch(1, 1);
     connect(m_check5, &QCheckBox::clicked, this, [](bool on) {
         if (frmMain* w = mainWindow())
@@ -334,6 +343,7 @@ QGroupBox* frmOptions::buildStudyFrame(QWidget* pane) {
     });
     connect(m_check6, &QCheckBox::clicked, this, [](bool on) { app().forgiveAccents = on; });
     connect(m_check7, &QCheckBox::clicked, this, [](bool on) { app().rightClearsTrouble = on; });
+    connect(m_combo2, &QComboBox::activated, this, [](int index) { app().roundSummary = index; });
     connect(m_combo1, &QComboBox::activated, this, [](int index) {
         if (frmMain* w = mainWindow())
             w->setCardDirection(index);
@@ -361,6 +371,7 @@ void frmOptions::load() {
     m_check5->setChecked(a.typeAnswers);
     m_check6->setChecked(a.forgiveAccents);
     m_check7->setChecked(a.rightClearsTrouble);
+    m_combo2->setCurrentIndex(std::clamp(a.roundSummary, 0, 2));
 
     RestoreWindowPosition(this);
     show();

@@ -93,6 +93,8 @@ private:
     QCheckBox* m_check5 = nullptr; // the typing drill
     QCheckBox* m_check6 = nullptr; // accents and German spellings forgiven
     QCheckBox* m_check7 = nullptr; // a right answer clears the trouble mark
+    QLabel* m_label7 = nullptr;
+    QComboBox* m_combo2 = nullptr; // when the round summary shows
     QPushButton* m_command1 = nullptr;
     QPushButton* m_command2 = nullptr;
     QTimer* m_timer1 = nullptr;

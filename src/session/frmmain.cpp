@@ -1,4 +1,5 @@
 #include "frmmain.h"
+#include "frmsummary.h"
 
 #include "answermatcher.h"
 #include "appstate.h"
@@ -390,7 +391,39 @@ bool frmMain::drillKey(QKeyEvent* e) {
     return false;
 }
 
+bool frmMain::roundSummaryDue() const {
+    const int mode = app().roundSummary;
+    if (mode == 0 || (mode == 1 && !typingDrill()))
+        return false;
+    const bool filter = m_check2->Checked();
+    return roundCounter().complete(deckUpper(), [filter](int slot) { return !filter || deck[slot].trouble != 0; });
+}
+
+void frmMain::showRoundSummary() {
+    const RoundFigures figures = roundCounter().figures();
+    // The summary ends the round: what comes after it counts for the next one.
+    roundCounter().begin();
+    auto* w = new frmSummary(this, figures, typingDrill() || figures.answered() > 0, CountTroubleCards() > 0);
+    w->onDrillTrouble = [this] { drillTroubleCards(); };
+    w->onShuffle = [] { ShuffleCommand(); };
+    m_summary = w;
+    w->show();
+    w->setFocus();
+}
+
+void frmMain::drillTroubleCards() {
+    m_check2->setChecked(true);
+    roundCounter().begin();
+    // From the last card the search for the next trouble card starts at the first card.
+    curcard = StepCard(false, 0);
+    ShowNextCard();
+}
+
 void frmMain::navigate(bool forward) {
+    if (roundSummaryDue()) {
+        showRoundSummary();
+        return;
+    }
     if (forward)
         ShowNextCard();
     else

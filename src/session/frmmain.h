@@ -1,6 +1,8 @@
 #pragma once
 // The window in which the user studies: the card face with four flat buttons, two check
 // boxes and a link on it, the keyboard map and the popup menu.
+#include "frmsummary.h"
+
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -68,6 +70,13 @@ public:
     void drillReturn();
     // Next or previous card; at the end of a round the round summary comes first.
     void navigate(bool forward);
+    // True when the round is over and the user wants to see its summary.
+    bool roundSummaryDue() const;
+    // Shows what the round did and begins a new round.
+    void showRoundSummary();
+    // The round summary's "Drill the trouble cards": trouble cards only, a new round.
+    void drillTroubleCards();
+    frmSummary* roundSummaryWindow() const { return m_summary; }
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
@@ -98,6 +107,7 @@ private:
     QAction* m_sideActions[3] = {};
     QAction* m_drillAction = nullptr;
     QLineEdit* m_answerBox = nullptr;
+    QPointer<frmSummary> m_summary;
     bool m_drillChecked = false; // the typed answer was checked; the next Return moves on
 };
 

@@ -5,6 +5,7 @@
 #include "cardview.h"
 #include "deck.h"
 #include "frmmain.h"
+#include "frmsummary.h"
 #include "modmain.h"
 #include "modrender.h"
 #include "qexcheck.h"
@@ -13,8 +14,10 @@
 #include "shuffler.h"
 #include "testsupport.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QtTest>
 
 class TestFrmMain : public QObject {
@@ -45,6 +48,11 @@ private slots:
     void drillKeysOfTheMapInert();
     void rightAnswerOnTroubleCard_data();
     void rightAnswerOnTroubleCard();
+    void roundSummaryCounts_data();
+    void roundSummaryCounts();
+    void roundSummaryOfTypedRound();
+    void roundSummaryButtons_data();
+    void roundSummaryButtons();
 
 private:
     frmMain* m_w = nullptr;
@@ -434,6 +442,114 @@ void TestFrmMain::rightAnswerOnTroubleCard() {
     QCOMPARE(mainRenderData()->toprighttext(), QString("Right"));
     QCOMPARE(deck[0].trouble, qint16(clears ? 0 : -1));
     QCOMPARE(m_w->Check1()->Checked(), !clears);
+}
+
+void TestFrmMain::roundSummaryCounts_data() {
+    QTest::addColumn<bool>("filter");
+    QTest::addColumn<int>("stepsToEnd"); // Right Arrow presses until every card of the rotation was shown
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("every card") << false << 2
+                                << QStringList{"Cards seen: 3", "Cards turned: 1", "Marked as trouble: 1",
+                                               "Time: 1:05"};
+    QTest::newRow("trouble cards only") << true << 1
+                                        << QStringList{"Cards seen: 2", "Cards turned: 1", "Marked as trouble: 0",
+                                                       "Time: 1:05"};
+}
+
+void TestFrmMain::roundSummaryCounts() {
+    QFETCH(bool, filter);
+    QFETCH(int, stepsToEnd);
+    QFETCH(QStringList, lines);
+    app().roundSummary = 2; // after every round, not only typed ones
+    MockClock clock;
+    if (filter) {
+        deck[0].trouble = deck[2].trouble = -1;
+        m_w->Check2()->setChecked(true);
+    }
+    ShowFirstCard();
+    QTest::keyClick(m_w, Qt::Key_Return); // turned
+    QTest::keyClick(m_w, Qt::Key_Return);
+    for (int i = 0; i < stepsToEnd; ++i)
+        QTest::keyClick(m_w, Qt::Key_Right);
+    if (!filter)
+        QTest::keyClick(m_w, Qt::Key_Space); // card 3 marked
+    clock.advanceMs(65000);
+    QVERIFY(!m_w->roundSummaryWindow());
+    const int last = curcard;
+    QTest::keyClick(m_w, Qt::Key_Right);
+    QCOMPARE(int(curcard), last); // the summary comes instead of the next card
+    frmSummary* w = m_w->roundSummaryWindow();
+    QVERIFY(w);
+    QTRY_VERIFY(w->isVisible());
+    QCOMPARE(w->windowTitle(), QString("Round Summary"));
+    QCOMPARE(w->figuresLabel()->text().split('\n'), lines);
+    QCOMPARE(w->drillButton()->text(), QString("Drill the trouble cards"));
+    QVERIFY(w->drillButton()->isEnabled());
+    QTest::mouseClick(w->closeButton(), Qt::LeftButton);
+    QTRY_VERIFY(!m_w->roundSummaryWindow());
+    QTest::keyClick(m_w, Qt::Key_Right);
+    QVERIFY(int(curcard) != last);
+    QCOMPARE(roundCounter().figures().seen, 1); // a new round
+}
+
+// With the defaults, only a round of typed answers ends in a summary.
+void TestFrmMain::roundSummaryOfTypedRound() {
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClick(m_w, Qt::Key_Right);
+    QVERIFY(!m_w->roundSummaryWindow());
+    ShowFirstCard();
+    m_w->setTypingDrill(true);
+    const char* typed[] = {"question 1", "qusetion 2", "xyz"};
+    for (const char* t : typed) {
+        QTest::keyClicks(m_w->answerBox(), t);
+        QTest::keyClick(m_w->answerBox(), Qt::Key_Return);
+        QTest::keyClick(m_w->answerBox(), Qt::Key_Return);
+    }
+    frmSummary* w = m_w->roundSummaryWindow();
+    QVERIFY(w);
+    const QStringList lines = w->figuresLabel()->text().split('\n');
+    QCOMPARE(lines.mid(0, 6), (QStringList{"Cards seen: 3", "Cards turned: 3", "Marked as trouble: 1", "Right: 1",
+                                           "Almost: 1", "Wrong: 1"}));
+    QVERIFY(lines.value(6).startsWith("Time: "));
+    QCOMPARE(frmSummary::durationText(3725000), QString("1:02:05"));
+    QCOMPARE(frmSummary::durationText(59999), QString("0:59"));
+    QCOMPARE(int(curcard), 2);
+}
+
+void TestFrmMain::roundSummaryButtons_data() {
+    QTest::addColumn<QString>("button");
+    QTest::newRow("drill the trouble cards") << "Command1";
+    QTest::newRow("shuffle and go again") << "Command2";
+    QTest::newRow("close") << "Command3";
+}
+
+void TestFrmMain::roundSummaryButtons() {
+    QFETCH(QString, button);
+    app().roundSummary = 2;
+    deck[1].trouble = -1;
+    QTest::keyClick(m_w, Qt::Key_Right);
+    QTest::keyClick(m_w, Qt::Key_Right);
+    QTest::keyClick(m_w, Qt::Key_Right);
+    frmSummary* w = m_w->roundSummaryWindow();
+    QVERIFY(w);
+    QTest::mouseClick(w->findChild<QPushButton*>(button), Qt::LeftButton);
+    QTRY_VERIFY(!m_w->roundSummaryWindow());
+    if (button == "Command1") {
+        QVERIFY(m_w->Check2()->Checked());
+        QCOMPARE(int(curcard), 1);
+        QCOMPARE(mainRenderData()->maintext(), QString("Frage 2"));
+        QTest::keyClick(m_w, Qt::Key_Right); // the only miss again: its round is over
+        QVERIFY(m_w->roundSummaryWindow());
+    } else if (button == "Command2") {
+        QVERIFY(m_shuffleDraws > 0);
+        QCOMPARE(int(curcard), 0);
+        QCOMPARE(roundCounter().figures().seen, 1);
+        QVERIFY(!m_w->Check2()->Checked());
+    } else {
+        QCOMPARE(int(curcard), 2);
+        QCOMPARE(m_shuffleDraws, 0);
+        QVERIFY(!m_w->Check2()->Checked());
+    }
 }
 
 QTEST_MAIN(TestFrmMain)
