@@ -4,9 +4,13 @@ namespace qredit {
 
 CardListModel::CardListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-int CardListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_rows.size()); }
+int CardListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
 
-int CardListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }
+int CardListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : 2;
+}
 
 QVariant CardListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= m_rows.size())
@@ -30,7 +34,9 @@ void CardListModel::setRows(QVector<CardRow> rows) {
     endResetModel();
 }
 
-void CardListModel::clear() { setRows({}); }
+void CardListModel::clear() {
+    setRows({});
+}
 
 void CardListModel::insertRow(int at, const CardRow& row) {
     at = std::clamp(at, 0, int(m_rows.size()));
@@ -47,12 +53,42 @@ void CardListModel::setAnswer(int i, const QString& answer) {
     emit dataChanged(cell, cell);
 }
 
-void CardListModel::removeRowAt(int i) {
+void CardListModel::setRow(int i, const CardRow& row) {
     if (i < 0 || i >= m_rows.size())
         return;
-    beginRemoveRows(QModelIndex(), i, i);
-    m_rows.removeAt(i);
+    m_rows[i] = row;
+    emit dataChanged(index(i, Front), index(i, Back));
+}
+
+void CardListModel::insertRows(int at, const QVector<CardRow>& rows) {
+    if (rows.isEmpty())
+        return;
+    at = std::clamp(at, 0, int(m_rows.size()));
+    beginInsertRows(QModelIndex(), at, at + int(rows.size()) - 1);
+    m_rows.insert(at, rows.size(), CardRow{});
+    std::copy(rows.begin(), rows.end(), m_rows.begin() + at);
+    endInsertRows();
+}
+
+void CardListModel::removeRowsAt(int first, int count) {
+    if (first < 0 || count <= 0 || first + count > m_rows.size())
+        return;
+    beginRemoveRows(QModelIndex(), first, first + count - 1);
+    m_rows.remove(first, count);
     endRemoveRows();
+}
+
+Qt::ItemFlags CardListModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (index.isValid() && m_editHook)
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool CardListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || role != Qt::EditRole || !m_editHook || index.row() >= m_rows.size())
+        return false;
+    return m_editHook(index.row(), index.column(), value.toString());
 }
 
 int CardListModel::findQuestion(const QString& question) const {

@@ -4,6 +4,7 @@
 #include "chapterfile.h"
 
 #include <QAbstractTableModel>
+#include <functional>
 
 namespace qredit {
 
@@ -27,12 +28,24 @@ public:
     void insertRow(int at, const CardRow& row);
     void appendRow(const CardRow& row) { insertRow(int(m_rows.size()), row); }
     void setAnswer(int i, const QString& answer);
-    void removeRowAt(int i);
+    void setRow(int i, const CardRow& row);
+    void removeRowAt(int i) { removeRowsAt(i, 1); }
+    // A block of rows in one go: one signal, not one per row.
+    void insertRows(int at, const QVector<CardRow>& rows);
+    void removeRowsAt(int first, int count);
+    // In-place edits of a cell go to this hook instead of the rows; it decides (and may
+    // refuse) the change. Without a hook the cells can't be edited.
+    void setEditHook(std::function<bool(int row, int column, const QString& text)> hook) {
+        m_editHook = std::move(hook);
+    }
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     // The first row whose question equals `question` exactly, or -1.
     int findQuestion(const QString& question) const;
 
 private:
     QVector<CardRow> m_rows;
+    std::function<bool(int, int, const QString&)> m_editHook;
 };
 
 } // namespace qredit

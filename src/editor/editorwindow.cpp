@@ -2,13 +2,20 @@
 
 #include "cardlistmodel.h"
 #include "chapterfile.h"
+#include "editcommand.h"
 #include "editorversion.h"
 #include "gcommondialog.h"
+#include "importdialog.h"
 #include "limitvalidator.h"
 #include "prompter.h"
+#include "wordimport.h"
+#include "wordlistreader.h"
+#include "wordlistwriter.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QCloseEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -24,6 +31,7 @@
 #include <QStyle>
 #include <QToolBar>
 #include <QTreeView>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 namespace qredit {
@@ -32,6 +40,13 @@ namespace {
 const QString kFilter = QStringLiteral("Quarnel Save File|*.qex");
 const QString kDefaultExt = QStringLiteral("qex");
 const QString kSaveQuestion = QStringLiteral("Would you like to save your changes?");
+const QString kListFilter = QStringLiteral("Word Lists|*.csv;*.tsv;*.txt|All Files|*");
+const QString kExportFilter = QStringLiteral("Comma-Separated (UTF-8)|*.csv|Tab-Separated (UTF-8)|*.tsv");
+
+std::function<bool(ImportDialog&)>& previewRunner() {
+    static std::function<bool(ImportDialog&)> runner = [](ImportDialog& d) { return d.exec() == QDialog::Accepted; };
+    return runner;
+}
 
 QString cardLimitText() {
     return QStringLiteral("A card holds at most %1 characters on its front and back together; on the front each of "
@@ -68,6 +83,10 @@ EditorWindow::~EditorWindow() {
     m_list->removeEventFilter(this);
     m_front->removeEventFilter(this);
     m_back->removeEventFilter(this);
+    m_title->removeEventFilter(this);
+    m_model->setEditHook(nullptr);
+    disconnect(m_undo, nullptr, this, nullptr);
+    disconnect(m_model, nullptr, this, nullptr);
 }
 
 void EditorWindow::buildUi() {
@@ -102,12 +121,49 @@ void EditorWindow::buildUi() {
     mF_o->setShortcut(QKeySequence::Open);
     mF_s->setShortcut(QKeySequence::Save);
     mF_x->setShortcut(QKeySequence::Quit);
+    QAction* mF_i = makeAction(QStringLiteral("mF_i"), QIcon(), QStringLiteral("Import..."));
+    QAction* mF_e = makeAction(QStringLiteral("mF_e"), QIcon(), QStringLiteral("Export..."));
+    mF_i->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    mF_e->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     mF->addAction(mF_n);
     mF->addAction(mF_o);
+    mF->addAction(mF_i);
+    mF->addAction(mF_e);
     mF->addSeparator();
     mF->addAction(mF_s);
     mF->addSeparator();
     mF->addAction(mF_x);
+    // The undo history of the document; the menu's and the toolbar's Undo and Redo follow it.
+    m_undo = new QUndoStack(this);
+    QMenu* mE = menuBar()->addMenu(QStringLiteral("Edit"));
+    mE->setObjectName(QStringLiteral("mE"));
+    QAction* mE_u = makeAction(QStringLiteral("mE_u"), st->standardIcon(QStyle::SP_ArrowBack), QStringLiteral("Undo"));
+    QAction* mE_r =
+        makeAction(QStringLiteral("mE_r"), st->standardIcon(QStyle::SP_ArrowForward), QStringLiteral("Redo"));
+    mE_u->setShortcut(QKeySequence::Undo);
+    mE_r->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    mE_u->setEnabled(false);
+    mE_r->setEnabled(false);
+    mE->addAction(mE_u);
+    mE->addAction(mE_r);
+    connect(mE_u, &QAction::triggered, m_undo, &QUndoStack::undo);
+    connect(mE_r, &QAction::triggered, m_undo, &QUndoStack::redo);
+    connect(m_undo, &QUndoStack::canUndoChanged, mE_u, &QAction::setEnabled);
+    connect(m_undo, &QUndoStack::canRedoChanged, mE_r, &QAction::setEnabled);
+    connect(m_undo, &QUndoStack::undoTextChanged, mE_u, [mE_u](const QString& t) {
+        mE_u->setToolTip(t.isEmpty() ? QStringLiteral("Undo") : QStringLiteral("Undo %1").arg(t));
+    });
+    connect(m_undo, &QUndoStack::redoTextChanged, mE_r, [mE_r](const QString& t) {
+        mE_r->setToolTip(t.isEmpty() ? QStringLiteral("Redo") : QStringLiteral("Redo %1").arg(t));
+    });
+    // The window is modified exactly when the history is away from the saved state.
+    connect(m_undo, &QUndoStack::cleanChanged, this, [this](bool clean) {
+        m_modified = !clean;
+        UpdateCaption();
+    });
+    connect(mF_i, &QAction::triggered, this, [this] { ImportList(); });
+    connect(mF_e, &QAction::triggered, this, [this] { ExportList(); });
+
     QMenu* mH = menuBar()->addMenu(QStringLiteral("Help"));
     mH->setObjectName(QStringLiteral("mH"));
     QAction* mH_a = makeAction(QStringLiteral("mH_a"), iconAbout, QStringLiteral("About"));
@@ -132,6 +188,9 @@ void EditorWindow::buildUi() {
     m_insert->setToolTip(QStringLiteral("Insert the card above the selected row"));
     for (QAction* a : {tNew, tSave, tOpen, tDelete, m_insert, tNewel})
         m_toolbar->addAction(a);
+    m_toolbar->addSeparator();
+    m_toolbar->addAction(mE_u);
+    m_toolbar->addAction(mE_r);
     connect(tNew, &QAction::triggered, this, [this] { NewDeck(); });
     connect(tSave, &QAction::triggered, this, [this] { SaveDeck(); });
     connect(tOpen, &QAction::triggered, this, [this] { OpenDeck(); });
@@ -150,9 +209,11 @@ void EditorWindow::buildUi() {
     m_list->setUniformRowHeights(true);
     m_list->setAllColumnsShowFocus(true);
     m_list->setAlternatingRowColors(true);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // A cell is edited in place by a double click or F2; the edit is a step of the history.
+    m_list->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    m_model->setEditHook([this](int row, int column, const QString& text) { return editCell(row, column, text); });
     m_list->setTextElideMode(Qt::ElideRight);
     // The two columns share the list's width.
     m_list->header()->setSectionResizeMode(QHeaderView::Stretch);
@@ -220,6 +281,13 @@ void EditorWindow::buildUi() {
     m_statusText->setObjectName(QStringLiteral("SBText"));
     m_status->addWidget(m_statusText, 1);
     setStatusBar(m_status);
+    m_count = new QLabel;
+    m_count->setObjectName(QStringLiteral("lblCount"));
+    m_status->addPermanentWidget(m_count);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &EditorWindow::updateCount);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &EditorWindow::updateCount);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &EditorWindow::updateCount);
+    updateCount();
 
     // Texts too long for their record can't be typed; the status bar says why. The limits
     // are bytes in the encoding the chapter will be saved in, which the typed text can change.
@@ -244,8 +312,20 @@ void EditorWindow::buildUi() {
     m_back->installEventFilter(this);
     connect(m_front, &QLineEdit::textChanged, this, &EditorWindow::UpdateAddButton);
     connect(m_back, &QLineEdit::textChanged, this, &EditorWindow::UpdateAddButton);
-    // The title is saved with the cards, so changing it is a change to the document.
-    connect(m_title, &QLineEdit::textEdited, this, [this] { SetModified(true); });
+    // The title is saved with the cards, so changing it is a step of the history; typing on
+    // in the title adds to the same step.
+    connect(m_title, &QLineEdit::textEdited, this, [this](const QString& t) {
+        if (t == m_docTitle)
+            return;
+        RowEdit edit;
+        edit.titleChanged = true;
+        edit.title = t;
+        push(std::move(edit), QStringLiteral("Deck Title"));
+    });
+    m_title->installEventFilter(this);
+    // A title set by the program (Open, New) is where the history starts from. A field
+    // reports an edit before the change, so an edit is pushed first and then lands here.
+    connect(m_title, &QLineEdit::textChanged, this, [this](const QString& t) { m_docTitle = t; });
     connect(m_add, &QPushButton::clicked, this, &EditorWindow::AddItem);
     connect(m_reset, &QPushButton::clicked, this, &EditorWindow::ResetFields);
 
@@ -259,9 +339,13 @@ void EditorWindow::buildUi() {
     resize(fieldWidth + 160, 560);
 }
 
-void EditorWindow::setStatus(const QString& text) { m_statusText->setText(text); }
+void EditorWindow::setStatus(const QString& text) {
+    m_statusText->setText(text);
+}
 
-QString EditorWindow::statusText() const { return m_statusText->text(); }
+QString EditorWindow::statusText() const {
+    return m_statusText->text();
+}
 
 QString EditorWindow::dialogFolder() const {
     if (!m_filename.isEmpty())
@@ -336,9 +420,14 @@ QString EditorWindow::captionFor(const QString& filename, bool modified) {
            QStringLiteral(" - Orvandel");
 }
 
-void EditorWindow::UpdateCaption() { setWindowTitle(captionFor(m_filename, m_modified)); }
+void EditorWindow::UpdateCaption() {
+    setWindowTitle(captionFor(m_filename, m_modified));
+}
 
 void EditorWindow::SetModified(bool value) {
+    // Unmodified means: the history is at the saved state.
+    if (!value)
+        m_undo->setClean();
     m_modified = value;
     UpdateCaption();
 }
@@ -363,7 +452,10 @@ void EditorWindow::ResetFields() {
 
 int EditorWindow::selectedRow() const {
     const QModelIndexList rows = m_list->selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
+    int first = -1;
+    for (const QModelIndex& i : rows)
+        first = first < 0 ? i.row() : std::min(first, i.row());
+    return first;
 }
 
 void EditorWindow::selectRow(int row) {
@@ -389,7 +481,9 @@ bool EditorWindow::PutRow(const QString& question, const QString& answer, int in
             setStatus(m_refusal);
             return false;
         }
-        m_model->setAnswer(sel, a);
+        RowEdit edit;
+        edit.changed.append({sel, CardRow{m_model->row(sel).question, a}});
+        push(std::move(edit), QStringLiteral("Add Item"));
     } else {
         if (m_model->rowCount() >= kMaxCards) {
             setStatus(QStringLiteral("A chapter holds at most %1 cards.").arg(kMaxCards));
@@ -401,10 +495,12 @@ bool EditorWindow::PutRow(const QString& question, const QString& answer, int in
             return false;
         }
         const int at = index < 0 ? m_model->rowCount() : std::min(index, m_model->rowCount());
-        m_model->insertRow(at, CardRow{q, a});
+        RowEdit edit;
+        edit.insertAt = at;
+        edit.inserted.append(CardRow{q, a});
+        push(std::move(edit), index < 0 ? QStringLiteral("New Element") : QStringLiteral("Insert Above"));
         m_list->scrollTo(m_model->index(at, 0));
     }
-    SetModified(true);
     return true;
 }
 
@@ -437,15 +533,88 @@ void EditorWindow::AddItem() {
         ClearFields();
 }
 
-void EditorWindow::NewElement() { PutRow(m_front->text(), m_back->text(), -1, false); }
+void EditorWindow::NewElement() {
+    PutRow(m_front->text(), m_back->text(), -1, false);
+}
 
 void EditorWindow::DeleteRow() {
-    const int sel = selectedRow();
-    if (sel < 0)
+    RowEdit edit;
+    for (const QModelIndex& i : m_list->selectionModel()->selectedRows())
+        edit.removed.append(i.row());
+    if (edit.removed.isEmpty())
         return;
-    m_model->removeRowAt(sel);
-    // A deletion is a change like any other: closing must offer to save it.
-    SetModified(true);
+    // A deletion is a change like any other: closing must offer to save it, and undo brings
+    // the rows back.
+    push(std::move(edit), QStringLiteral("Delete"));
+}
+
+void EditorWindow::push(RowEdit edit, const QString& text) {
+    const bool titleChanged = edit.titleChanged;
+    const QString title = edit.title;
+    m_undo->push(new EditCommand(
+        m_model, std::move(edit), m_docTitle, [this](const QString& t) { setDocumentTitle(t); },
+        [this](int first, int count) { showRows(first, count); }, text));
+    if (titleChanged)
+        m_docTitle = title;
+}
+
+void EditorWindow::setDocumentTitle(const QString& title) {
+    m_docTitle = title;
+    if (m_title->text() != title)
+        m_title->setText(title);
+}
+
+void EditorWindow::showRows(int first, int count) {
+    QItemSelectionModel* sel = m_list->selectionModel();
+    if (first < 0 || first >= m_model->rowCount()) {
+        sel->clearSelection();
+    } else if (count <= 0) {
+        sel->clearSelection();
+        m_list->scrollTo(m_model->index(first, 0));
+    } else {
+        const int last = std::min(first + count, m_model->rowCount()) - 1;
+        sel->setCurrentIndex(m_model->index(first, 0), QItemSelectionModel::NoUpdate);
+        sel->select(QItemSelection(m_model->index(first, 0), m_model->index(last, 1)),
+                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        m_list->scrollTo(m_model->index(first, 0));
+    }
+    UpdateAddButton();
+}
+
+bool EditorWindow::editCell(int row, int column, const QString& text) {
+    CardRow changed = m_model->row(row);
+    (column == CardListModel::Front ? changed.question : changed.answer) = trimSpaces(text);
+    if (changed == m_model->row(row))
+        return true;
+    if (changed.question.isEmpty()) {
+        setStatus(QStringLiteral("A card needs a front; the row was not changed."));
+        return false;
+    }
+    QVector<CardRow> rows = m_model->rows();
+    rows[row] = changed;
+    if (!refuse(checkChapterEdit(rows, m_title->text(), {}, currentEncoding(), row, false), row)) {
+        setStatus(m_refusal);
+        return false;
+    }
+    RowEdit edit;
+    edit.changed.append({row, changed});
+    push(std::move(edit), QStringLiteral("Edit"));
+    return true;
+}
+
+void EditorWindow::resetHistory() {
+    m_undo->clear();
+    m_undo->setClean();
+    m_docTitle = m_title->text();
+}
+
+QString EditorWindow::countText() const {
+    const int n = m_model->rowCount();
+    return n == 1 ? QStringLiteral("1 card") : QStringLiteral("%1 cards").arg(n);
+}
+
+void EditorWindow::updateCount() {
+    m_count->setText(countText());
 }
 
 void EditorWindow::rowClicked(const QModelIndex& index) {
@@ -463,9 +632,12 @@ bool EditorWindow::maybeSave(const QString& title) {
     if (!m_modified)
         return true;
     switch (prompter().ask(MsgIcon::None, MsgButtons::YesNoCancel, title, kSaveQuestion)) {
-    case MsgResult::Yes: return SaveDeck();
-    case MsgResult::No: return true;
-    default: return false;
+    case MsgResult::Yes:
+        return SaveDeck();
+    case MsgResult::No:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -476,6 +648,7 @@ bool EditorWindow::NewDeck() {
     m_model->clear();
     // A new deck starts without the old deck's title, which would otherwise be saved with it.
     m_title->clear();
+    resetHistory();
     SetModified(false);
     return true;
 }
@@ -511,11 +684,13 @@ bool EditorWindow::openFile(const QString& path) {
         prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Can't open file"),
                        QStringLiteral("The file '%1' couldn't be opened: %2").arg(path, error));
         return false;
-    case LoadResult::Loaded: break;
+    case LoadResult::Loaded:
+        break;
     }
     m_model->setRows(std::move(rows));
     m_title->setText(title);
     m_filename = path;
+    resetHistory();
     SetModified(false);
     setStatus(QStringLiteral("File loaded successfully"));
     UpdateAddButton();
@@ -530,8 +705,8 @@ bool EditorWindow::SaveDeck() {
         qint32 filterIndex = 1;
         qint32 flags = 0;
         GCommonDialog dlg;
-        if (!dlg.VBGetSaveFileName(target, fileTitle, true, filter, filterIndex, dialogFolder(), QString(),
-                                   kDefaultExt, this, flags))
+        if (!dlg.VBGetSaveFileName(target, fileTitle, true, filter, filterIndex, dialogFolder(), QString(), kDefaultExt,
+                                   this, flags))
             return false;
     }
     QString error;
@@ -548,6 +723,150 @@ bool EditorWindow::SaveDeck() {
     m_filename = target;
     SetModified(false);
     setStatus(QStringLiteral("File saved successfully"));
+    return true;
+}
+
+void EditorWindow::setPreviewRunner(std::function<bool(ImportDialog&)> runner) {
+    previewRunner() = runner ? std::move(runner) : [](ImportDialog& d) { return d.exec() == QDialog::Accepted; };
+}
+
+bool EditorWindow::ImportList() {
+    QString name;
+    QString fileTitle;
+    QString filter = kListFilter;
+    qint32 filterIndex = 1;
+    qint32 flags = 0;
+    bool readOnly = false;
+    GCommonDialog dlg;
+    if (!dlg.VBGetOpenFileName(name, fileTitle, true, false, readOnly, false, filter, filterIndex, dialogFolder(),
+                               QStringLiteral("Import"), QString(), this, flags))
+        return false;
+    return importFile(name);
+}
+
+bool EditorWindow::importFile(const QString& path, bool preview) {
+    const QString shown = QFileInfo(path).fileName();
+    auto reader = [path](const wordlist::ReadOptions& o) { return wordlist::WordListReader::readFile(path, o); };
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Can't import file"),
+                       QStringLiteral("The file '%1' couldn't be opened: %2").arg(path, f.errorString()));
+        return false;
+    }
+    f.close();
+    return importFrom(shown, wordlist::WordListReader::delimiterForName(path), reader, preview);
+}
+
+bool EditorWindow::importText(const QByteArray& text, const QString& name, bool preview) {
+    auto reader = [text](const wordlist::ReadOptions& o) {
+        QBuffer b;
+        b.setData(text);
+        b.open(QIODevice::ReadOnly);
+        return wordlist::WordListReader::read(b, o);
+    };
+    return importFrom(name, '\t', reader, preview);
+}
+
+bool EditorWindow::importFrom(const QString& name, char fallbackDelimiter,
+                              const std::function<wordlist::WordTable(const wordlist::ReadOptions&)>& reader,
+                              bool preview) {
+    auto readWith = [&](wordlist::ReadOptions o) {
+        o.fallbackDelimiter = fallbackDelimiter;
+        o.maxRows = kMaxCards;
+        return reader(o);
+    };
+    wordlist::WordTable table = readWith({});
+    if (!table.ok()) {
+        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Can't import file"),
+                       QStringLiteral("'%1' can't be imported: %2. Nothing was changed.").arg(name, table.error));
+        return false;
+    }
+    if (table.dataRows == 0) {
+        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Can't import file"),
+                       QStringLiteral("'%1' holds no words. Nothing was changed.").arg(name));
+        return false;
+    }
+    if (preview) {
+        ImportDialog dlg(name, readWith, table, this);
+        if (!previewRunner()(dlg))
+            return false;
+        const wordlist::ReadOptions chosen = dlg.options();
+        const bool same = chosen.delimiter == table.delimiter &&
+                          (chosen.header == wordlist::Header::Yes) == table.header && chosen.frontColumn == 0 &&
+                          chosen.backColumn == 1;
+        if (!same)
+            table = readWith(chosen);
+        if (!table.ok()) {
+            prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Can't import file"),
+                           QStringLiteral("'%1' can't be imported: %2. Nothing was changed.").arg(name, table.error));
+            return false;
+        }
+    }
+    // Where Add Item would put a new card: above the selected row, or at the end.
+    const ImportPlan plan = planImport(m_model->rows(), selectedRow(), table, m_title->text());
+    const qint64 room = kMaxCards - m_model->rowCount();
+    if (plan.overflow > 0) {
+        const QString question =
+            QStringLiteral("'%1' holds %2 new cards, but this chapter has room for only %3 more (a chapter holds "
+                           "at most %4). Import the first %3 and leave the rest out?\n\nNo imports nothing.")
+                .arg(name)
+                .arg(plan.inserted.size() + plan.overflow)
+                .arg(room)
+                .arg(kMaxCards);
+        if (prompter().ask(MsgIcon::Question, MsgButtons::YesNo, QStringLiteral("Too Many Cards"), question) !=
+            MsgResult::Yes)
+            return false;
+    }
+    if (plan.isEmpty()) {
+        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Can't import file"),
+                       QStringLiteral("No row of '%1' can be a card. Nothing was changed.\n\n%2")
+                           .arg(name, problemReport(plan.problems)));
+        return false;
+    }
+    RowEdit edit;
+    edit.insertAt = plan.insertAt;
+    edit.inserted = plan.inserted;
+    for (const auto& [row, answer] : plan.answers)
+        edit.changed.append({row, CardRow{m_model->row(row).question, answer}});
+    push(std::move(edit), QStringLiteral("Import"));
+    showRows(plan.insertAt, int(plan.inserted.size()));
+    const QString done =
+        QStringLiteral("%1 cards imported from '%2'%3")
+            .arg(plan.inserted.size())
+            .arg(name)
+            .arg(plan.answers.isEmpty() ? QString() : QStringLiteral(", %1 answers replaced").arg(plan.answers.size()));
+    setStatus(done);
+    if (!plan.problems.isEmpty())
+        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Rows Not Imported"),
+                       QStringLiteral("%1. These rows were left out:\n\n%2").arg(done, problemReport(plan.problems)));
+    return true;
+}
+
+bool EditorWindow::ExportList() {
+    QString name = m_filename.isEmpty() ? QString() : QFileInfo(m_filename).completeBaseName() + QStringLiteral(".csv");
+    QString fileTitle;
+    QString filter = kExportFilter;
+    qint32 filterIndex = 1;
+    qint32 flags = 0;
+    GCommonDialog dlg;
+    if (!dlg.VBGetSaveFileName(name, fileTitle, true, filter, filterIndex, dialogFolder(), QStringLiteral("Export"),
+                               QStringLiteral("csv"), this, flags))
+        return false;
+    return exportFile(name);
+}
+
+bool EditorWindow::exportFile(const QString& path) {
+    QVector<wordlist::TextPair> pairs;
+    pairs.reserve(m_model->rowCount());
+    for (const CardRow& r : m_model->rows())
+        pairs.append({r.question, r.answer});
+    QString error;
+    if (!wordlist::WordListWriter::writeFile(path, pairs, wordlist::WordListWriter::formatForName(path), error)) {
+        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Can't export file"),
+                       QStringLiteral("The file '%1' couldn't be written: %2").arg(path, error));
+        return false;
+    }
+    setStatus(QStringLiteral("%1 exported to '%2'").arg(countText(), QFileInfo(path).fileName()));
     return true;
 }
 
@@ -581,7 +900,27 @@ void EditorWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
 }
 
+// Undo and Redo in a field: the Front and Back fields undo their own typing while they have
+// any; the deck title is part of the document, so there the keys always go to its history.
+bool EditorWindow::routeShortcut(QObject* watched, QKeyEvent* key) {
+    const bool undo = key->matches(QKeySequence::Undo);
+    const bool redo = key->matches(QKeySequence::Redo) ||
+                      key->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y) ||
+                      key->keyCombination() == QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Z);
+    if (!undo && !redo)
+        return false;
+    if (watched == m_title)
+        return true;
+    auto* field = qobject_cast<QLineEdit*>(watched);
+    if (!field || (field != m_front && field != m_back))
+        return false;
+    return undo ? !field->isUndoAvailable() : !field->isRedoAvailable();
+}
+
 bool EditorWindow::eventFilter(QObject* watched, QEvent* event) {
+    // Handled here, the override leaves the key to the window's Undo and Redo.
+    if (event->type() == QEvent::ShortcutOverride && routeShortcut(watched, static_cast<QKeyEvent*>(event)))
+        return true;
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;

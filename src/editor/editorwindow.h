@@ -2,11 +2,14 @@
 // The editor's one window (object name "frmMain"): the list of cards, the fields for the
 // card being typed, the deck title, and the file operations on one chapter file.
 #include "chapterfile.h"
+#include "wordlistreader.h"
 
 #include <QMainWindow>
+#include <functional>
 
 class QAction;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -15,10 +18,13 @@ class QPushButton;
 class QStatusBar;
 class QToolBar;
 class QTreeView;
+class QUndoStack;
 
 namespace qredit {
 
 class CardListModel;
+class ImportDialog;
+struct RowEdit;
 
 class EditorWindow : public QMainWindow {
     Q_OBJECT
@@ -44,9 +50,20 @@ public:
     void UpdateAddButton();
     void ClearFields();
 
+    // Word lists: Import (with the preview, unless `preview` is false) and Export. The
+    // rows of an import are one step of the undo history.
+    bool ImportList();
+    bool importFile(const QString& path, bool preview = true);
+    bool importText(const QByteArray& text, const QString& name, bool preview);
+    bool ExportList();
+    bool exportFile(const QString& path);
+    // How the preview runs; a test replaces it (default: the dialog, modal).
+    static void setPreviewRunner(std::function<bool(ImportDialog&)> runner);
+
     // The actions behind the controls.
     void AddItem();
     void NewElement();
+    // Deletes every selected row, as one step.
     void DeleteRow();
     void ResetFields();
     void ShowAbout();
@@ -54,7 +71,10 @@ public:
     QString fileName() const { return m_filename; }
     bool isModified() const { return m_modified; }
     CardListModel* model() const { return m_model; }
-    // The selected row, or -1.
+    QUndoStack* undoStack() const { return m_undo; }
+    // The text of the row count in the status bar.
+    QString countText() const;
+    // The first selected row, or -1.
     int selectedRow() const;
     void selectRow(int row);
     QString statusText() const;
@@ -78,6 +98,16 @@ private:
     bool typedCardFits(const QString& front, const QString& back);
     bool titleChangeFits(const QString& title);
     void showBytesLeft();
+    // Puts a change on the undo history, which does it.
+    void push(RowEdit edit, const QString& text);
+    void showRows(int first, int count);
+    void setDocumentTitle(const QString& title);
+    bool editCell(int row, int column, const QString& text);
+    void resetHistory();
+    void updateCount();
+    bool routeShortcut(QObject* watched, QKeyEvent* key);
+    bool importFrom(const QString& name, char fallbackDelimiter,
+                    const std::function<wordlist::WordTable(const wordlist::ReadOptions&)>& reader, bool preview);
     static QString encodingNote(TextEncoding encoding);
     // Where the Open and Save dialogs start.
     QString dialogFolder() const;
@@ -94,6 +124,9 @@ private:
     QStatusBar* m_status = nullptr;
     QLabel* m_statusText = nullptr;
     QAction* m_insert = nullptr;
+    QUndoStack* m_undo = nullptr;
+    QLabel* m_count = nullptr;
+    QString m_docTitle; // the title as the undo history knows it
 
     QString m_filename;
     bool m_modified = false;

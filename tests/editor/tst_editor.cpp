@@ -7,6 +7,7 @@
 #include "deck.h"
 #include "editorversion.h"
 #include "editorwindow.h"
+#include "importdialog.h"
 #include "ivordalite.h"
 #include "scripttexts.h"
 #include "testsupport.h"
@@ -25,6 +26,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
+#include <QUndoStack>
 #include <memory>
 
 using qredit::CardRow;
@@ -764,6 +766,158 @@ private slots:
         QCOMPARE(m_w->statusText(), QStringLiteral("File saved successfully"));
         QCOMPARE(m_w->findChild<QStatusBar*>(QStringLiteral("SB"))->currentMessage(), QString());
         QVERIFY(m_w->findChild<QLabel*>(QStringLiteral("SBText"))->isVisible());
+    }
+
+    // Every change is one step of the history; the modified flag and the caption follow it,
+    // and undoing back to the saved state needs no save.
+    void undoRedoEveryChange_data() {
+        QTest::addColumn<int>("change");
+        QTest::addColumn<QList<CardRow>>("after");
+        QTest::addColumn<QString>("titleAfter");
+        const QList<CardRow> base = {{"eins", "one"}, {"zwei", "two"}, {"drei", "three"}};
+        QTest::newRow("add item appends") << 0 << (base + QList<CardRow>{{"vier", "four"}}) << "T";
+        QTest::newRow("add item replaces") << 1 << QList<CardRow>{{"eins", "one"}, {"zwei", "TWO"}, {"drei", "three"}}
+                                           << "T";
+        QTest::newRow("insert above") << 2 << QList<CardRow>{{"eins", "one"}, {"vier", "four"}, {"zwei", "two"},
+                                                             {"drei", "three"}}
+                                      << "T";
+        QTest::newRow("new element") << 3 << (base + QList<CardRow>{{"nur", ""}}) << "T";
+        QTest::newRow("delete two rows") << 4 << QList<CardRow>{{"zwei", "two"}} << "T";
+        QTest::newRow("title") << 5 << base << "Tag";
+        QTest::newRow("edit in place") << 6 << QList<CardRow>{{"eins", "one"}, {"zwei", "zwo"}, {"drei", "three"}}
+                                       << "T";
+        QTest::newRow("import") << 7 << QList<CardRow>{{"eins", "uno"}, {"Haus", "house"}, {"zwei", "two"},
+                                                       {"drei", "three"}}
+                                << "T";
+    }
+    void undoRedoEveryChange() {
+        QFETCH(int, change);
+        QFETCH(QList<CardRow>, after);
+        QFETCH(QString, titleAfter);
+        const QList<CardRow> base = {{"eins", "one"}, {"zwei", "two"}, {"drei", "three"}};
+        for (const CardRow& r : base)
+            m_w->PutRow(r.question, r.answer, -1, false);
+        field("Text3")->setText("T");
+        saveAs(path("u.qex"));
+        const QByteArray saved = readAll(path("u.qex"));
+        switch (change) {
+        case 0: type("vier", "four"); break;
+        case 1: type("zwei", "TWO"); break;
+        case 2:
+            clickRow(1);
+            field("Text1")->setText("vier");
+            field("Text2")->setText("four");
+            action("insert")->trigger();
+            break;
+        case 3:
+            QTest::keyClicks(field("Text1"), "nur");
+            action("newel")->trigger();
+            break;
+        case 4:
+            m_w->selectRow(0);
+            list()->selectionModel()->select(m_w->model()->index(2, 0),
+                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            list()->setFocus();
+            QTest::keyClick(list(), Qt::Key_Delete);
+            break;
+        case 5:
+            field("Text3")->setFocus();
+            QTest::keyClicks(field("Text3"), "ag");
+            break;
+        case 6: QVERIFY(m_w->model()->setData(m_w->model()->index(1, 1), " zwo ")); break;
+        case 7:
+            writeAll(path("w.csv"), "eins,uno\nHaus,house\n");
+            m_w->selectRow(1);
+            QVERIFY(m_w->importFile(path("w.csv"), false));
+            break;
+        }
+        QCOMPARE(rows(), after);
+        QCOMPARE(field("Text3")->text(), titleAfter);
+        QVERIFY(m_w->isModified());
+        QCOMPARE(m_w->windowTitle(), QStringLiteral("Quarnel Editor - u.qex* - Orvandel"));
+        QCOMPARE(m_w->undoStack()->index(), m_w->undoStack()->cleanIndex() + 1); // one step
+
+        QTest::keyClick(m_w.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(rows(), base);
+        QCOMPARE(field("Text3")->text(), QStringLiteral("T"));
+        QVERIFY(!m_w->isModified());
+        QCOMPARE(m_w->windowTitle(), QStringLiteral("Quarnel Editor - u.qex - Orvandel"));
+        QVERIFY(m_w->close()); // no save prompt: the document is as saved
+        m_w->show();
+        QApplication::setActiveWindow(m_w.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_w.get()));
+
+        QTest::keyClick(m_w.get(), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(rows(), after);
+        QCOMPARE(field("Text3")->text(), titleAfter);
+        QVERIFY(m_w->isModified());
+        // Saved in between, undo makes it modified again.
+        QVERIFY(m_w->SaveDeck());
+        QVERIFY(!m_w->isModified());
+        QTest::keyClick(m_w.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); // nothing to redo
+        QTest::keyClick(m_w.get(), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(m_w->isModified());
+        QVERIFY(m_w->SaveDeck());
+        QCOMPARE(readAll(path("u.qex")), saved);
+    }
+
+    // Import through the preview: the chosen columns and header decide the rows; problem rows
+    // are reported in one message and the rest come in as one step.
+    void importWithPreview() {
+        writeAll(path("w.csv"), "Englisch;Deutsch;Note\nhouse;Haus;n\ntree;;n\n\ncar;Auto;n\n");
+        QStringList preview;
+        EditorWindow::setPreviewRunner([&preview](qredit::ImportDialog& d) {
+            preview = d.previewRows();
+            d.swapColumns();
+            return true;
+        });
+        m_prompter->expect(MsgResult::Ok, QStringLiteral("Rows Not Imported"));
+        QVERIFY(m_w->importFile(path("w.csv")));
+        EditorWindow::setPreviewRunner(nullptr);
+        QCOMPARE(preview, (QStringList{"house|Haus", "tree|", "car|Auto"}));
+        QCOMPARE(rows(), (QList<CardRow>{{"Haus", "house"}, {"Auto", "car"}}));
+        QVERIFY(m_prompter->boxes.last().text.contains(QStringLiteral("line 3: the front is empty")));
+        QCOMPARE(m_w->countText(), QStringLiteral("2 cards"));
+        m_w->undoStack()->undo();
+        QVERIFY(rows().isEmpty());
+        QVERIFY(!m_w->isModified());
+    }
+
+    // Bad input changes nothing; more rows than the chapter holds asks first.
+    void importRefusals() {
+        m_w->PutRow("alt", "old", -1, false);
+        writeAll(path("bin.csv"), QByteArray("a,b\0c", 5));
+        m_prompter->expect(MsgResult::Ok, QStringLiteral("Can't import file"));
+        QVERIFY(!m_w->importFile(path("bin.csv"), false));
+        QVERIFY(m_prompter->boxes.last().text.contains(QStringLiteral("NUL byte on line 1")));
+        QByteArray many;
+        for (int i = 0; i < 33000; ++i)
+            many += "w" + QByteArray::number(i) + ",x\n";
+        writeAll(path("many.csv"), many);
+        m_prompter->expect(MsgResult::No, QStringLiteral("Too Many Cards"));
+        QVERIFY(!m_w->importFile(path("many.csv"), false));
+        QCOMPARE(rows(), (QList<CardRow>{{"alt", "old"}}));
+        m_prompter->expect(MsgResult::Yes, QStringLiteral("Too Many Cards"));
+        QVERIFY(m_w->importFile(path("many.csv"), false));
+        QCOMPARE(m_w->model()->rowCount(), qredit::kMaxCards);
+        QCOMPARE(rows().last(), (CardRow{"w32765", "x"}));
+        m_w->undoStack()->undo();
+        QCOMPARE(rows(), (QList<CardRow>{{"alt", "old"}}));
+    }
+
+    // Import, save and export give back the same rows; the command line's chapter is the
+    // window's.
+    void importSaveExport() {
+        const QByteArray words = "Haus,house\n\"Stra\xC3\x9F" "e, die\",street\n\xD0\xB4\xD0\xBE\xD0\xBC,home\n";
+        writeAll(path("w.csv"), words);
+        QVERIFY(m_w->importFile(path("w.csv"), false));
+        field("Text3")->setText("L");
+        saveAs(path("window.qex"));
+        QString said;
+        QCOMPARE(convert({"--import", path("w.csv"), "--output", path("cli.qex"), "--title", "L"}, said), 0);
+        QCOMPARE(readAll(path("cli.qex")), readAll(path("window.qex")));
+        QVERIFY(m_w->exportFile(path("out.csv")));
+        QCOMPARE(readAll(path("out.csv")), "\xEF\xBB\xBF" + QByteArray(words).replace("\n", "\r\n"));
     }
 };
 

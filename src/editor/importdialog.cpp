@@ -1,0 +1,199 @@
+#include "importdialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace qredit {
+
+namespace {
+const char kDelimiters[] = {',', ';', '\t'};
+
+QString delimiterName(char d) {
+    switch (d) {
+    case ';':
+        return QStringLiteral("semicolon");
+    case '\t':
+        return QStringLiteral("tab");
+    default:
+        return QStringLiteral("comma");
+    }
+}
+} // namespace
+
+ImportDialog::ImportDialog(const QString& name, Reader reader, const wordlist::WordTable& first, QWidget* parent)
+    : QDialog(parent), m_reader(std::move(reader)), m_table(first) {
+    setObjectName(QStringLiteral("frmImport"));
+    setWindowTitle(QStringLiteral("Import - %1").arg(name));
+
+    m_delimiter = new QComboBox;
+    m_delimiter->setObjectName(QStringLiteral("cboDelimiter"));
+    m_delimiter->addItems({QStringLiteral("Comma"), QStringLiteral("Semicolon"), QStringLiteral("Tab")});
+    m_header = new QCheckBox(QStringLiteral("The first row names the columns"));
+    m_header->setObjectName(QStringLiteral("chkHeader"));
+    m_front = new QComboBox;
+    m_front->setObjectName(QStringLiteral("cboFront"));
+    m_back = new QComboBox;
+    m_back->setObjectName(QStringLiteral("cboBack"));
+    m_swap = new QPushButton(QStringLiteral("Swap"));
+    m_swap->setObjectName(QStringLiteral("cmdSwap"));
+    m_preview = new QTreeWidget;
+    m_preview->setObjectName(QStringLiteral("lvPreview"));
+    m_preview->setHeaderLabels({QStringLiteral("Front of Card"), QStringLiteral("Back of Card")});
+    m_preview->setRootIsDecorated(false);
+    m_preview->setUniformRowHeights(true);
+    m_preview->setAlternatingRowColors(true);
+    m_preview->header()->setSectionResizeMode(QHeaderView::Stretch);
+    m_info = new QLabel;
+    m_info->setObjectName(QStringLiteral("lblInfo"));
+
+    auto* columns = new QHBoxLayout;
+    columns->addWidget(m_front, 1);
+    columns->addWidget(m_swap);
+    columns->addWidget(m_back, 1);
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Delimiter:"), m_delimiter);
+    form->addRow(QString(), m_header);
+    form->addRow(QStringLiteral("Front | Back:"), columns);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Import"));
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("cmdImport"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* column = new QVBoxLayout(this);
+    column->addLayout(form);
+    column->addWidget(m_preview, 1);
+    column->addWidget(m_info);
+    column->addWidget(buttons);
+
+    m_filling = true;
+    m_delimiter->setCurrentIndex(
+        int(std::find(std::begin(kDelimiters), std::end(kDelimiters), first.delimiter) - std::begin(kDelimiters)) % 3);
+    m_header->setChecked(first.header);
+    m_filling = false;
+    fillColumns();
+    setColumns(0, 1);
+
+    connect(m_delimiter, &QComboBox::currentIndexChanged, this, [this] {
+        if (!m_filling)
+            reread();
+    });
+    connect(m_header, &QCheckBox::toggled, this, [this] {
+        fillColumns();
+        fillPreview();
+    });
+    connect(m_front, &QComboBox::currentIndexChanged, this, [this] {
+        if (!m_filling)
+            fillPreview();
+    });
+    connect(m_back, &QComboBox::currentIndexChanged, this, [this] {
+        if (!m_filling)
+            fillPreview();
+    });
+    connect(m_swap, &QPushButton::clicked, this, &ImportDialog::swapColumns);
+    resize(560, 420);
+}
+
+wordlist::ReadOptions ImportDialog::options() const {
+    wordlist::ReadOptions o;
+    o.delimiter = kDelimiters[std::max(0, m_delimiter->currentIndex())];
+    o.header = m_header->isChecked() ? wordlist::Header::Yes : wordlist::Header::No;
+    o.frontColumn = std::max(0, m_front->currentIndex());
+    o.backColumn = std::max(0, m_back->currentIndex());
+    return o;
+}
+
+void ImportDialog::setDelimiter(char delimiter) {
+    for (int i = 0; i < 3; ++i)
+        if (kDelimiters[i] == delimiter)
+            m_delimiter->setCurrentIndex(i);
+}
+
+void ImportDialog::setHeader(bool header) {
+    m_header->setChecked(header);
+}
+
+void ImportDialog::setColumns(int front, int back) {
+    m_filling = true;
+    m_front->setCurrentIndex(std::min(front, m_front->count() - 1));
+    m_back->setCurrentIndex(std::min(back, m_back->count() - 1));
+    m_filling = false;
+    fillPreview();
+}
+
+void ImportDialog::swapColumns() {
+    setColumns(m_back->currentIndex(), m_front->currentIndex());
+}
+
+void ImportDialog::reread() {
+    wordlist::ReadOptions o = options();
+    o.header = wordlist::Header::Detect;
+    const wordlist::WordTable t = m_reader(o);
+    if (!t.ok()) {
+        m_info->setText(QStringLiteral("Can't read it this way: %1").arg(t.error));
+        return;
+    }
+    m_table = t;
+    m_filling = true;
+    m_header->setChecked(t.header);
+    m_filling = false;
+    const int front = m_front->currentIndex(), back = m_back->currentIndex();
+    fillColumns();
+    setColumns(front, back);
+}
+
+void ImportDialog::fillColumns() {
+    const int columns = std::max(2, m_table.columns);
+    const QStringList names =
+        m_header->isChecked() && !m_table.sample.isEmpty() ? m_table.sample.first() : QStringList();
+    const int front = m_front->currentIndex(), back = m_back->currentIndex();
+    m_filling = true;
+    for (QComboBox* box : {m_front, m_back}) {
+        box->clear();
+        for (int c = 0; c < columns; ++c) {
+            const QString name = names.value(c);
+            box->addItem(name.isEmpty() ? QStringLiteral("Column %1").arg(c + 1)
+                                        : QStringLiteral("Column %1: %2").arg(c + 1).arg(name));
+        }
+    }
+    m_front->setCurrentIndex(front < 0 ? 0 : std::min(front, columns - 1));
+    m_back->setCurrentIndex(back < 0 ? 1 : std::min(back, columns - 1));
+    m_filling = false;
+}
+
+void ImportDialog::fillPreview() {
+    m_preview->clear();
+    const int f = m_front->currentIndex(), b = m_back->currentIndex();
+    const qsizetype skip = m_header->isChecked() ? 1 : 0;
+    QList<QTreeWidgetItem*> items;
+    for (qsizetype i = skip; i < m_table.sample.size(); ++i) {
+        const QStringList& row = m_table.sample[i];
+        items.append(new QTreeWidgetItem(QStringList{row.value(f), row.value(b)}));
+    }
+    m_preview->addTopLevelItems(items);
+    const qint64 rows = m_table.dataRows + (m_table.header && !m_header->isChecked() ? 1 : 0) -
+                        (!m_table.header && m_header->isChecked() ? 1 : 0);
+    m_info->setText(QStringLiteral("%1 rows, %2, %3-separated; the first %4 are shown.")
+                        .arg(rows)
+                        .arg(wordlist::WordListReader::encodingName(m_table.encoding))
+                        .arg(delimiterName(m_table.delimiter))
+                        .arg(items.size()));
+}
+
+QStringList ImportDialog::previewRows() const {
+    QStringList out;
+    for (int i = 0; i < m_preview->topLevelItemCount(); ++i)
+        out << m_preview->topLevelItem(i)->text(0) + u'|' + m_preview->topLevelItem(i)->text(1);
+    return out;
+}
+
+} // namespace qredit

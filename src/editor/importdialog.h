@@ -1,0 +1,53 @@
+#pragma once
+// The preview of a word list before it comes in (object name "frmImport"): the first rows as
+// they will become cards (Front | Back), the delimiter, whether the first row names the
+// columns, which column is the front and which the back, and a swap of the two.
+#include "wordlistreader.h"
+
+#include <QDialog>
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+
+namespace qredit {
+
+class ImportDialog : public QDialog {
+    Q_OBJECT
+public:
+    using Reader = std::function<wordlist::WordTable(const wordlist::ReadOptions&)>;
+
+    // `first` is what the reader made of the list with the delimiter and header it found.
+    ImportDialog(const QString& name, Reader reader, const wordlist::WordTable& first, QWidget* parent = nullptr);
+
+    // The options the user chose (delimiter, header, columns).
+    wordlist::ReadOptions options() const;
+    // The rows of the preview as "front|back", for tests.
+    QStringList previewRows() const;
+
+    void setDelimiter(char delimiter);
+    void setHeader(bool header);
+    void setColumns(int front, int back);
+    void swapColumns();
+
+private:
+    void reread();
+    void fillColumns();
+    void fillPreview();
+
+    Reader m_reader;
+    wordlist::WordTable m_table;
+    QComboBox* m_delimiter = nullptr;
+    QCheckBox* m_header = nullptr;
+    QComboBox* m_front = nullptr;
+    QComboBox* m_back = nullptr;
+    QPushButton* m_swap = nullptr;
+    QTreeWidget* m_preview = nullptr;
+    QLabel* m_info = nullptr;
+    bool m_filling = false;
+};
+
+} // namespace qredit
