@@ -83,6 +83,8 @@ private slots:
     void escapeCancelsPreferences();
     void focusBackOnListAfterColourDialog();
     void studyFrameChoosesDirection();
+    void roundSummaryChoice_data();
+    void roundSummaryChoice();
 
 private:
     frmOptions* open();
@@ -608,6 +610,50 @@ void TestFrmOptions::studyFrameChoosesDirection() {
     open();
     QCOMPARE(control<QComboBox>("Combo1")->currentIndex(), 1);
     QVERIFY(control<QCheckBox>("Check5")->isChecked());
+}
+
+// Like the other settings of the pane, the choice acts at once and is not part of what OK
+// confirms: Cancel keeps it too. The master database gets it at shutdown.
+void TestFrmOptions::roundSummaryChoice_data() {
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("chosen");
+    QTest::addColumn<QString>("button");
+    QTest::newRow("never to every round, OK") << 0 << 2 << "Command1";
+    QTest::newRow("default to never, Cancel") << 1 << 0 << "Command2";
+    QTest::newRow("every round to default, OK") << 2 << 1 << "Command1";
+    QTest::newRow("default to every round, Cancel") << 1 << 2 << "Command2";
+}
+
+void TestFrmOptions::roundSummaryChoice() {
+    QFETCH(int, stored);
+    QFETCH(int, chosen);
+    QFETCH(QString, button);
+    const QStringList captions{"Never", "After a round of typed answers", "After every round"};
+    // Trouble cards all, since the main window starts with the trouble-only filter on here.
+    makeDeck(3, true);
+    ShowFirstCard();
+    app().master->add(QStringLiteral("round_summary"), QString(), stored, QStringLiteral("options"));
+    ReadStudyOptions();
+    open();
+    control<QTabBar>("ts")->setCurrentIndex(1);
+    auto* combo = control<QComboBox>("Combo2");
+    QCOMPARE(combo->currentText(), captions[stored]);
+    combo->setFocus();
+    for (int i = stored; i != chosen; i += chosen > stored ? 1 : -1)
+        QTest::keyClick(combo, chosen > stored ? Qt::Key_Down : Qt::Key_Up);
+    QCOMPARE(app().roundSummary, chosen);
+    QTest::mouseClick(control<QPushButton>(qPrintable(button)), Qt::LeftButton);
+    QVERIFY(!optionsWindow());
+    QCOMPARE(app().roundSummary, chosen);
+    // A plain round over the three cards ends in the summary only "After every round".
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(mainWindow(), Qt::Key_Right);
+    QCOMPARE(mainWindow()->roundSummaryWindow() != nullptr, chosen == 2);
+    open();
+    QCOMPARE(control<QComboBox>("Combo2")->currentText(), captions[chosen]);
+    WriteStudyOptions();
+    QCOMPARE(app().master->getlong(QStringLiteral("round_summary"), -1), chosen);
+    QCOMPARE(app().master->gettag(QStringLiteral("round_summary")), QStringLiteral("options"));
 }
 
 QTEST_MAIN(TestFrmOptions)

@@ -53,6 +53,8 @@ private slots:
     void roundSummaryOfTypedRound();
     void roundSummaryButtons_data();
     void roundSummaryButtons();
+    void roundSummaryFollowsPreference_data();
+    void roundSummaryFollowsPreference();
 
 private:
     frmMain* m_w = nullptr;
@@ -550,6 +552,41 @@ void TestFrmMain::roundSummaryButtons() {
         QCOMPARE(m_shuffleDraws, 0);
         QVERIFY(!m_w->Check2()->Checked());
     }
+}
+
+// Never, after a round of typed answers (the default) or after every round: a plain round
+// and a round of the drill, each over all three cards.
+void TestFrmMain::roundSummaryFollowsPreference_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("drill");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("never, plain round") << 0 << false << false;
+    QTest::newRow("never, typed round") << 0 << true << false;
+    QTest::newRow("typed rounds, plain round") << 1 << false << false;
+    QTest::newRow("typed rounds, typed round") << 1 << true << true;
+    QTest::newRow("every round, plain round") << 2 << false << true;
+    QTest::newRow("every round, typed round") << 2 << true << true;
+}
+
+void TestFrmMain::roundSummaryFollowsPreference() {
+    QFETCH(int, mode);
+    QFETCH(bool, drill);
+    QFETCH(bool, shown);
+    app().roundSummary = mode;
+    m_w->setTypingDrill(drill);
+    for (int i = 0; i < 3; ++i) {
+        QVERIFY(!m_w->roundSummaryWindow());
+        if (drill) {
+            QTest::keyClicks(m_w->answerBox(), "question");
+            QTest::keyClick(m_w->answerBox(), Qt::Key_Return); // checks
+            QTest::keyClick(m_w->answerBox(), Qt::Key_Return); // moves on
+        } else {
+            QTest::keyClick(m_w, Qt::Key_Right);
+        }
+    }
+    QCOMPARE(m_w->roundSummaryWindow() != nullptr, shown);
+    // Without the summary the round simply goes on at the first card.
+    QCOMPARE(int(curcard), shown ? 2 : 0);
 }
 
 QTEST_MAIN(TestFrmMain)
