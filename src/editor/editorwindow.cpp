@@ -14,17 +14,20 @@
 
 #include <QAction>
 #include <QBuffer>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -146,6 +149,21 @@ void EditorWindow::buildUi() {
     mE_r->setEnabled(false);
     mE->addAction(mE_u);
     mE->addAction(mE_r);
+    // Rows to and from the clipboard. In the Front, Back and title fields the keys copy and
+    // paste the field's text, as everywhere.
+    mE->addSeparator();
+    m_cut = makeAction(QStringLiteral("mE_t"), QIcon(), QStringLiteral("Cut"));
+    m_copy = makeAction(QStringLiteral("mE_c"), QIcon(), QStringLiteral("Copy"));
+    QAction* mE_p = makeAction(QStringLiteral("mE_p"), QIcon(), QStringLiteral("Paste"));
+    m_cut->setShortcut(QKeySequence::Cut);
+    m_copy->setShortcut(QKeySequence::Copy);
+    mE_p->setShortcut(QKeySequence::Paste);
+    mE->addAction(m_cut);
+    mE->addAction(m_copy);
+    mE->addAction(mE_p);
+    connect(m_cut, &QAction::triggered, this, [this] { CutRows(); });
+    connect(m_copy, &QAction::triggered, this, [this] { CopyRows(); });
+    connect(mE_p, &QAction::triggered, this, [this] { PasteRows(); });
     connect(mE_u, &QAction::triggered, m_undo, &QUndoStack::undo);
     connect(mE_r, &QAction::triggered, m_undo, &QUndoStack::redo);
     connect(m_undo, &QUndoStack::canUndoChanged, mE_u, &QAction::setEnabled);
@@ -223,6 +241,8 @@ void EditorWindow::buildUi() {
     // Enter on a row does what a click does, for those who move through the list by keyboard.
     connect(m_list, &QTreeView::activated, this, &EditorWindow::rowClicked);
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, &EditorWindow::UpdateAddButton);
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &EditorWindow::updateClipboardActions);
 
     // The card being typed.
     m_frame = new QGroupBox(QStringLiteral("Card"));
@@ -287,6 +307,8 @@ void EditorWindow::buildUi() {
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &EditorWindow::updateCount);
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, &EditorWindow::updateCount);
     connect(m_model, &QAbstractItemModel::modelReset, this, &EditorWindow::updateCount);
+    // A reset drops the selection without a signal.
+    connect(m_model, &QAbstractItemModel::modelReset, this, &EditorWindow::updateClipboardActions);
     updateCount();
 
     // Texts too long for their record can't be typed; the status bar says why. The limits
@@ -336,6 +358,7 @@ void EditorWindow::buildUi() {
     QWidget::setTabOrder(m_title, m_list);
     m_front->setFocus();
 
+    updateClipboardActions();
     resize(fieldWidth + 160, 560);
 }
 
@@ -451,11 +474,16 @@ void EditorWindow::ResetFields() {
 }
 
 int EditorWindow::selectedRow() const {
-    const QModelIndexList rows = m_list->selectionModel()->selectedRows();
-    int first = -1;
-    for (const QModelIndex& i : rows)
-        first = first < 0 ? i.row() : std::min(first, i.row());
-    return first;
+    const QVector<int> rows = selectedRows();
+    return rows.isEmpty() ? -1 : rows.first();
+}
+
+QVector<int> EditorWindow::selectedRows() const {
+    QVector<int> rows;
+    for (const QModelIndex& i : m_list->selectionModel()->selectedRows())
+        rows.append(i.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
 void EditorWindow::selectRow(int row) {
@@ -539,13 +567,62 @@ void EditorWindow::NewElement() {
 
 void EditorWindow::DeleteRow() {
     RowEdit edit;
-    for (const QModelIndex& i : m_list->selectionModel()->selectedRows())
-        edit.removed.append(i.row());
+    edit.removed = selectedRows();
     if (edit.removed.isEmpty())
         return;
     // A deletion is a change like any other: closing must offer to save it, and undo brings
     // the rows back.
     push(std::move(edit), QStringLiteral("Delete"));
+}
+
+bool EditorWindow::CopyRows() {
+    const QVector<int> rows = selectedRows();
+    if (rows.isEmpty())
+        return false;
+    QVector<wordlist::TextPair> pairs;
+    pairs.reserve(rows.size());
+    for (int r : rows)
+        pairs.append({m_model->row(r).question, m_model->row(r).answer});
+    auto* data = new QMimeData;
+    data->setText(wordlist::WordListWriter::clipboardText(pairs));
+    data->setHtml(wordlist::WordListWriter::clipboardHtml(pairs));
+    QGuiApplication::clipboard()->setMimeData(data);
+    setStatus(rows.size() == 1 ? QStringLiteral("1 card copied") : QStringLiteral("%1 cards copied").arg(rows.size()));
+    return true;
+}
+
+bool EditorWindow::CutRows() {
+    const QVector<int> rows = selectedRows();
+    if (!CopyRows())
+        return false;
+    RowEdit edit;
+    edit.removed = rows;
+    push(std::move(edit), QStringLiteral("Cut"));
+    setStatus(rows.size() == 1 ? QStringLiteral("1 card cut") : QStringLiteral("%1 cards cut").arg(rows.size()));
+    return true;
+}
+
+bool EditorWindow::PasteRows() {
+    const QString text = QGuiApplication::clipboard()->text();
+    if (text.trimmed().isEmpty()) {
+        setStatus(QStringLiteral("The clipboard holds no text to paste."));
+        return false;
+    }
+    const QByteArray bytes = text.toUtf8();
+    auto reader = [&bytes](const wordlist::ReadOptions& o) {
+        QBuffer b;
+        b.setData(bytes);
+        b.open(QIODevice::ReadOnly);
+        return wordlist::WordListReader::read(b, o);
+    };
+    // A spreadsheet's two columns are front and back; anything else is shown first.
+    return importFrom(QString(), '\t', reader, Preview::UnlessTwoColumns);
+}
+
+void EditorWindow::updateClipboardActions() {
+    const bool any = m_list->selectionModel()->hasSelection();
+    m_cut->setEnabled(any);
+    m_copy->setEnabled(any);
 }
 
 void EditorWindow::push(RowEdit edit, const QString& text) {
@@ -754,7 +831,8 @@ bool EditorWindow::importFile(const QString& path, bool preview) {
         return false;
     }
     f.close();
-    return importFrom(shown, wordlist::WordListReader::delimiterForName(path), reader, preview);
+    return importFrom(shown, wordlist::WordListReader::delimiterForName(path), reader,
+                      preview ? Preview::Always : Preview::Never);
 }
 
 bool EditorWindow::importText(const QByteArray& text, const QString& name, bool preview) {
@@ -764,12 +842,17 @@ bool EditorWindow::importText(const QByteArray& text, const QString& name, bool 
         b.open(QIODevice::ReadOnly);
         return wordlist::WordListReader::read(b, o);
     };
-    return importFrom(name, '\t', reader, preview);
+    return importFrom(name, '\t', reader, preview ? Preview::Always : Preview::Never);
 }
 
 bool EditorWindow::importFrom(const QString& name, char fallbackDelimiter,
                               const std::function<wordlist::WordTable(const wordlist::ReadOptions&)>& reader,
-                              bool preview) {
+                              Preview preview) {
+    const bool pasted = name.isEmpty();
+    // How the messages name the words: the file, or the clipboard's text.
+    const QString subject = pasted ? QStringLiteral("the text on the clipboard") : QStringLiteral("'%1'").arg(name);
+    const QString subjectStart = pasted ? QStringLiteral("The text on the clipboard") : subject;
+    const QString title = pasted ? QStringLiteral("Can't paste") : QStringLiteral("Can't import file");
     auto readWith = [&](wordlist::ReadOptions o) {
         o.fallbackDelimiter = fallbackDelimiter;
         o.maxRows = kMaxCards;
@@ -777,17 +860,17 @@ bool EditorWindow::importFrom(const QString& name, char fallbackDelimiter,
     };
     wordlist::WordTable table = readWith({});
     if (!table.ok()) {
-        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Can't import file"),
-                       QStringLiteral("'%1' can't be imported: %2. Nothing was changed.").arg(name, table.error));
+        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, title,
+                       QStringLiteral("%1 can't be imported: %2. Nothing was changed.").arg(subjectStart, table.error));
         return false;
     }
     if (table.dataRows == 0) {
-        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Can't import file"),
-                       QStringLiteral("'%1' holds no words. Nothing was changed.").arg(name));
+        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, title,
+                       QStringLiteral("%1 holds no words. Nothing was changed.").arg(subjectStart));
         return false;
     }
-    if (preview) {
-        ImportDialog dlg(name, readWith, table, this);
+    if (preview == Preview::Always || (preview == Preview::UnlessTwoColumns && table.columns != 2)) {
+        ImportDialog dlg(pasted ? QStringLiteral("Clipboard") : name, readWith, table, this);
         if (!previewRunner()(dlg))
             return false;
         const wordlist::ReadOptions chosen = dlg.options();
@@ -797,8 +880,9 @@ bool EditorWindow::importFrom(const QString& name, char fallbackDelimiter,
         if (!same)
             table = readWith(chosen);
         if (!table.ok()) {
-            prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Can't import file"),
-                           QStringLiteral("'%1' can't be imported: %2. Nothing was changed.").arg(name, table.error));
+            prompter().ask(
+                MsgIcon::Exclamation, MsgButtons::Ok, title,
+                QStringLiteral("%1 can't be imported: %2. Nothing was changed.").arg(subjectStart, table.error));
             return false;
         }
     }
@@ -807,9 +891,9 @@ bool EditorWindow::importFrom(const QString& name, char fallbackDelimiter,
     const qint64 room = kMaxCards - m_model->rowCount();
     if (plan.overflow > 0) {
         const QString question =
-            QStringLiteral("'%1' holds %2 new cards, but this chapter has room for only %3 more (a chapter holds "
+            QStringLiteral("%1 holds %2 new cards, but this chapter has room for only %3 more (a chapter holds "
                            "at most %4). Import the first %3 and leave the rest out?\n\nNo imports nothing.")
-                .arg(name)
+                .arg(subjectStart)
                 .arg(plan.inserted.size() + plan.overflow)
                 .arg(room)
                 .arg(kMaxCards);
@@ -818,9 +902,9 @@ bool EditorWindow::importFrom(const QString& name, char fallbackDelimiter,
             return false;
     }
     if (plan.isEmpty()) {
-        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Can't import file"),
-                       QStringLiteral("No row of '%1' can be a card. Nothing was changed.\n\n%2")
-                           .arg(name, problemReport(plan.problems)));
+        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, title,
+                       QStringLiteral("No row of %1 can be a card. Nothing was changed.\n\n%2")
+                           .arg(subject, problemReport(plan.problems)));
         return false;
     }
     RowEdit edit;
@@ -828,13 +912,13 @@ bool EditorWindow::importFrom(const QString& name, char fallbackDelimiter,
     edit.inserted = plan.inserted;
     for (const auto& [row, answer] : plan.answers)
         edit.changed.append({row, CardRow{m_model->row(row).question, answer}});
-    push(std::move(edit), QStringLiteral("Import"));
+    push(std::move(edit), pasted ? QStringLiteral("Paste") : QStringLiteral("Import"));
     showRows(plan.insertAt, int(plan.inserted.size()));
+    const QString replaced =
+        plan.answers.isEmpty() ? QString() : QStringLiteral(", %1 answers replaced").arg(plan.answers.size());
     const QString done =
-        QStringLiteral("%1 cards imported from '%2'%3")
-            .arg(plan.inserted.size())
-            .arg(name)
-            .arg(plan.answers.isEmpty() ? QString() : QStringLiteral(", %1 answers replaced").arg(plan.answers.size()));
+        pasted ? QStringLiteral("%1 cards pasted%2").arg(plan.inserted.size()).arg(replaced)
+               : QStringLiteral("%1 cards imported from '%2'%3").arg(plan.inserted.size()).arg(name, replaced);
     setStatus(done);
     if (!plan.problems.isEmpty())
         prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Rows Not Imported"),
@@ -900,9 +984,16 @@ void EditorWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
 }
 
-// Undo and Redo in a field: the Front and Back fields undo their own typing while they have
-// any; the deck title is part of the document, so there the keys always go to its history.
+// Which keys in a field go to the window instead. Undo and Redo: the Front and Back fields
+// undo their own typing while they have any; the deck title is part of the document, so
+// there the keys always go to its history.
 bool EditorWindow::routeShortcut(QObject* watched, QKeyEvent* key) {
+    // Copy and Cut with nothing selected in a field have nothing to do there; they take the
+    // selected rows (a click on a row puts the focus in the Front field).
+    if (key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Cut)) {
+        auto* field = qobject_cast<QLineEdit*>(watched);
+        return field && (field == m_front || field == m_back || field == m_title) && !field->hasSelectedText();
+    }
     const bool undo = key->matches(QKeySequence::Undo);
     const bool redo = key->matches(QKeySequence::Redo) ||
                       key->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y) ||

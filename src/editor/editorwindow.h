@@ -55,6 +55,12 @@ public:
     bool ImportList();
     bool importFile(const QString& path, bool preview = true);
     bool importText(const QByteArray& text, const QString& name, bool preview);
+    // The clipboard: the selected rows as tab-separated text and an HTML table; Cut takes
+    // them out as one step; Paste adds the rows of the clipboard's text by the import rules
+    // (through the preview unless the text has two columns), as one step.
+    bool CopyRows();
+    bool CutRows();
+    bool PasteRows();
     bool ExportList();
     bool exportFile(const QString& path);
     // How the preview runs; a test replaces it (default: the dialog, modal).
@@ -76,6 +82,8 @@ public:
     QString countText() const;
     // The first selected row, or -1.
     int selectedRow() const;
+    // Every selected row, ascending.
+    QVector<int> selectedRows() const;
     void selectRow(int row);
     QString statusText() const;
 
@@ -106,8 +114,11 @@ private:
     void resetHistory();
     void updateCount();
     bool routeShortcut(QObject* watched, QKeyEvent* key);
+    enum class Preview { Always, Never, UnlessTwoColumns };
+    // `name` is the file's name, or empty for the clipboard's text.
     bool importFrom(const QString& name, char fallbackDelimiter,
-                    const std::function<wordlist::WordTable(const wordlist::ReadOptions&)>& reader, bool preview);
+                    const std::function<wordlist::WordTable(const wordlist::ReadOptions&)>& reader, Preview preview);
+    void updateClipboardActions();
     static QString encodingNote(TextEncoding encoding);
     // Where the Open and Save dialogs start.
     QString dialogFolder() const;
@@ -124,6 +135,8 @@ private:
     QStatusBar* m_status = nullptr;
     QLabel* m_statusText = nullptr;
     QAction* m_insert = nullptr;
+    QAction* m_cut = nullptr;
+    QAction* m_copy = nullptr;
     QUndoStack* m_undo = nullptr;
     QLabel* m_count = nullptr;
     QString m_docTitle; // the title as the undo history knows it

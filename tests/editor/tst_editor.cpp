@@ -15,6 +15,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -859,6 +861,109 @@ private slots:
         QVERIFY(m_w->isModified());
         QVERIFY(m_w->SaveDeck());
         QCOMPARE(readAll(path("u.qex")), saved);
+    }
+
+    // The clipboard keys: rows from the list (or from a field with no text selected, where a
+    // click on a row leaves the focus), the field's own text when some is selected; Paste adds
+    // rows by the import rules, without the preview for two columns. Each change is one step.
+    void clipboardKeys_data() {
+        QTest::addColumn<QString>("focus");     // "LV" or a field's name
+        QTest::addColumn<QString>("fieldText"); // put in the focused field and selected when not empty
+        QTest::addColumn<QString>("clipboard"); // before the key
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QList<CardRow>>("after");
+        QTest::addColumn<QString>("clipboardAfter");
+        QTest::addColumn<bool>("previewShown");
+        const QList<CardRow> base = {{"eins", "one"}, {"zwei", "two"}, {"drei", "three"}};
+        const QString copied = "eins\tone\ndrei\tthree\n";
+        QTest::newRow("copy in the list") << "LV"
+                                          << ""
+                                          << "" << int(Qt::Key_C) << base << copied << false;
+        QTest::newRow("copy in Front, nothing selected") << "Text1"
+                                                         << ""
+                                                         << "" << int(Qt::Key_C) << base << copied << false;
+        QTest::newRow("copy in Back, text selected") << "Text2"
+                                                     << "Tag"
+                                                     << "" << int(Qt::Key_C) << base << "Tag" << false;
+        QTest::newRow("cut in the list") << "LV"
+                                         << ""
+                                         << "" << int(Qt::Key_X) << QList<CardRow>{{"zwei", "two"}} << copied << false;
+        QTest::newRow("cut in the title, nothing selected")
+            << "Text3"
+            << ""
+            << "" << int(Qt::Key_X) << QList<CardRow>{{"zwei", "two"}} << copied << false;
+        QTest::newRow("cut in Front, text selected") << "Text1"
+                                                     << "Tag"
+                                                     << "" << int(Qt::Key_X) << base << "Tag" << false;
+        // Above the first selected row, as Add Item; a known question gets the new answer.
+        QTest::newRow("paste tabs")
+            << "LV"
+            << ""
+            << "Haus\thouse\nzwei\tZWO\n"
+            << int(Qt::Key_V) << QList<CardRow>{{"Haus", "house"}, {"eins", "one"}, {"zwei", "ZWO"}, {"drei", "three"}}
+            << "" << false;
+        QTest::newRow("paste commas, quoted") << "LV"
+                                              << ""
+                                              << "\"Auto, das\",car\r\nBaum,tree" << int(Qt::Key_V)
+                                              << QList<CardRow>{{"Auto, das", "car"},
+                                                                {"Baum", "tree"},
+                                                                {"eins", "one"},
+                                                                {"zwei", "two"},
+                                                                {"drei", "three"}}
+                                              << "" << false;
+        QTest::newRow("paste three columns")
+            << "LV"
+            << ""
+            << "Haus;house;n\n"
+            << int(Qt::Key_V) << QList<CardRow>{{"Haus", "house"}, {"eins", "one"}, {"zwei", "two"}, {"drei", "three"}}
+            << "" << true;
+        QTest::newRow("paste in Front") << "Text1"
+                                        << ""
+                                        << "Haus\thouse" << int(Qt::Key_V) << base << "" << false;
+    }
+    void clipboardKeys() {
+        QFETCH(QString, focus);
+        QFETCH(QString, fieldText);
+        QFETCH(QString, clipboard);
+        QFETCH(int, key);
+        QFETCH(QList<CardRow>, after);
+        QFETCH(QString, clipboardAfter);
+        QFETCH(bool, previewShown);
+        const QList<CardRow> base = {{"eins", "one"}, {"zwei", "two"}, {"drei", "three"}};
+        for (const CardRow& r : base)
+            m_w->PutRow(r.question, r.answer, -1, false);
+        m_w->undoStack()->setClean();
+        QApplication::clipboard()->setText(clipboard);
+        bool shown = false;
+        EditorWindow::setPreviewRunner([&shown](qredit::ImportDialog&) { return shown = true; });
+        clickRow(0);
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          list()->visualRect(m_w->model()->index(2, 0)).center());
+        QWidget* target = m_w->findChild<QWidget*>(focus);
+        target->setFocus();
+        if (auto* edit = qobject_cast<QLineEdit*>(target)) {
+            edit->setText(fieldText);
+            edit->selectAll();
+        }
+        QTest::keyClick(target, Qt::Key(key), Qt::ControlModifier);
+        EditorWindow::setPreviewRunner(nullptr);
+        QCOMPARE(rows(), after);
+        QCOMPARE(shown, previewShown);
+        const QMimeData* data = QApplication::clipboard()->mimeData();
+        QCOMPARE(data->text(), clipboardAfter.isEmpty() ? clipboard : clipboardAfter);
+        if (data->text() == QStringLiteral("eins\tone\ndrei\tthree\n"))
+            QCOMPARE(data->html(), QStringLiteral("<table><tr><td>eins</td><td>one</td></tr><tr><td>drei</td>"
+                                                  "<td>three</td></tr></table>"));
+        if (key == Qt::Key_V && focus == "Text1")
+            QCOMPARE(field("Text1")->text(), clipboard);
+        if (after == base) {
+            QVERIFY(!m_w->isModified());
+            return;
+        }
+        QCOMPARE(m_w->undoStack()->index(), m_w->undoStack()->cleanIndex() + 1);
+        QTest::keyClick(list(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(rows(), base);
+        QVERIFY(!m_w->isModified());
     }
 
     // Import through the preview: the chosen columns and header decide the rows; problem rows
