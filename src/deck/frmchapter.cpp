@@ -14,6 +14,7 @@
 #include "settingsoccasion.h"
 #include "shell.h"
 #include "themestep.h"
+#include "windowroles.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -61,6 +62,7 @@ frmChapter* showChapterWindow() {
 
 frmChapter::frmChapter() {
     setObjectName(QStringLiteral("frmChapter"));
+    installWindowRoles();
     setWindowTitle(QStringLiteral("Select the Chapter or Data File"));
     QFont f(QStringLiteral("Tahoma"));
     f.setPointSize(9);
@@ -69,6 +71,7 @@ frmChapter::frmChapter() {
 
     m_toolbar = new QToolBar(this);
     m_toolbar->setObjectName(QStringLiteral("Toolbar2"));
+    m_toolbar->setAccessibleName(QStringLiteral("Chapter commands"));
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
     const QPair<QString, QString> buttons[] = {{QStringLiteral("sall"), QStringLiteral("Import")},
                                                {QStringLiteral("del"), QStringLiteral("Delete")},
@@ -93,6 +96,7 @@ frmChapter::frmChapter() {
     }
     m_list = new QTreeWidget(m_pages[0]);
     m_list->setObjectName(QStringLiteral("LV1"));
+    m_list->setAccessibleName(QStringLiteral("Chapters"));
     m_list->setColumnCount(2);
     m_list->setHeaderLabels({QStringLiteral("Title"), QStringLiteral("Word Count")});
     m_list->setRootIsDecorated(false);

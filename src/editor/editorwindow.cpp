@@ -33,6 +33,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
 #include <QUndoStack>
 #include <QVBoxLayout>
@@ -209,6 +210,9 @@ void EditorWindow::buildUi() {
     m_toolbar->addSeparator();
     m_toolbar->addAction(mE_u);
     m_toolbar->addAction(mE_r);
+    // Qt's button for the commands that do not fit comes without a name.
+    if (auto* more = m_toolbar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(QStringLiteral("More commands"));
     connect(tNew, &QAction::triggered, this, [this] { NewDeck(); });
     connect(tSave, &QAction::triggered, this, [this] { SaveDeck(); });
     connect(tOpen, &QAction::triggered, this, [this] { OpenDeck(); });
@@ -221,6 +225,7 @@ void EditorWindow::buildUi() {
     m_model = new CardListModel(this);
     m_list = new QTreeView;
     m_list->setObjectName(QStringLiteral("LV"));
+    m_list->setAccessibleName(QStringLiteral("Cards"));
     m_list->setModel(m_model);
     m_list->setRootIsDecorated(false);
     m_list->setItemsExpandable(false);

@@ -1,5 +1,6 @@
 #include "importdialog.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -35,17 +36,21 @@ ImportDialog::ImportDialog(const QString& name, Reader reader, const wordlist::W
 
     m_delimiter = new QComboBox;
     m_delimiter->setObjectName(QStringLiteral("cboDelimiter"));
+    m_delimiter->setAccessibleName(QStringLiteral("Delimiter"));
     m_delimiter->addItems({QStringLiteral("Comma"), QStringLiteral("Semicolon"), QStringLiteral("Tab")});
     m_header = new QCheckBox(QStringLiteral("The first row names the columns"));
     m_header->setObjectName(QStringLiteral("chkHeader"));
     m_front = new QComboBox;
     m_front->setObjectName(QStringLiteral("cboFront"));
+    m_front->setAccessibleName(QStringLiteral("Front column"));
     m_back = new QComboBox;
     m_back->setObjectName(QStringLiteral("cboBack"));
+    m_back->setAccessibleName(QStringLiteral("Back column"));
     m_swap = new QPushButton(QStringLiteral("Swap"));
     m_swap->setObjectName(QStringLiteral("cmdSwap"));
     m_preview = new QTreeWidget;
     m_preview->setObjectName(QStringLiteral("lvPreview"));
+    m_preview->setAccessibleName(QStringLiteral("Preview"));
     m_preview->setHeaderLabels({QStringLiteral("Front of Card"), QStringLiteral("Back of Card")});
     m_preview->setRootIsDecorated(false);
     m_preview->setUniformRowHeights(true);
@@ -53,6 +58,9 @@ ImportDialog::ImportDialog(const QString& name, Reader reader, const wordlist::W
     m_preview->header()->setSectionResizeMode(QHeaderView::Stretch);
     m_info = new QLabel;
     m_info->setObjectName(QStringLiteral("lblInfo"));
+    // A combo box's list is named as the box, for when it opens.
+    for (QComboBox* box : {m_delimiter, m_front, m_back})
+        box->view()->setAccessibleName(box->accessibleName());
 
     auto* columns = new QHBoxLayout;
     columns->addWidget(m_front, 1);

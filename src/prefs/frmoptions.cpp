@@ -16,7 +16,9 @@
 #include "r_renderer.h"
 #include "settingsoccasion.h"
 #include "themestep.h"
+#include "windowroles.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -129,6 +131,7 @@ QString frmOptions::check3Caption(bool pending, bool inForce) {
 
 frmOptions::frmOptions(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("frmOptions"));
+    installWindowRoles();
     setWindowTitle(QStringLiteral("Preferences"));
     setAttribute(Qt::WA_DeleteOnClose, false);
     QFont f(QStringLiteral("Tahoma"));
@@ -175,6 +178,7 @@ void frmOptions::buildControls() {
     m_label1->setObjectName(QStringLiteral("Label1"));
     m_lv = new QListWidget(m_colourFrame);
     m_lv->setObjectName(QStringLiteral("LV"));
+    m_lv->setAccessibleName(QStringLiteral("Color elements"));
     m_lv->setSelectionMode(QAbstractItemView::SingleSelection);
     m_label1->setBuddy(m_lv);
     m_label2 = new QLabel(QStringLiteral("Color"), m_colourFrame);
@@ -313,6 +317,7 @@ QGroupBox* frmOptions::buildStudyFrame(QWidget* pane) {
     m_combo1->addItems(
         {QStringLiteral("Question First"), QStringLiteral("Answer First"), QStringLiteral("Mixed Sides")});
     m_label6->setBuddy(m_combo1);
+    m_combo1->view()->setAccessibleName(m_label6->text());
     m_check5 = new QCheckBox(QStringLiteral("Type the Answers"), m_studyFrame);
     m_check5->setObjectName(QStringLiteral("Check5"));
     m_check6 = new QCheckBox(QStringLiteral("Forgive accents and German spellings (ae, oe, ue, ss)"), m_studyFrame);
@@ -326,6 +331,7 @@ QGroupBox* frmOptions::buildStudyFrame(QWidget* pane) {
     m_combo2->addItems({QStringLiteral("Never"), QStringLiteral("After a round of typed answers"),
                         QStringLiteral("After every round")});
     m_label7->setBuddy(m_combo2);
+    m_combo2->view()->setAccessibleName(m_label7->text());
     auto* grid = new QGridLayout(m_studyFrame);
     grid->addWidget(m_label6, 0, 0);
     grid->addWidget(m_combo1, 0, 1, Qt::AlignLeft);

@@ -5,6 +5,7 @@
 #include "productpage.h"
 #include "qexhl.h"
 #include "splashpictures.h"
+#include "windowroles.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -40,6 +41,7 @@ QStringList frmAbout::aboutLines() {
 
 frmAbout::frmAbout(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("frmAbout"));
+    installWindowRoles();
     setWindowTitle(QStringLiteral("About Quarnel"));
     setAttribute(Qt::WA_DeleteOnClose);
     setAutoFillBackground(true);

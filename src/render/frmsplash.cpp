@@ -2,6 +2,7 @@
 
 #include "appstate.h"
 #include "splashpainter.h"
+#include "windowroles.h"
 
 #include <QGuiApplication>
 #include <QPointer>
@@ -16,6 +17,7 @@ QPointer<frmSplash>& current() {
 
 frmSplash::frmSplash(QWidget* parent) : CardView(parent) {
     setObjectName(QStringLiteral("frmSplash"));
+    installWindowRoles();
     setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
     setWindowTitle(QStringLiteral("Quarnel 2007"));
     setFixedSize(kWidth, kHeight);

@@ -131,8 +131,10 @@ frmFind::frmFind() {
     jumpLabel->setObjectName(QStringLiteral("Label2"));
     m_text1 = new QLineEdit(jump);
     m_text1->setObjectName(QStringLiteral("Text1"));
+    m_text1->setAccessibleName(QStringLiteral("Jump to card number"));
     m_slider = new QSlider(Qt::Horizontal, jump);
     m_slider->setObjectName(QStringLiteral("Slider1"));
+    m_slider->setAccessibleName(QStringLiteral("Card number"));
     m_slider->setTickPosition(QSlider::TicksBelow);
     for (int i = 0; i < 2; ++i) {
         m_label1[i] = new QLabel(jump);
@@ -158,6 +160,7 @@ frmFind::frmFind() {
     find->setObjectName(QStringLiteral("pageFind"));
     m_text2 = new QLineEdit(find);
     m_text2->setObjectName(QStringLiteral("Text2"));
+    m_text2->setAccessibleName(QStringLiteral("Find text"));
     auto* frame = new QGroupBox(QStringLiteral("Search in ..."), find);
     frame->setObjectName(QStringLiteral("Frame1"));
     m_check1 = checkBox(QStringLiteral("Check1"), QStringLiteral("Questions"), frame);

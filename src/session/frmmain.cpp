@@ -16,6 +16,7 @@
 #include "r_renderer.h"
 #include "shuffler.h"
 #include "virtualkey.h"
+#include "windowroles.h"
 
 #include <QAccessible>
 #include <QActionGroup>
@@ -105,6 +106,7 @@ frmMain* loadMainWindow() {
 
 frmMain::frmMain() {
     setObjectName(QStringLiteral("frmMain"));
+    installWindowRoles();
     setWindowTitle(QStringLiteral("Quarnel 2007 - Orvandel"));
     setAttribute(Qt::WA_DeleteOnClose, false);
     setFocusPolicy(Qt::StrongFocus);

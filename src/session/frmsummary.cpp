@@ -1,5 +1,7 @@
 #include "frmsummary.h"
 
+#include "windowroles.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -8,6 +10,7 @@
 frmSummary::frmSummary(QWidget* owner, const RoundFigures& figures, bool drill, bool anyTrouble)
     : QWidget(owner, Qt::Dialog) {
     setObjectName(QStringLiteral("frmSummary"));
+    installWindowRoles();
     setWindowTitle(QStringLiteral("Round Summary"));
     setWindowModality(Qt::WindowModal);
     setAttribute(Qt::WA_DeleteOnClose);

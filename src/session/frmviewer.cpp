@@ -6,6 +6,7 @@
 #include "deck.h"
 #include "frmprogress.h"
 #include "modmain.h"
+#include "windowroles.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -36,12 +37,14 @@ int slotOfNumber(qint16 number) {
 
 frmViewer::frmViewer() {
     setObjectName(QStringLiteral("frmViewer"));
+    installWindowRoles();
     setWindowTitle(kRestCaption);
     setAttribute(Qt::WA_DeleteOnClose, false);
 
     m_model = new ViewerModel(this);
     m_lv = new QTableView(this);
     m_lv->setObjectName(QStringLiteral("LV"));
+    m_lv->setAccessibleName(QStringLiteral("Cards"));
     m_lv->setModel(m_model);
     m_lv->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_lv->setSelectionMode(QAbstractItemView::SingleSelection);
