@@ -51,6 +51,22 @@ void r_renderer::init(CardView* window, std::shared_ptr<r_data> data, float refr
 
 void r_renderer::drawback() { drawtobuffer(false); }
 
+int r_renderer::cornerTextWidth(const QString& text) {
+    if (!m_surface.IsCreated())
+        return 0;
+    // The corners' font as drawtobuffer sets it; it sets its fonts afresh on every call.
+    StdFont font = m_surface.Font();
+    font.name = QStringLiteral("Tahoma");
+    font.bold = true;
+    font.size = 8;
+    m_surface.setFont(font);
+    return m_surface.TextWidth(text);
+}
+
+int r_renderer::cornerRowWidth() const {
+    return m_client.right - m_widthReduction - 4 - m_client.left;
+}
+
 void r_renderer::fitFont(const QString& text, const RECT& r, StdFont& font) {
     const int room = r.right - r.left;
     for (int size = 8; size <= 17; ++size) {

@@ -29,6 +29,10 @@ public:
 
     cMemDC& surface() { return m_surface; }
     int mainFontSize() const { return m_mainFontSize; }
+    // How wide a corner text is drawn, and the width of the row the two corners of a side
+    // share, in the card's pixels.
+    int cornerTextWidth(const QString& text);
+    int cornerRowWidth() const;
     CardView* window() const { return m_window; }
     std::shared_ptr<r_data> data() const { return m_data; }
 

@@ -69,6 +69,35 @@ public:
 private:
     std::function<bool(QKeyEvent*)> m_onKey;
 };
+
+// The verdict as the card shows it. What was typed (or, for "almost", the card's text) may be
+// long: it is cut short with an ellipsis so that the verdict keeps to the room the top-left
+// text leaves, and at least half the row, instead of running over it.
+QString verdictOnCard(Verdict verdict, const QString& typed, const QString& expected) {
+    const QString whole = AnswerMatcher::verdictText(verdict, typed, expected);
+    r_renderer* r = mainRenderer();
+    auto d = mainRenderData();
+    if (!r || !d || verdict == Verdict::Right)
+        return whole;
+    constexpr int kGap = 12;
+    const int row = r->cornerRowWidth();
+    const int left = d->tlshow() && !d->toplefttext().isEmpty() ? r->cornerTextWidth(d->toplefttext()) + kGap : 0;
+    const int room = std::max(row / 2, row - left);
+    if (r->cornerTextWidth(whole) <= room)
+        return whole;
+    const QString part = verdict == Verdict::Wrong ? typed.simplified() : expected;
+    QString shown;
+    for (qsizetype n = part.size() - 1; n >= 0; --n) {
+        if (n > 0 && part.at(n - 1).isHighSurrogate())
+            continue; // never half a character
+        const QString cut = part.left(n) + QChar(0x2026);
+        shown = verdict == Verdict::Wrong ? AnswerMatcher::verdictText(verdict, cut, expected)
+                                          : AnswerMatcher::verdictText(verdict, typed, cut);
+        if (r->cornerTextWidth(shown) <= room)
+            break;
+    }
+    return shown;
+}
 } // namespace
 
 StudyCommands& studyCommands() {
@@ -350,7 +379,7 @@ void frmMain::checkAnswer() {
     if (ShowingFrontSide())
         ToggleQuestionAnswer();
     const QString text = AnswerMatcher::verdictText(verdict, typed, expected);
-    d->setToprighttext(text);
+    d->setToprighttext(verdictOnCard(verdict, typed, expected));
     d->trreset();
     if (r_renderer* r = mainRenderer())
         r->drawtobuffer(true);
@@ -409,6 +438,10 @@ void frmMain::showRoundSummary() {
     w->onDrillTrouble = [this] { drillTroubleCards(); };
     w->onShuffle = [] { ShuffleCommand(); };
     m_summary = w;
+    // Over the middle of the card, where the eyes are; a window without a position of its
+    // own would open in a corner of the screen where no window manager places it.
+    w->adjustSize();
+    w->move(mapToGlobal(rect().center()) - w->rect().center());
     w->show();
     w->setFocus();
 }

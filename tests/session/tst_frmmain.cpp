@@ -11,6 +11,7 @@
 #include "qexcheck.h"
 #include "qexflatbutton.h"
 #include "r_data.h"
+#include "r_renderer.h"
 #include "shuffler.h"
 #include "testsupport.h"
 
@@ -55,6 +56,8 @@ private slots:
     void roundSummaryButtons();
     void roundSummaryFollowsPreference_data();
     void roundSummaryFollowsPreference();
+    void longVerdictKeepsClearOfTopLeft_data();
+    void longVerdictKeepsClearOfTopLeft();
 
 private:
     frmMain* m_w = nullptr;
@@ -484,6 +487,9 @@ void TestFrmMain::roundSummaryCounts() {
     QVERIFY(w);
     QTRY_VERIFY(w->isVisible());
     QCOMPARE(w->windowTitle(), QString("Round Summary"));
+    // Over the middle of the card window (a frame may add a few pixels).
+    const QPoint offCentre = w->frameGeometry().center() - m_w->geometry().center();
+    QVERIFY2(offCentre.manhattanLength() <= 6, qPrintable(QString("%1,%2").arg(offCentre.x()).arg(offCentre.y())));
     QCOMPARE(w->figuresLabel()->text().split('\n'), lines);
     QCOMPARE(w->drillButton()->text(), QString("Drill the trouble cards"));
     QVERIFY(w->drillButton()->isEnabled());
@@ -587,6 +593,46 @@ void TestFrmMain::roundSummaryFollowsPreference() {
     QCOMPARE(m_w->roundSummaryWindow() != nullptr, shown);
     // Without the summary the round simply goes on at the first card.
     QCOMPARE(int(curcard), shown ? 2 : 0);
+}
+
+// A long typed answer (or a long card text in "almost") is cut short on the card so the
+// verdict never runs over the top-left text; screen readers hear it whole.
+void TestFrmMain::longVerdictKeepsClearOfTopLeft_data() {
+    QTest::addColumn<QString>("answer"); // the card's
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shownStart");
+    QTest::addColumn<bool>("cut");
+    const QString longText = "the long and winding road that runs around the old town wall to the river";
+    QTest::newRow("short, wrong") << "question 1"
+                                  << "nonsense"
+                                  << "Wrong: you typed 'nonsense'" << false;
+    QTest::newRow("long, wrong") << "question 1" << longText << "Wrong: you typed 'the long" << true;
+    QTest::newRow("long, wrong, runs of spaces")
+        << "question 1" << QString(longText).replace(' ', "  ") << "Wrong: you typed 'the long" << true;
+    QTest::newRow("long card text, almost")
+        << longText << QString(longText).replace("winding", "windign") << "Almost: the long" << true;
+}
+
+void TestFrmMain::longVerdictKeepsClearOfTopLeft() {
+    QFETCH(QString, answer);
+    QFETCH(QString, typed);
+    QFETCH(QString, shownStart);
+    QFETCH(bool, cut);
+    deck[0].answer = answer;
+    ShowFirstCard();
+    m_w->setTypingDrill(true);
+    QTest::keyClicks(m_w->answerBox(), typed);
+    QTest::keyClick(m_w->answerBox(), Qt::Key_Return);
+    const QString shown = mainRenderData()->toprighttext();
+    const QString whole = m_w->answerBox()->accessibleDescription();
+    QVERIFY2(shown.startsWith(shownStart), qPrintable(shown));
+    QCOMPARE(shown == whole, !cut);
+    QCOMPARE(shown.contains(QChar(0x2026)), cut);
+    QVERIFY(whole.startsWith(shownStart.left(6)) && whole.size() > shown.size() - 1);
+    r_renderer* r = mainRenderer();
+    const int right = r->cornerTextWidth(shown);
+    const int left = r->cornerTextWidth(mainRenderData()->toplefttext());
+    QVERIFY2(left + right < r->cornerRowWidth(), qPrintable(QString("%1 + %2").arg(left).arg(right)));
 }
 
 QTEST_MAIN(TestFrmMain)

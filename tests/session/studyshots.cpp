@@ -1,0 +1,73 @@
+// Not a test: puts the main card window into a state worth looking at and leaves it open, for
+// pictures taken under the screenshot tool. The typing drill after a right, an almost or a
+// wrong answer (a long one too), or the round summary after a typed round:
+//     studyshots right|almost|wrong|long|summary
+#include "appstate.h"
+#include "cardmanager.h"
+#include "deck.h"
+#include "frmmain.h"
+#include "modrender.h"
+#include "r_data.h"
+#include "testsupport.h"
+#include "themestep.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+void answer(frmMain* w, const QString& text, bool moveOn) {
+    QTest::keyClicks(w->answerBox(), text);
+    QTest::keyClick(w->answerBox(), Qt::Key_Return);
+    if (moveOn)
+        QTest::keyClick(w->answerBox(), Qt::Key_Return);
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication qapp(argc, argv);
+    const QString what = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("right");
+    QTemporaryDir home;
+    AppState::reset();
+    app().homeFolder = home.path();
+    app().hooks.quitProcess = [](int) { QCoreApplication::quit(); };
+    app().hooks.releaseRenderer = [] { releaseMainRenderPair(); };
+    FlushDeck(true);
+    troubledefault = false;
+    const QList<QPair<QString, QString>> cards{{QStringLiteral("die Straße"), QStringLiteral("the street")},
+                                               {QStringLiteral("der Schlüssel"), QStringLiteral("the key")},
+                                               {QStringLiteral("das Frühstück"), QStringLiteral("breakfast")}};
+    deck = QVector<Card>(cards.size() + 1);
+    for (int i = 0; i < cards.size(); ++i) {
+        deck[i].question = cards[i].first;
+        deck[i].answer = cards[i].second;
+        deck[i].chaptertitle = QStringLiteral("Deutsch – Lektion 3");
+    }
+    frmMain* w = loadMainWindow();
+    if (!w)
+        return 1;
+    InitCardSurface();
+    ShowFirstCard();
+    ApplyTheme(w); // as when the chapter window opens the card window
+    if (!QTest::qWaitForWindowExposed(w))
+        return 1;
+    w->setTypingDrill(true);
+    if (what == QLatin1String("right")) {
+        answer(w, QStringLiteral("The street."), false);
+    } else if (what == QLatin1String("almost")) {
+        answer(w, QStringLiteral("the steet"), false);
+    } else if (what == QLatin1String("wrong")) {
+        answer(w, QStringLiteral("the road"), false);
+    } else if (what == QLatin1String("long")) {
+        answer(w, QStringLiteral("the long and winding road that runs around the old town wall"), false);
+    } else if (what == QLatin1String("summary")) {
+        answer(w, QStringLiteral("the street"), true);
+        answer(w, QStringLiteral("the kye"), true);
+        answer(w, QStringLiteral("lunch"), true);
+    } else {
+        qWarning("usage: studyshots right|almost|wrong|long|summary");
+        return 2;
+    }
+    return qapp.exec();
+}
