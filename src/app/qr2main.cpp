@@ -19,6 +19,8 @@ int main(int argc, char** argv) {
     QApplication a(argc, argv);
     QApplication::setApplicationName(QStringLiteral("qr2"));
     QApplication::setOrganizationName(QStringLiteral("Orvandel"));
+    // The compositor matches the windows to the menu entry qr2.desktop by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("qr2"));
     QApplication::setQuitOnLastWindowClosed(false);
     installQtServices(QStringLiteral("Quarnel 2007"));
     app().arguments = QApplication::arguments().mid(1);

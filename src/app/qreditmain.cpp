@@ -28,6 +28,8 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("qredit"));
+    // The compositor matches the window to the menu entry qredit.desktop by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("qredit"));
     installQtServices(QStringLiteral("Quarnel Editor"));
     qredit::EditorWindow window;
     window.show();

@@ -66,6 +66,8 @@ public:
     // Where the program lives and where the documents folder is; empty means the real ones.
     QString programFolderOverride;
     QString documentsOverride;
+    // The windowing platform to act as (tests); empty means the one the program runs on.
+    QString platformNameOverride;
     // Held while this instance runs, so a second start can be refused.
     std::unique_ptr<QLockFile> instanceLock;
     // A shutdown asked for while a shuffle runs waits for the shuffle to return.

@@ -222,17 +222,26 @@ void BringToFront(QWidget* window) {
     window->activateWindow();
 }
 
+bool windowPositionsKnown() {
+    const QString& forced = app().platformNameOverride;
+    const QString platform = forced.isEmpty() ? QGuiApplication::platformName() : forced;
+    // Wayland gives every top-level window the position (0, 0) and ignores a move.
+    return !platform.startsWith(QLatin1String("wayland"));
+}
+
 void SaveWindowPosition(QWidget* window, bool savenow) {
     ivordalite* m = app().master.get();
     if (!m || !window)
         return;
-    const QScreen* s = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    const QPoint origin = s ? s->geometry().topLeft() : QPoint();
-    const QPoint pos = window->pos() - origin;
-    SettingsOccasion::add(*m, window->objectName() + QStringLiteral(".left"), QString(), pos.x() * twipsPerPixelX(),
-                          QStringLiteral("metrics"));
-    SettingsOccasion::add(*m, window->objectName() + QStringLiteral(".top"), QString(), pos.y() * twipsPerPixelY(),
-                          QStringLiteral("metrics"));
+    if (windowPositionsKnown()) {
+        const QScreen* s = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+        const QPoint origin = s ? s->geometry().topLeft() : QPoint();
+        const QPoint pos = window->pos() - origin;
+        SettingsOccasion::add(*m, window->objectName() + QStringLiteral(".left"), QString(),
+                              pos.x() * twipsPerPixelX(), QStringLiteral("metrics"));
+        SettingsOccasion::add(*m, window->objectName() + QStringLiteral(".top"), QString(),
+                              pos.y() * twipsPerPixelY(), QStringLiteral("metrics"));
+    }
     if (savenow)
         SettingsOccasion::save(*m);
 }

@@ -20,7 +20,11 @@ QString VersionString();
 QString RunModeName();
 qint32 GetOSVersion(qint32& major, qint32& minor, qint32& build);
 void RestoreWindowPosition(QWidget* window);
+// Stores where the window is, in twips from the screen's corner. Where the windowing system
+// does not tell a program where its windows are (Wayland), the stored position is kept.
 void SaveWindowPosition(QWidget* window, bool savenow);
+// Whether this windowing platform lets a program read and set its windows' positions.
+bool windowPositionsKnown();
 // As RestoreWindowPosition; a window without a stored position opens beside `anchor` (to its
 // right, else to its left) when the screen has room there, so that it doesn't cover it.
 void RestoreWindowPositionBeside(QWidget* window, QWidget* anchor);

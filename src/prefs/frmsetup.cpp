@@ -81,8 +81,13 @@ frmSetup::frmSetup(QWidget* parent) : QDialog(parent) {
     RemoveCloseCommand(this);
     m_option1->setChecked(false);
     m_option2->setChecked(false);
-    connect(m_option1, &QRadioButton::clicked, this, [this] { m_command1->setEnabled(true); });
-    connect(m_option2, &QRadioButton::clicked, this, [this] { m_command1->setEnabled(true); });
+    // Either choice enables Finished, however it was made: by the mouse, by a key, or by a
+    // screen reader's toggle action, which checks the button without a click.
+    for (QRadioButton* option : {m_option1, m_option2})
+        connect(option, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                m_command1->setEnabled(true);
+        });
     connect(m_command1, &QPushButton::clicked, this, [this] { Command1Click(); });
 }
 

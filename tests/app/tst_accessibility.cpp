@@ -118,6 +118,8 @@ private slots:
     void windowsNamed();
     void checkStateShown_data();
     void checkStateShown();
+    void setupWizardByActions_data();
+    void setupWizardByActions();
 
 private:
     void startStudy();
@@ -302,6 +304,30 @@ void TestAccessibility::checkStateShown() {
     }
     QCOMPARE(bool(iface->state().checked), checked);
     QCOMPARE(iface->text(QAccessible::Name).isEmpty(), false);
+}
+
+// A screen reader answers the setup wizard with the radio buttons' toggle action, which
+// checks a button without clicking it: Finished must come on all the same.
+void TestAccessibility::setupWizardByActions_data() {
+    QTest::addColumn<QString>("option");
+    QTest::newRow("trouble by default") << QString("Option1");
+    QTest::newRow("no trouble by default") << QString("Option2");
+}
+
+void TestAccessibility::setupWizardByActions() {
+    QFETCH(QString, option);
+    auto* w = new frmSetup;
+    m_own.append(w);
+    w->show();
+    auto* finished = w->findChild<QAbstractButton*>("Command1");
+    auto* choice = w->findChild<QAbstractButton*>(option);
+    QVERIFY(finished && choice);
+    QVERIFY(!finished->isEnabled());
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(choice);
+    QVERIFY(iface && iface->actionInterface());
+    iface->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QVERIFY(choice->isChecked());
+    QVERIFY(finished->isEnabled());
 }
 
 QTEST_MAIN(TestAccessibility)
