@@ -7,6 +7,7 @@
 #                                                 runs an action (the first one) of a control
 #   accessibility-tree.py select PROGRAM WINDOW ROLE NAME ROW
 #                                                 selects a row of a list or table
+#   accessibility-tree.py events PROGRAM SECONDS   prints the check-state changes it hears
 #   accessibility-tree.py toggled PROGRAM WINDOW NAME
 #                                                 toggles a check box by its action and reports
 #                                                 the state-change event it raises
@@ -122,6 +123,18 @@ def main(argv):
                 sys.exit(f"row {argv[6]} of {argv[5]!r} not selected")
         except NotImplementedError:
             c.querySelection().selectChild(int(argv[6]))
+    elif command == "events":
+        told = []
+        pyatspi.Registry.registerEventListener(
+            lambda e: told.append(f"{e.type} {e.source.getRoleName()} {e.source.name!r} -> {e.detail1}"),
+            "object:state-changed:checked")
+        deadline = time.time() + float(argv[3])
+        while time.time() < deadline:
+            GLib.MainContext.default().iteration(False)
+            time.sleep(0.02)
+        print("\n".join(told) if told else "no check-state events")
+        if not told:
+            sys.exit(1)
     elif command == "toggled":
         c = control(program, argv[3], "check box", argv[4])
         told = []

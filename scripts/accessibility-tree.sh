@@ -1,28 +1,86 @@
 #!/bin/bash
-# Starts qr2 under Xvfb with the accessibility bus, opens two sample chapters and
-# prints what a screen reader sees of the card window.
-# Needs: xvfb xdotool at-spi2-core dbus-x11 python3-pyatspi.
-# Usage: scripts/accessibility-tree.sh BUILD_DIR
+# Prints what a screen reader sees of every window of qr2 and qredit: starts them under Xvfb
+# with the accessibility bus, opens their windows with the keyboard and prints each window's
+# tree, and the check-state events the card window's trouble box raises when changed by a key
+# or by moving to another card. Installs what it needs when missing.
+# Usage: scripts/accessibility-tree.sh [BUILD_DIR]      (default: build)
 set -u
-build=${1:?usage: accessibility-tree.sh BUILD_DIR}
+build=$(cd "${1:-build}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
+
+if [ "${QUARNEL_A11Y_INNER:-}" != 1 ]; then
+    missing=()
+    command -v Xvfb >/dev/null || missing+=(xvfb)
+    command -v xdotool >/dev/null || missing+=(xdotool)
+    [ -x /usr/libexec/at-spi-bus-launcher ] || missing+=(at-spi2-core)
+    /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || missing+=(python3-pyatspi)
+    command -v dbus-run-session >/dev/null || missing+=(dbus)
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "installing ${missing[*]}"
+        apt-get install -y --no-install-recommends "${missing[@]}" >/dev/null || exit 1
+    fi
+    QUARNEL_A11Y_INNER=1 exec dbus-run-session -- "$0" "$build"
+fi
+
+a11y() { /usr/bin/python3 "$here/accessibility-tree.py" "$@"; }
+show() { # show PROGRAM WINDOW: waits for the window, prints its tree
+    if a11y wait "$1" "$2" 20; then
+        echo "=== $1: $2"
+        a11y tree "$1" | awk -v w="$2" '/^\[/ { on = index($0, "name=\x27" w) > 0 } on'
+    else
+        echo "=== $1: $2 did not show"
+    fi
+}
+
 home=$(mktemp -d)
-mkdir -p "$home/Documents/Quarnel"
-export DISPLAY=:$(( (RANDOM % 400) + 500 ))
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 & xvfb=$!
+export DISPLAY=:$(((RANDOM % 400) + 500))
+Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
 sleep 1
-eval "$(dbus-launch --sh-syntax)"
-/usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 & bus=$!
+/usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+bus=$!
 sleep 1
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-# The first start asks the two setup questions: choose the second option and finish.
-HOME=$home QT_QPA_PLATFORM=xcb "$build/bin/qr2" >/dev/null 2>&1 & qr2=$!
-sleep 4
-xdotool key Tab Tab space Tab Tab space; sleep 2
-# Choose the first and third chapters and press OK (the window opens centred on the screen).
-xdotool mousemove 357 291 click 1; sleep 0.3
-xdotool keydown ctrl mousemove 360 319 click 1 keyup ctrl; sleep 0.3
-xdotool mousemove 604 551 click 1; sleep 3
-/usr/bin/python3 "$here/accessibility-tree.py" qr2
-kill $qr2 $bus $xvfb "$DBUS_SESSION_BUS_PID" 2>/dev/null
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb
+
+HOME=$home "$build/bin/qr2" >/dev/null 2>&1 &
+qr2=$!
+show qr2 "Quarnel 2007 Initial Setup"
+a11y do qr2 "Quarnel 2007 Initial Setup" "radio button" "I do NOT want the cards to be marked as trouble by default"
+a11y do qr2 "Quarnel 2007 Initial Setup" "push button" "Finished"
+show qr2 "Select the Chapter or Data File"
+a11y select qr2 "Select the Chapter or Data File" tree Chapters 0
+a11y do qr2 "Select the Chapter or Data File" "push button" "OK"
+show qr2 "Quarnel 2007 - Orvandel"
+card=$(xdotool search --sync --name "Quarnel 2007 - Orvandel" | head -1)
+# Xvfb runs no window manager: the keyboard focus is given to the card window directly.
+key() { xdotool windowfocus --sync "$card" 2>/dev/null; xdotool key "$@"; sleep 0.3; }
+echo "=== qr2: check-state events (Space, then Right and Left over a trouble card)"
+a11y events qr2 4 &
+events=$!
+sleep 1
+key space
+key Right
+key Left
+wait $events
+key ctrl+f
+show qr2 "Find Card"
+a11y do qr2 "Find Card" "push button" "Done"
+key ctrl+v
+show qr2 "Item Viewer"
+key ctrl+o
+show qr2 "Preferences"
+a11y do qr2 "Preferences" "push button" "Cancel"
+key ctrl+a
+show qr2 "About Quarnel"
+echo "=== qr2: the typing drill's answer box"
+key ctrl+t
+a11y tree qr2 | grep -i "answer'"
+kill $qr2 2>/dev/null
+
+HOME=$home "$build/bin/qredit" "$build/bin/ex1.qex" >/dev/null 2>&1 &
+qredit=$!
+show qredit "Quarnel Editor"
+a11y do qredit "Quarnel Editor" "menu item" "Exit"
+sleep 1
+kill $qredit $bus $xvfb 2>/dev/null
 rm -rf "$home"
