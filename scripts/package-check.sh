@@ -21,19 +21,7 @@ if [[ -n $need ]]; then
         { echo "FAIL could not install$need"; exit 1; }
 fi
 
-failures=0 checks=0
-check() { # description, command...
-    local what=$1
-    shift
-    checks=$((checks + 1))
-    if "$@"; then
-        echo "ok   $what"
-    else
-        echo "FAIL $what"
-        failures=$((failures + 1))
-    fi
-}
-same() { [[ "$1" == "$2" ]] || { echo "     got:      '$1'"; echo "     expected: '$2'"; return 1; }; }
+source "$here/scripts/check-helpers.sh"
 
 [[ -f $build/CMakeCache.txt ]] || cmake -S "$here" -B "$build" >/dev/null || exit 1
 cmake --build "$build" -j2 >/dev/null || { echo "FAIL build"; exit 1; }
@@ -68,7 +56,6 @@ check "nothing outside /usr" same "$(awk '{print $6}' "$work/contents" | grep -v
 
 root=$work/root
 dpkg -x "$deb" "$root"
-run() { timeout 10 "$@" 2>/dev/null; }
 check "qr2 --version from the unpacked package" same "$(run "$root/usr/bin/qr2" --version)" \
     "$(run "$build/bin/qr2" --version)"
 check "qredit --version from the unpacked package" same "$(run "$root/usr/bin/qredit" --version)" \
@@ -87,5 +74,4 @@ sed 's/^/     /' "$work/lintian"
 echo "lintian: $(grep -c '^E:' "$work/lintian") errors, $(grep -c '^W:' "$work/lintian") warnings, $(grep -c '^[IP]:' "$work/lintian") notes"
 check "lintian reports no errors" bash -c "! grep -q '^E:' '$work/lintian'"
 
-echo "$((checks - failures)) passed, $failures failed"
-[[ $failures -eq 0 ]]
+summary

@@ -6,25 +6,12 @@
 # Usage: install_check.sh CMAKE BUILD_DIR APPDIR_PROBE
 set -u
 cmake=$1 build=$2 probe=$3
-failures=0 checks=0
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/check-helpers.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # A program that starts for real must not touch the user's own settings.
 export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
 mkdir -p "$HOME"
-
-check() { # description, command...
-    local what=$1
-    shift
-    checks=$((checks + 1))
-    if "$@"; then
-        echo "ok   $what"
-    else
-        echo "FAIL $what"
-        failures=$((failures + 1))
-    fi
-}
-same() { [[ "$1" == "$2" ]] || { echo "     got:      '$1'"; echo "     expected: '$2'"; return 1; }; }
 
 prefix=$work/prefix
 if ! "$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1; then
@@ -43,8 +30,6 @@ for p in qr2 qredit; do
     check "bin/$p is a relative link" same "$(readlink "$prefix/bin/$p")" "../lib/quarnel/$p"
     check "bin/$p leads to lib/quarnel/$p" same "$(readlink -f "$prefix/bin/$p")" "$(cd "$lib" && pwd -P)/$p"
 done
-# Each answer comes before any window opens; a program that opened one is cut off by the time-out.
-run() { timeout 10 "$@" 2>/dev/null; }
 check "qr2 --version" same "$(run "$prefix/bin/qr2" --version)" "qr2 version 1.15 [build 281]"
 check "qredit --version" same "$(run "$prefix/bin/qredit" --version)" "qredit version 1.1 [build 281]"
 check "qr2 --help" same "$(run "$prefix/bin/qr2" --help | head -n 1)" "Usage: qr2 [show_console]"
@@ -91,5 +76,4 @@ check "moved tree: qr2 --version" same "$(run "$work/moved/bin/qr2" --version)" 
     "qr2 version 1.15 [build 281]"
 check "moved tree: chapters beside qr2" test -s "$(dirname "$(readlink -f "$work/moved/bin/qr2")")/ex1.qex"
 
-echo "$((checks - failures)) passed, $failures failed"
-[[ $failures -eq 0 ]]
+summary

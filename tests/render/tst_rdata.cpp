@@ -45,6 +45,25 @@ const Corner kCorners[] = {
     {"bl", 3, &r_data::startbltime, &r_data::blshow, &r_data::blreset, &r_data::setBottomlefttext},
     {"br", 4, &r_data::startbrtime, &r_data::brshow, &r_data::brreset, &r_data::setBottomrighttext},
 };
+
+// The main render pair on `view` (its timers' window), showing "card" with the given top-left
+// and bottom-left texts and no bottom-right text, drawn once.
+std::shared_ptr<r_data> mainPairOn(CardView& view, const QString& topLeft, const QString& bottomLeft) {
+    view.resize(200, 120);
+    setRenderTimerWindow(&view);
+    auto data = std::make_shared<r_data>();
+    data->setWriteOnRelease(false);
+    data->setMaintext("card");
+    data->setToplefttext(topLeft);
+    data->setBottomlefttext(bottomLeft);
+    data->setBottomrighttext(QString());
+    auto renderer = std::make_unique<r_renderer>();
+    r_renderer* r = renderer.get();
+    r->init(&view, data, 50.0f, 0, 20);
+    setMainRenderPair(data, std::move(renderer));
+    r->drawtobuffer(true);
+    return data;
+}
 } // namespace
 
 class TestRData : public QObject {
@@ -299,19 +318,7 @@ private slots:
         MockClock clock;
         clock.steady = 1000400;
         CardView view;
-        view.resize(200, 120);
-        setRenderTimerWindow(&view);
-        auto data = std::make_shared<r_data>();
-        data->setWriteOnRelease(false);
-        data->setMaintext("card");
-        data->setToplefttext("CORNER TEXT");
-        data->setBottomlefttext(QString());
-        data->setBottomrighttext(QString());
-        auto renderer = std::make_unique<r_renderer>();
-        r_renderer* r = renderer.get();
-        r->init(&view, data, 50.0f, 0, 20);
-        setMainRenderPair(data, std::move(renderer));
-        r->drawtobuffer(true);
+        const std::shared_ptr<r_data> data = mainPairOn(view, "CORNER TEXT", QString());
         const QImage withCorner = view.shownImage().copy();
 
         data->starttltime(0);
@@ -340,19 +347,8 @@ private slots:
         MockClock clock;
         clock.steady = 1000000; // on a whole second: the expiry is the full five seconds away
         CardView view;
-        view.resize(200, 120);
-        setRenderTimerWindow(&view);
-        auto data = std::make_shared<r_data>();
-        data->setWriteOnRelease(false);
-        data->setMaintext("card");
-        data->setToplefttext(QString());
-        data->setBottomrighttext(QString());
-        data->setBottomlefttext("Roll mouse over controls to see descriptions");
-        auto renderer = std::make_unique<r_renderer>();
-        r_renderer* r = renderer.get();
-        r->init(&view, data, 50.0f, 0, 20);
-        setMainRenderPair(data, std::move(renderer));
-        r->drawtobuffer(true);
+        const std::shared_ptr<r_data> data =
+            mainPairOn(view, QString(), "Roll mouse over controls to see descriptions");
         const QImage withText = view.shownImage().copy();
 
         data->startbltime(5);

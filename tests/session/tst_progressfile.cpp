@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <array>
+
 namespace {
 
 Card makeCard(const QString& q, const QString& a, qint16 trouble, qint16 views, const QString& title) {
@@ -73,6 +75,32 @@ private:
     QByteArray m_data;
     qint64 m_pos = 0;
 };
+
+// What reading a progress file gave.
+struct Read {
+    bool ok = false;
+    QString error;
+    ProgressData data;
+};
+
+Read readFrom(QIODevice& in) {
+    Read r;
+    r.ok = readProgress(in, r.data, &r.error);
+    return r;
+}
+
+Read readBytes(const QByteArray& bytes) {
+    QBuffer in;
+    in.setData(bytes);
+    in.open(QIODevice::ReadOnly);
+    return readFrom(in);
+}
+
+// The same bytes from a random-access device and from one that hands them out like a pipe.
+std::array<Read, 2> readBothWays(const QByteArray& bytes) {
+    TrickleDevice pipe(bytes);
+    return {readBytes(bytes), readFrom(pipe)};
+}
 
 QByteArray fromHex(const char* hex) {
     return QByteArray::fromHex(QByteArray(hex).replace(' ', ""));
@@ -176,15 +204,11 @@ void TestProgressFile::writesCountAndRecords() {
     const qsizetype texts = (4 + 5 + 8 + 8) + (4 + 4 + 8 + 8) + (4 + 3 + 8 + 8);
     QCOMPARE(bytes.size(), 2 + 4 * 14 + texts);
 
-    QBuffer in;
-    in.setData(bytes);
-    in.open(QIODevice::ReadOnly);
-    ProgressData data;
-    QString error;
-    QVERIFY2(readProgress(in, data, &error), qPrintable(error));
-    QCOMPARE(data.n, qint16(3));
-    QCOMPARE(data.recordsRead, 4);
-    compareDecks(data.cards, threeCards());
+    const Read r = readBytes(bytes);
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QCOMPARE(r.data.n, qint16(3));
+    QCOMPARE(r.data.recordsRead, 4);
+    compareDecks(r.data.cards, threeCards());
 }
 
 void TestProgressFile::writesExampleRecordByteForByte() {
@@ -212,12 +236,9 @@ void TestProgressFile::encodesGermanLettersInWindows1252() {
     QVERIFY(bytes.contains(fromHex("C4 70 66 65 6C 20 DC 62 65 6C 20 D6 6C 20 FC 20 E4 20 F6")));
     QVERIFY(bytes.contains(fromHex("0600 53 74 72 61 DF 65")));
 
-    QBuffer in;
-    in.setData(bytes);
-    in.open(QIODevice::ReadOnly);
-    ProgressData data;
-    QVERIFY(readProgress(in, data, nullptr));
-    compareDecks(data.cards, d);
+    const Read r = readBytes(bytes);
+    QVERIFY(r.ok);
+    compareDecks(r.data.cards, d);
 }
 
 // The deck of the file in the test data, written before any file could hold UTF-8.
@@ -237,20 +258,13 @@ void TestProgressFile::windows1252FileKeepsItsBytes() {
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QByteArray before = f.readAll();
     QCOMPARE(writeToBytes(westernDeck()), before);
-    QBuffer in;
-    in.setData(before);
-    in.open(QIODevice::ReadOnly);
-    ProgressData data;
-    QVERIFY(readProgress(in, data, nullptr));
-    compareDecks(data.cards, westernDeck());
+    const Read r = readBytes(before);
+    QVERIFY(r.ok);
+    compareDecks(r.data.cards, westernDeck());
 }
 
 void TestProgressFile::scriptsRoundTrip_data() {
-    QTest::addColumn<QString>("question");
-    QTest::addColumn<QString>("answer");
-    QTest::addColumn<QString>("title");
-    for (const scripttexts::Sample& t : scripttexts::samples())
-        QTest::newRow(t.name) << t.question << t.answer << t.chapterTitle;
+    scripttexts::addRows();
 }
 
 void TestProgressFile::scriptsRoundTrip() {
@@ -262,16 +276,9 @@ void TestProgressFile::scriptsRoundTrip() {
     const QByteArray bytes = writeToBytes(d);
     QVERIFY(bytes.endsWith(QByteArray("\x05\x00UTF-8", 7)));
     QVERIFY(bytes.contains(question.toUtf8()));
-    // Random-access and sequential devices alike.
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    TrickleDevice pipe(bytes);
-    for (QIODevice* in : {static_cast<QIODevice*>(&buffer), static_cast<QIODevice*>(&pipe)}) {
-        ProgressData data;
-        QString error;
-        QVERIFY2(readProgress(*in, data, &error), qPrintable(error));
-        compareDecks(data.cards, d);
+    for (const Read& r : readBothWays(bytes)) {
+        QVERIFY2(r.ok, qPrintable(r.error));
+        compareDecks(r.data.cards, d);
     }
 }
 
@@ -306,15 +313,10 @@ void TestProgressFile::trailerOnlyWhenNothingFollows() {
                              tail;
     if (tail == "-")
         bytes = bytes.chopped(3) + QByteArray("\x05\x00UTF-8", 7);
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    TrickleDevice pipe(bytes);
-    for (QIODevice* in : {static_cast<QIODevice*>(&buffer), static_cast<QIODevice*>(&pipe)}) {
-        ProgressData data;
-        QVERIFY(readProgress(*in, data, nullptr));
-        QCOMPARE(data.cards.size(), 2);
-        QCOMPARE(data.cards[0].question, question);
+    for (const Read& r : readBothWays(bytes)) {
+        QVERIFY(r.ok);
+        QCOMPARE(r.data.cards.size(), 2);
+        QCOMPARE(r.data.cards[0].question, question);
     }
 }
 
@@ -403,14 +405,10 @@ void TestProgressFile::rejectsBadInput_data() {
 void TestProgressFile::rejectsBadInput() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, inError);
-    QBuffer in;
-    in.setData(bytes);
-    in.open(QIODevice::ReadOnly);
-    ProgressData data;
-    QString error;
-    QVERIFY(!readProgress(in, data, &error));
-    QVERIFY2(error.contains(inError), qPrintable(error));
-    QVERIFY(data.cards.isEmpty());
+    const Read r = readBytes(bytes);
+    QVERIFY(!r.ok);
+    QVERIFY2(r.error.contains(inError), qPrintable(r.error));
+    QVERIFY(r.data.cards.isEmpty());
 }
 
 // A file that ends inside a field keeps every record before it; the cut field and all after
@@ -436,12 +434,9 @@ void TestProgressFile::cutFileKeepsWholeRecords() {
     QFETCH(QByteArray, bytes);
     QFETCH(int, n);
     QFETCH(int, whole);
-    QBuffer in;
-    in.setData(bytes);
-    in.open(QIODevice::ReadOnly);
-    ProgressData data;
-    QString error;
-    QVERIFY2(readProgress(in, data, &error), qPrintable(error));
+    const Read r = readBytes(bytes);
+    QVERIFY2(r.ok, qPrintable(r.error));
+    const ProgressData& data = r.data;
     QVERIFY(data.cut);
     QCOMPARE(int(data.n), n);
     QCOMPARE(data.wholeCards, whole);
@@ -482,11 +477,9 @@ void TestProgressFile::randomInputNeverCrashes() {
         const QByteArray back = writeToBytes(data.cards);
         if (data.cut) {
             // What was read of a cut file reads back the same, and is no longer cut.
-            QBuffer again;
-            again.setData(back);
-            again.open(QIODevice::ReadOnly);
-            ProgressData reread;
-            QVERIFY(readProgress(again, reread, &error));
+            const Read again = readBytes(back);
+            QVERIFY(again.ok);
+            const ProgressData& reread = again.data;
             QVERIFY(!reread.cut);
             QCOMPARE(reread.cards.size(), data.cards.size());
             for (qsizetype i = 0; i < data.cards.size(); ++i)

@@ -242,11 +242,7 @@ void TestStatistics::windows1252FileKeepsItsBytes() {
 }
 
 void TestStatistics::scriptsInUtf8_data() {
-    QTest::addColumn<QString>("question");
-    QTest::addColumn<QString>("answer");
-    QTest::addColumn<QString>("title");
-    for (const scripttexts::Sample& t : scripttexts::samples())
-        QTest::newRow(t.name) << t.question << t.answer << t.chapterTitle;
+    scripttexts::addRows();
 }
 
 // A file with any text outside Windows-1252 is UTF-8 after a byte-order mark, and its

@@ -1,6 +1,7 @@
 #pragma once
 // One card in each script a learner may study, for the round trips of every file format.
 #include <QString>
+#include <QTest>
 #include <QVector>
 
 namespace scripttexts {
@@ -26,6 +27,16 @@ inline QVector<Sample> samples() {
         {"German-Russian", QStringLiteral("die Straße"), QStringLiteral("улица (Übung für Jürgen)"),
          QStringLiteral("Deutsch–Русский")},
     };
+}
+
+// The columns (question, answer, chapter title by default) and one row a sample, for a
+// `_data()` function.
+inline void addRows(const char* question = "question", const char* answer = "answer", const char* title = "title") {
+    QTest::addColumn<QString>(question);
+    QTest::addColumn<QString>(answer);
+    QTest::addColumn<QString>(title);
+    for (const Sample& t : samples())
+        QTest::newRow(t.name) << t.question << t.answer << t.chapterTitle;
 }
 
 } // namespace scripttexts
