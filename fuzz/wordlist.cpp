@@ -2,7 +2,7 @@
 // allocation" it checks what the reader promises: a refused input fills nothing else; an
 // accepted one gives at most maxRows rows in file order, each with a front or a back,
 // one-line texts without spaces around them; and what the writer makes of those rows
-// reads back to the same rows.
+// reads back to the same rows (but for rows cut for being too long).
 #include "wordlistreader.h"
 #include "wordlistwriter.h"
 
@@ -83,8 +83,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     if (back.rows.size() != t.rows.size())
         fail("written rows read back as a different number");
-    for (qsizetype i = 0; i < t.rows.size(); ++i)
+    for (qsizetype i = 0; i < t.rows.size(); ++i) {
+        // A text over kMaxKeptBytes is kept cut at a byte count of the file's encoding, so
+        // the same letters cut in UTF-8 keep fewer of them; such a row is never imported.
+        if (t.rows[i].tooLong || back.rows[i].tooLong)
+            continue;
         if (back.rows[i].front != t.rows[i].front || back.rows[i].back != t.rows[i].back)
             fail("written rows read back different");
+    }
     return 0;
 }
