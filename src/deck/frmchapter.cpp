@@ -23,6 +23,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabBar>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -77,10 +78,22 @@ frmChapter::frmChapter() {
                                                {QStringLiteral("del"), QStringLiteral("Delete")},
                                                {QStringLiteral("lsaved"), QStringLiteral("Load Saved")},
                                                {QStringLiteral("about"), QStringLiteral("About")}};
-    for (const auto& [key, text] : buttons) {
+    // Every button has a key, shown in its tooltip; Tab reaches the buttons too.
+    const QKeySequence keys[] = {QKeySequence(Qt::CTRL | Qt::Key_I), QKeySequence(Qt::Key_Delete),
+                                 QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence(Qt::Key_F1)};
+    for (int i = 0; i < 4; ++i) {
+        const auto& [key, text] = buttons[i];
         QAction* a = m_toolbar->addAction(text);
         a->setObjectName(key);
+        a->setToolTip(text + QStringLiteral(" (") + keys[i].toString(QKeySequence::NativeText) + QLatin1Char(')'));
         connect(a, &QAction::triggered, this, [this, key = key] { toolbarClick(key); });
+        if (QWidget* w = m_toolbar->widgetForAction(a))
+            w->setFocusPolicy(Qt::TabFocus);
+        // Delete acts on the list only, where the key means the selected row.
+        if (key == QLatin1String("del"))
+            continue;
+        a->setShortcut(keys[i]);
+        a->setShortcutContext(Qt::WindowShortcut);
     }
 
     m_tabs = new QTabBar(this);
@@ -105,6 +118,8 @@ frmChapter::frmChapter() {
     m_list->header()->setStretchLastSection(false);
     m_list->header()->resizeSection(1, 100);
     connect(m_list, &QTreeWidget::itemClicked, this, [this] { itemClicked(); });
+    auto* deleteKey = new QShortcut(QKeySequence(Qt::Key_Delete), m_list, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(deleteKey, &QShortcut::activated, this, [this] { toolbarClick(QStringLiteral("del")); });
     connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] { itemClicked(); });
     auto* l0 = new QVBoxLayout(m_pages[0]);
     l0->setContentsMargins(0, 0, 0, 0);

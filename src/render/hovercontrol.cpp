@@ -151,6 +151,13 @@ void HoverControl::paintEvent(QPaintEvent*) {
     if (!dc.IsCreated())
         return;
     paintFace(dc);
+    if (hasFocus() && isEnabled()) {
+        const QRect f = focusFrame();
+        QPen dotted;
+        dc.CreatePen(focusColour(), PS_DOT, 1, dotted);
+        dotted.setCapStyle(Qt::FlatCap);
+        dc.Rectangle(f.left(), f.top(), f.right() + 1, f.bottom() + 1, -1, QBrush(), -1, dotted);
+    }
     QPainter p(this);
     dc.BitBlt(&p);
 }
@@ -170,8 +177,31 @@ void HoverControl::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void HoverControl::keyPressEvent(QKeyEvent* e) {
+    // Space acts on the focused control as a click does.
+    if (e->key() == Qt::Key_Space && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        if (!e->isAutoRepeat())
+            click();
+        e->accept();
+        return;
+    }
+    if (!raisesKeyDown()) {
+        e->ignore();
+        return;
+    }
     raiseKeyDown(virtualKeyFromQt(e->key()), shiftStateFromQt(e->modifiers()));
     e->accept();
+}
+
+void HoverControl::focusInEvent(QFocusEvent* e) {
+    markDirty();
+    update();
+    QWidget::focusInEvent(e);
+}
+
+void HoverControl::focusOutEvent(QFocusEvent* e) {
+    markDirty();
+    update();
+    QWidget::focusOutEvent(e);
 }
 
 void HoverControl::changeEvent(QEvent* e) {

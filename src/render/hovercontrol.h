@@ -34,6 +34,12 @@ protected:
     virtual void raiseKeyDown(int keyCode, int shift);
     virtual void captionChanged() {}
     virtual void tick() {}
+    // Keyboard: the controls that raise KeyDown pass their keys on that way; the others
+    // leave them to the window beneath. The focus mark is a dotted frame in the colour of
+    // the control's text, around `focusFrame`.
+    virtual bool raisesKeyDown() const { return false; }
+    virtual qint32 focusColour() const = 0;
+    virtual QRect focusFrame() const { return rect(); }
     // A property changed: shown at the next tick.
     void markDirty() { m_dirty = true; }
 
@@ -43,6 +49,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void changeEvent(QEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
 
 private:
     void track(const QPoint& pos);

@@ -37,6 +37,8 @@ protected:
     void raiseMouseOver() override { emit MouseOver(); }
     void raiseMouseOut() override { emit MouseOut(); }
     void raiseKeyDown(int keyCode, int shift) override { emit KeyDown(keyCode, shift); }
+    bool raisesKeyDown() const override { return true; }
+    qint32 focusColour() const override { return isHovered() ? m_foreMouse : m_fore; }
     void captionChanged() override { markDirty(); }
 
 private:

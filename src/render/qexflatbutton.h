@@ -41,6 +41,9 @@ protected:
     void raiseMouseOver() override { emit MouseOver(); }
     void raiseMouseOut() override { emit MouseOut(); }
     void raiseKeyDown(int keyCode, int shift) override { emit KeyDown(keyCode, shift); }
+    bool raisesKeyDown() const override { return true; }
+    qint32 focusColour() const override { return isHovered() ? m_foreMouse : m_fore; }
+    QRect focusFrame() const override { return rect().adjusted(2, 2, -3, -3); }
     void captionChanged() override { update(); }
 
 private:

@@ -27,6 +27,7 @@ signals:
 protected:
     void paintFace(cMemDC& dc) override;
     void raiseClick() override { emit Click(); }
+    qint32 focusColour() const override { return isHovered() ? m_foreMouse : m_fore; }
     void captionChanged() override;
     void showEvent(QShowEvent* e) override;
 

@@ -26,6 +26,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTimer>
+#include <iterator>
 
 namespace {
 QPointer<frmMain>& instance() {
@@ -154,12 +155,13 @@ frmMain::frmMain() {
         auto* b = new qexFlatButton(m_card);
         b->setObjectName(QStringLiteral("qexFlatButton%1").arg(i + 1));
         b->setCaption(captions[i]);
-        b->setFocusPolicy(Qt::NoFocus);
+        // Tab reaches the controls; a click leaves the keyboard with the window's map.
+        b->setFocusPolicy(Qt::TabFocus);
         m_buttons[i] = b;
         const QString d = descriptions[i];
         connect(b, &qexFlatButton::MouseOver, this, [this, d] { hover(d); });
         connect(b, &qexFlatButton::MouseOut, this, [this] { StartHoverTimer(); });
-        connect(b, &qexFlatButton::KeyDown, this, [this](int vk, int) { keyCommand(vk); });
+        connect(b, &qexFlatButton::KeyDown, this, [this](int vk, int shift) { controlKey(vk, shift); });
     }
     connect(m_buttons[0], &qexFlatButton::Click, this, [this] {
         qexFlatButton* b = m_buttons[0];
@@ -176,19 +178,19 @@ frmMain::frmMain() {
     m_check2->setObjectName(QStringLiteral("Check2"));
     m_check2->setCaption(QStringLiteral("Show only trouble cards"));
     for (qexCheck* c : {m_check1, m_check2}) {
-        c->setFocusPolicy(Qt::NoFocus);
+        c->setFocusPolicy(Qt::TabFocus);
         const QString d = c == m_check1 ? QStringLiteral("Sets whether you had trouble with this card or not")
                                         : QStringLiteral("Toggles whether or not to show only trouble cards");
         connect(c, &qexCheck::MouseOver, this, [this, d] { hover(d); });
         connect(c, &qexCheck::MouseOut, this, [this] { StartHoverTimer(); });
-        connect(c, &qexCheck::KeyDown, this, [this](int vk, int) { keyCommand(vk); });
+        connect(c, &qexCheck::KeyDown, this, [this](int vk, int shift) { controlKey(vk, shift); });
     }
     connect(m_check1, &qexCheck::Click, this, [this] { SetCurrentTrouble(m_check1->Checked()); });
 
     m_link = new qexHL(m_card);
     m_link->setObjectName(QStringLiteral("qexHL1"));
     m_link->setCaption(QStringLiteral("View Product Website"));
-    m_link->setFocusPolicy(Qt::NoFocus);
+    m_link->setFocusPolicy(Qt::TabFocus);
     connect(m_link, &qexHL::Click, this, [] {
         if (studyCommands().productPage)
             studyCommands().productPage();
@@ -211,6 +213,10 @@ frmMain::frmMain() {
     buildMenu();
     layoutControls();
     syncStudyOptions();
+    // Tab goes through the controls as they stand, left to right, row by row.
+    QWidget* order[] = {m_buttons[0], m_buttons[2], m_buttons[3], m_buttons[1], m_check1, m_check2, m_link};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     CardManagerHooks& h = cardManagerHooks();
     h.filterChecked = [] { return instance() && instance()->m_check2->Checked(); };
@@ -598,8 +604,18 @@ void frmMain::keyPressEvent(QKeyEvent* e) {
         e->accept();
         return;
     }
-    keyCommand(virtualKeyFromQt(e->key()));
+    controlKey(virtualKeyFromQt(e->key()), shiftStateFromQt(e->modifiers()));
     e->accept();
+}
+
+void frmMain::controlKey(int vk, int shift) {
+    // The menu key and Shift+F10 open the menu where the Menu button would.
+    if (vk == 93 || (vk == 121 && (shift & 1))) {
+        if (!app().busy)
+            popupMenuAt(m_buttons[0]->mapTo(this, QPoint(0, m_buttons[0]->height())));
+        return;
+    }
+    keyCommand(vk);
 }
 
 void frmMain::mousePressEvent(QMouseEvent* e) {

@@ -49,6 +49,8 @@ public:
 
     // Runs the command of a Windows virtual-key code (13..88), as the keyboard map says.
     void keyCommand(int vk);
+    // A key from the window or one of its controls: the menu keys, then the keyboard map.
+    void controlKey(int vk, int shift);
     // Shows the popup menu at a point of this window (the tests read where it went).
     void popupMenuAt(const QPoint& local);
     QPoint lastMenuPos() const { return m_lastMenuPos; }

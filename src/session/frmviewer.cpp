@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QPointer>
 #include <QProgressBar>
@@ -57,6 +58,7 @@ frmViewer::frmViewer() {
     m_lv->horizontalHeader()->setStretchLastSection(true);
     m_lv->horizontalHeader()->setHighlightSections(false);
     m_lv->viewport()->installEventFilter(this);
+    m_lv->installEventFilter(this);
 
     auto* lay = new QVBoxLayout(this);
     lay->setContentsMargins(0, 0, 0, 0);
@@ -144,6 +146,26 @@ void frmViewer::closeEvent(QCloseEvent* e) {
 bool frmViewer::eventFilter(QObject* watched, QEvent* e) {
     if (watched == m_lv->viewport() && e->type() == QEvent::MouseButtonPress)
         m_toggledByMouse = false;
+    // From the keyboard: Return on a row jumps to its card, Space ticks the row's box,
+    // whichever column of the row is current.
+    if (watched == m_lv && e->type() == QEvent::KeyPress) {
+        const auto* k = static_cast<QKeyEvent*>(e);
+        const QModelIndex current = m_lv->currentIndex();
+        if (current.isValid() && !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+                m_toggledByMouse = false;
+                rowClicked(current);
+                return true;
+            }
+            if (k->key() == Qt::Key_Space && m_model->mode() == ViewerModel::Mode::Cards) {
+                const QModelIndex box = m_model->index(current.row(), 0);
+                const bool on = box.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+                m_model->setData(box, on ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+                m_toggledByMouse = false;
+                return true;
+            }
+        }
+    }
     return QWidget::eventFilter(watched, e);
 }
 

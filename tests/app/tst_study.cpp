@@ -9,15 +9,20 @@
 #include "ivordalite.h"
 #include "modmain.h"
 #include "modrender.h"
+#include "qexcheck.h"
+#include "qexflatbutton.h"
 #include "r_data.h"
 #include "studywiring.h"
 #include "testsupport.h"
 
 #include <QAbstractButton>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QtTest>
+#include <functional>
+#include <memory>
 
 class TestStudy : public QObject {
     Q_OBJECT
@@ -32,6 +37,7 @@ private slots:
     void longProgramFolderKeepsSettings();
     void fullMasterDatabaseDoesNotCrash_data();
     void fullMasterDatabaseDoesNotCrash();
+    void keyboardOnlyStudyRun();
 
 private:
     void start();
@@ -41,6 +47,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_ownDocs;
     std::unique_ptr<ScriptedPrompter> m_prompter;
     std::function<void()> m_beforeSetupFinished;
+    QPointer<QTimer> m_wizardPoll; // ends with its case: a later first start is not answered by it
     QList<int> m_quits;
 };
 
@@ -59,6 +66,7 @@ void TestStudy::init() {
 void TestStudy::cleanup() {
     QVERIFY2(m_prompter->unexpected.isEmpty(), qPrintable(m_prompter->unexpected.join(", ")));
     QVERIFY2(m_prompter->scriptDone(), "a scripted message box never came");
+    delete m_wizardPoll;
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     m_prompter.reset();
     m_ownDocs.reset();
@@ -74,6 +82,7 @@ QString TestStudy::ownDocuments() {
 // The first start shows the setup wizard modally (when it is built in): answer it.
 void TestStudy::answerSetupWizardWhenShown() {
     auto* poll = new QTimer(this);
+    m_wizardPoll = poll;
     connect(poll, &QTimer::timeout, this, [this, poll] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
             if (w->objectName() != QLatin1String("frmSetup") || !w->isVisible())
@@ -339,6 +348,170 @@ void TestStudy::fullMasterDatabaseDoesNotCrash() {
     }
     QCOMPARE(m_quits, QList<int>{0});
     QVERIFY(dialogs.unexpected.isEmpty());
+}
+
+namespace {
+// A shown top-level window by its name.
+QWidget* shownWindow(const QString& name) {
+    for (QWidget* t : QApplication::topLevelWidgets())
+        if (t->isVisible() && t->objectName() == name)
+            return t;
+    return nullptr;
+}
+
+// A key for `window` goes to its control that has the keyboard, or to the window itself.
+QWidget* keyTarget(QWidget* window) {
+    QWidget* f = window->focusWidget();
+    return f ? f : window;
+}
+
+void press(QWidget* window, int k, Qt::KeyboardModifiers mod = Qt::NoModifier) {
+    QTest::keyClick(keyTarget(window), Qt::Key(k), mod);
+}
+
+// Tab until the control named `name` has the keyboard of `window`.
+bool tabTo(QWidget* window, const QString& name) {
+    for (int i = 0; i < 20; ++i) {
+        if (keyTarget(window)->objectName() == name)
+            return true;
+        press(window, Qt::Key_Tab);
+    }
+    return false;
+}
+
+// The keyboard works in the active window, as for a user who brings it to the front: the
+// arrow keys of a group of options and the shortcuts depend on it.
+bool activate(QWidget* window) {
+    window->activateWindow();
+    return QTest::qWaitFor([window] { return window->isActiveWindow(); }, 5000);
+}
+
+// Opens the card window's menu from the keyboard, below the Menu button, and runs the item
+// named `item` with the arrow keys and Return.
+bool menuCommand(frmMain* w, const QString& item, bool shiftF10) {
+    press(w, shiftF10 ? Qt::Key_F10 : Qt::Key_Menu, shiftF10 ? Qt::ShiftModifier : Qt::NoModifier);
+    QMenu* menu = w->mP();
+    if (!menu->isVisible())
+        return false;
+    qexFlatButton* menuButton = w->button(1);
+    if (w->lastMenuPos() != menuButton->mapTo(w, QPoint(0, menuButton->height())))
+        return false;
+    for (int i = 0; i < 30; ++i) {
+        QTest::keyClick(menu, Qt::Key_Down);
+        if (menu->activeAction() && menu->activeAction()->objectName() == item) {
+            QTest::keyClick(menu, Qt::Key_Return);
+            return !menu->isVisible();
+        }
+    }
+    menu->close();
+    return false;
+}
+} // namespace
+
+// The whole run with key presses alone: first start, chapter choice, studying, the
+// trouble-only filter, Save Progress, New Session, Load Saved, Export Cards, Exit.
+void TestStudy::keyboardOnlyStudyRun() {
+    ScriptedDialogs dialogs;
+    RecordingShell shell;
+    const QString docs = ownDocuments(); // a first start of its own
+    const QString progress = docs + "/run.qrs";
+    const QString stats = docs + "/cards.txt";
+
+    // The setup wizard comes first and holds Main() in its own loop: it is answered from
+    // timers that look for it until it is shown.
+    struct Wizard {
+        int tries = 0;
+        bool answered = false;
+        bool over = false;
+        QString option; // the option the arrow key went to
+        std::function<void()> look;
+    };
+    auto wizard = std::make_shared<Wizard>();
+    std::weak_ptr<Wizard> weak = wizard;
+    wizard->look = [weak] {
+        auto state = weak.lock();
+        if (!state || state->over)
+            return;
+        QWidget* setup = shownWindow("frmSetup");
+        if (!setup) {
+            // A minute at most on a busy machine; then the test fails below.
+            if (++state->tries < 3000)
+                QTimer::singleShot(20, state->look);
+            return;
+        }
+        state->over = true;
+        // Tab reaches the pair of options at its first; an arrow key moves to the other.
+        if (activate(setup) && tabTo(setup, "Option1")) {
+            press(setup, Qt::Key_Down);
+            state->option = keyTarget(setup)->objectName();
+            press(setup, Qt::Key_Space);
+            if (tabTo(setup, "Command1") && keyTarget(setup)->isEnabled()) {
+                state->answered = true;
+                press(setup, Qt::Key_Space);
+            }
+        }
+        // Keys that did not finish the wizard must not leave the test waiting on it.
+        if (setup->isVisible())
+            setup->close();
+    };
+    QTimer::singleShot(0, wizard->look);
+    Main();
+    wizard->over = true;
+    QCOMPARE(wizard->option, QString("Option2"));
+    QVERIFY(wizard->answered);
+
+    frmChapter* chapters = chapterWindow();
+    QVERIFY(chapters && chapters->isVisible());
+    QVERIFY(activate(chapters));
+    QVERIFY(tabTo(chapters, "LV1"));
+    press(chapters, Qt::Key_Home);
+    press(chapters, Qt::Key_Space);
+    QCOMPARE(chapters->LV1()->selectedItems().size(), 1);
+    QVERIFY(tabTo(chapters, "Command1"));
+    press(chapters, Qt::Key_Space);
+    QCOMPARE(int(deckUpper()), 42);
+
+    frmMain* w = mainWindow();
+    QVERIFY(w && w->isVisible());
+    QVERIFY(activate(w));
+    QCOMPARE(mainRenderData()->maintext(), QString("das Haus"));
+    press(w, Qt::Key_Right);
+    press(w, Qt::Key_Return);
+    QCOMPARE(mainRenderData()->maintext(), QString("the flat, the apartment"));
+    press(w, Qt::Key_Space);
+    QCOMPARE(deck[1].trouble, qint16(-1));
+    // The filter box, reached with Tab and ticked with Space: only trouble cards now.
+    QVERIFY(tabTo(w, "Check2"));
+    press(w, Qt::Key_Space);
+    QVERIFY(w->Check2()->Checked());
+    press(w, Qt::Key_Right);
+    press(w, Qt::Key_Right);
+    QCOMPARE(int(curcard), 1);
+
+    dialogs.answerFile(progress);
+    QVERIFY(menuCommand(w, "mP_sp", false));
+    QVERIFY(QFile::exists(progress));
+    dialogs.answerFile(stats);
+    QVERIFY(menuCommand(w, "mP_ss", true));
+    QVERIFY(QFile::exists(stats));
+    QCOMPARE(shell.urls.size(), 1);
+
+    QVERIFY(menuCommand(w, "mP_n", false));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!mainWindow());
+    chapters = chapterWindow();
+    QVERIFY(chapters && chapters->isVisible());
+    QVERIFY(activate(chapters));
+    dialogs.answerFile(progress);
+    press(chapters, Qt::Key_L, Qt::ControlModifier);
+    w = mainWindow();
+    QVERIFY(w && w->isVisible());
+    QCOMPARE(int(deckUpper()), 42);
+    QCOMPARE(deck[1].trouble, qint16(-1));
+    QVERIFY(activate(w));
+    press(w, Qt::Key_X);
+    QCOMPARE(m_quits, QList<int>{0});
+    QVERIFY2(dialogs.unexpected.isEmpty(), qPrintable(dialogs.unexpected.join(", ")));
 }
 
 QTEST_MAIN(TestStudy)

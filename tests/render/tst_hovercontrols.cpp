@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QEnterEvent>
 #include <QtTest>
+#include <memory>
 
 namespace {
 void sendMove(QWidget* w, QPoint pos) {
@@ -198,7 +199,7 @@ private slots:
         QTest::newRow("right arrow") << int(Qt::Key_Right) << 0 << 39 << 0;
         QTest::newRow("left arrow") << int(Qt::Key_Left) << 0 << 37 << 0;
         QTest::newRow("return") << int(Qt::Key_Return) << 0 << 13 << 0;
-        QTest::newRow("space") << int(Qt::Key_Space) << 0 << 32 << 0;
+        QTest::newRow("escape") << int(Qt::Key_Escape) << 0 << 27 << 0;
         QTest::newRow("shift a") << int(Qt::Key_A) << int(Qt::ShiftModifier) << 65 << 1;
         QTest::newRow("ctrl z") << int(Qt::Key_Z) << int(Qt::ControlModifier) << 90 << 2;
         QTest::newRow("f1") << int(Qt::Key_F1) << 0 << 112 << 0;
@@ -223,6 +224,72 @@ private slots:
             QCOMPARE(bs.first().at(0).toInt(), modifiers == int(Qt::ShiftModifier) ? 16 : 17);
         QCOMPARE(cs.count(), expected);
         QCOMPARE(cs.last().at(0).toInt(), code);
+    }
+
+    // Space on the focused control is a click, not a key for the window; the dotted focus mark
+    // in the text colour is drawn while the control has the focus, on the frame's edge only.
+    void keyboardFocus_data() {
+        QTest::addColumn<QString>("kind");
+        // The focus frame's distance from the control's left and top, and right and bottom edges.
+        QTest::addColumn<int>("inset");
+        QTest::addColumn<int>("insetFar");
+        QTest::newRow("button") << "button" << 2 << 3;
+        QTest::newRow("check box") << "check" << 0 << 0;
+        QTest::newRow("link") << "link" << 0 << 0;
+    }
+    void keyboardFocus() {
+        QFETCH(QString, kind);
+        QFETCH(int, inset);
+        QFETCH(int, insetFar);
+        QWidget window;
+        window.resize(240, 60);
+        QWidget* c = kind == "button"  ? static_cast<QWidget*>(new qexFlatButton(&window))
+                     : kind == "check" ? static_cast<QWidget*>(new qexCheck(&window))
+                                       : static_cast<QWidget*>(new qexHL(&window));
+        c->setProperty("Caption", QString("Next"));
+        c->setProperty("Forecolor", 0x00FF00);
+        c->setGeometry(10, 10, 120, 30);
+        c->setFocusPolicy(Qt::TabFocus);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        c->clearFocus(); // the window handed it the focus when it became active
+        QVERIFY(!c->hasFocus());
+        const QImage plain = look(c);
+
+        c->setFocus();
+        QVERIFY(c->hasFocus());
+        const QImage focused = look(c);
+        const QRect frame = c->rect().adjusted(inset, inset, -insetFar, -insetFar);
+        int marked = 0;
+        for (int y = 0; y < plain.height(); ++y)
+            for (int x = 0; x < plain.width(); ++x) {
+                if (pixelAt(plain, x, y) == pixelAt(focused, x, y))
+                    continue;
+                ++marked;
+                const bool onEdge = ((x == frame.left() || x == frame.right()) && y >= frame.top() && y <= frame.bottom()) ||
+                                    ((y == frame.top() || y == frame.bottom()) && x >= frame.left() && x <= frame.right());
+                QVERIFY2(onEdge, qPrintable(QString("mark at %1,%2").arg(x).arg(y)));
+                QCOMPARE(pixelAt(focused, x, y), pixelOf(0x00FF00));
+            }
+        // Dotted: about every other pixel of the edge.
+        const int edge = 2 * (frame.width() + frame.height());
+        QVERIFY2(marked > edge / 4 && marked < edge * 3 / 4, qPrintable(QString::number(marked)));
+
+        c->clearFocus();
+        QCOMPARE(look(c), plain);
+
+        c->setFocus();
+        QSignalSpy clicks(c, SIGNAL(Click()));
+        std::unique_ptr<QSignalSpy> keys;
+        if (kind != "link")
+            keys = std::make_unique<QSignalSpy>(c, SIGNAL(KeyDown(int, int)));
+        QTest::keyClick(c, Qt::Key_Space);
+        QCOMPARE(clicks.count(), 1);
+        if (keys)
+            QCOMPARE(keys->count(), 0);
+        if (kind == "check")
+            QVERIFY(c->property("Checked").toBool());
     }
 
     void accessibility() {
