@@ -11,8 +11,8 @@ namespace {
 constexpr int kTitleTyping = 1;
 
 // Consecutive rows as (first, count), ascending.
-QVector<QPair<int, int>> runs(const QVector<QPair<int, CardRow>>& rows) {
-    QVector<QPair<int, int>> out;
+EditCommand::Runs runs(const QVector<QPair<int, CardRow>>& rows) {
+    EditCommand::Runs out;
     for (const auto& r : rows) {
         if (!out.isEmpty() && out.last().first + out.last().second == r.first)
             ++out.last().second;
@@ -38,7 +38,7 @@ EditCommand::EditCommand(CardListModel* model, RowEdit edit, QString oldTitle, T
 void EditCommand::redo() {
     for (const auto& c : m_edit.changed)
         m_model->setRow(c.first, c.second);
-    const QVector<QPair<int, int>> gone = runs(m_removedRows);
+    const Runs gone = runs(m_removedRows);
     for (auto it = gone.crbegin(); it != gone.crend(); ++it)
         m_model->removeRowsAt(it->first, it->second);
     if (!m_edit.inserted.isEmpty())
@@ -49,11 +49,11 @@ void EditCommand::redo() {
     if (!m_shown || std::exchange(m_firstRedo, false))
         return;
     if (!m_edit.inserted.isEmpty())
-        m_shown(m_edit.insertAt, int(m_edit.inserted.size()));
+        m_shown({{m_edit.insertAt, int(m_edit.inserted.size())}});
     else if (!m_edit.changed.isEmpty())
-        m_shown(m_edit.changed.first().first, 1);
+        m_shown({{m_edit.changed.first().first, 1}});
     else if (!m_removedRows.isEmpty())
-        m_shown(std::min(m_removedRows.first().first, m_model->rowCount() - 1), 0);
+        m_shown({{std::min(m_removedRows.first().first, m_model->rowCount() - 1), 0}});
 }
 
 void EditCommand::undo() {
@@ -74,11 +74,11 @@ void EditCommand::undo() {
     if (!m_shown)
         return;
     if (!m_removedRows.isEmpty())
-        m_shown(m_removedRows.first().first, int(m_removedRows.size()));
+        m_shown(runs(m_removedRows)); // the rows back, not the rows between them
     else if (!m_edit.changed.isEmpty())
-        m_shown(m_edit.changed.first().first, 1);
+        m_shown({{m_edit.changed.first().first, 1}});
     else if (!m_edit.inserted.isEmpty())
-        m_shown(std::min(m_edit.insertAt, m_model->rowCount() - 1), 0);
+        m_shown({{std::min(m_edit.insertAt, m_model->rowCount() - 1), 0}});
 }
 
 int EditCommand::id() const {

@@ -22,8 +22,11 @@ struct RowEdit {
 
 class EditCommand : public QUndoCommand {
 public:
-    // Told after every redo and undo which rows to show: first row and count (count 0: none).
-    using Shown = std::function<void(int first, int count)>;
+    // Runs of rows (first, count), ascending.
+    using Runs = QVector<QPair<int, int>>;
+    // Told after every redo and undo which rows to show: the runs to select, or one run of
+    // count 0 for the row to scroll to with nothing selected.
+    using Shown = std::function<void(const Runs& runs)>;
     using TitleSetter = std::function<void(const QString&)>;
 
     EditCommand(CardListModel* model, RowEdit edit, QString oldTitle, TitleSetter setTitle, Shown shown,

@@ -1,6 +1,7 @@
 #include "editorwindow.h"
 
 #include "cardlistmodel.h"
+#include "casefold.h"
 #include "chapterfile.h"
 #include "editcommand.h"
 #include "editorversion.h"
@@ -78,7 +79,7 @@ EditorWindow::EditorWindow(QWidget* parent) : QMainWindow(parent) {
 EditorWindow::~EditorWindow() {
     // The children die after this part of the object; a focus change among them must not
     // run a validator or slot that reaches into it.
-    for (QLineEdit* e : {m_front, m_back, m_title}) {
+    for (QLineEdit* e : {m_front, m_back, m_title, m_find}) {
         e->setValidator(nullptr);
         disconnect(e, nullptr, this, nullptr);
     }
@@ -88,6 +89,7 @@ EditorWindow::~EditorWindow() {
     m_front->removeEventFilter(this);
     m_back->removeEventFilter(this);
     m_title->removeEventFilter(this);
+    m_find->removeEventFilter(this);
     m_model->setEditHook(nullptr);
     disconnect(m_undo, nullptr, this, nullptr);
     disconnect(m_model, nullptr, this, nullptr);
@@ -165,6 +167,15 @@ void EditorWindow::buildUi() {
     connect(m_cut, &QAction::triggered, this, [this] { CutRows(); });
     connect(m_copy, &QAction::triggered, this, [this] { CopyRows(); });
     connect(mE_p, &QAction::triggered, this, [this] { PasteRows(); });
+    // Find filters the list as the user types.
+    mE->addSeparator();
+    QAction* mE_f = makeAction(QStringLiteral("mE_f"), QIcon(), QStringLiteral("Find"));
+    mE_f->setShortcut(QKeySequence::Find);
+    mE->addAction(mE_f);
+    connect(mE_f, &QAction::triggered, this, [this] {
+        m_find->setFocus(Qt::ShortcutFocusReason);
+        m_find->selectAll();
+    });
     connect(mE_u, &QAction::triggered, m_undo, &QUndoStack::undo);
     connect(mE_r, &QAction::triggered, m_undo, &QUndoStack::redo);
     connect(m_undo, &QUndoStack::canUndoChanged, mE_u, &QAction::setEnabled);
@@ -290,8 +301,21 @@ void EditorWindow::buildUi() {
     bottom->addSpacing(12);
     bottom->addWidget(m_add);
 
+    m_find = new QLineEdit;
+    m_find->setObjectName(QStringLiteral("txtFind"));
+    m_find->setPlaceholderText(QStringLiteral("Front or back of the card"));
+    m_find->installEventFilter(this);
+    auto* findLabel = new QLabel(QStringLiteral("Find:"));
+    findLabel->setObjectName(QStringLiteral("Label4"));
+    findLabel->setBuddy(m_find);
+    connect(m_find, &QLineEdit::textChanged, this, &EditorWindow::applyFilter);
+    auto* findRow = new QHBoxLayout;
+    findRow->addWidget(findLabel);
+    findRow->addWidget(m_find, 1);
+
     auto* central = new QWidget;
     auto* column = new QVBoxLayout(central);
+    column->addLayout(findRow);
     column->addWidget(m_list, 1);
     column->addWidget(m_frame);
     column->addLayout(bottom);
@@ -312,8 +336,12 @@ void EditorWindow::buildUi() {
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &EditorWindow::updateCount);
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, &EditorWindow::updateCount);
     connect(m_model, &QAbstractItemModel::modelReset, this, &EditorWindow::updateCount);
-    // A reset drops the selection without a signal.
-    connect(m_model, &QAbstractItemModel::modelReset, this, &EditorWindow::updateClipboardActions);
+    // A reset drops the selection without a signal, and the list forgets which rows it hid.
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        if (filtered())
+            applyFilter();
+        updateClipboardActions();
+    });
     updateCount();
 
     // Texts too long for their record can't be typed; the status bar says why. The limits
@@ -360,7 +388,8 @@ void EditorWindow::buildUi() {
     QWidget::setTabOrder(m_back, m_add);
     QWidget::setTabOrder(m_add, m_reset);
     QWidget::setTabOrder(m_reset, m_title);
-    QWidget::setTabOrder(m_title, m_list);
+    QWidget::setTabOrder(m_title, m_find);
+    QWidget::setTabOrder(m_find, m_list);
     m_front->setFocus();
 
     updateClipboardActions();
@@ -486,7 +515,8 @@ int EditorWindow::selectedRow() const {
 QVector<int> EditorWindow::selectedRows() const {
     QVector<int> rows;
     for (const QModelIndex& i : m_list->selectionModel()->selectedRows())
-        rows.append(i.row());
+        if (!m_list->isRowHidden(i.row(), QModelIndex()))
+            rows.append(i.row());
     std::sort(rows.begin(), rows.end());
     return rows;
 }
@@ -496,6 +526,7 @@ void EditorWindow::selectRow(int row) {
         m_list->selectionModel()->clearSelection();
         return;
     }
+    showRow(row);
     const QModelIndex idx = m_model->index(row, 0);
     m_list->selectionModel()->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     m_list->scrollTo(idx);
@@ -625,7 +656,7 @@ bool EditorWindow::PasteRows() {
 }
 
 void EditorWindow::updateClipboardActions() {
-    const bool any = m_list->selectionModel()->hasSelection();
+    const bool any = !selectedRows().isEmpty();
     m_cut->setEnabled(any);
     m_copy->setEnabled(any);
 }
@@ -635,7 +666,7 @@ void EditorWindow::push(RowEdit edit, const QString& text) {
     const QString title = edit.title;
     m_undo->push(new EditCommand(
         m_model, std::move(edit), m_docTitle, [this](const QString& t) { setDocumentTitle(t); },
-        [this](int first, int count) { showRows(first, count); }, text));
+        [this](const EditCommand::Runs& runs) { showRows(runs); }, text));
     if (titleChanged)
         m_docTitle = title;
 }
@@ -646,20 +677,60 @@ void EditorWindow::setDocumentTitle(const QString& title) {
         m_title->setText(title);
 }
 
-void EditorWindow::showRows(int first, int count) {
+void EditorWindow::showRows(const EditCommand::Runs& runs) {
     QItemSelectionModel* sel = m_list->selectionModel();
-    if (first < 0 || first >= m_model->rowCount()) {
-        sel->clearSelection();
-    } else if (count <= 0) {
-        sel->clearSelection();
-        m_list->scrollTo(m_model->index(first, 0));
-    } else {
-        const int last = std::min(first + count, m_model->rowCount()) - 1;
-        sel->setCurrentIndex(m_model->index(first, 0), QItemSelectionModel::NoUpdate);
-        sel->select(QItemSelection(m_model->index(first, 0), m_model->index(last, 1)),
-                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        m_list->scrollTo(m_model->index(first, 0));
+    const int n = m_model->rowCount();
+    QItemSelection selection;
+    int first = -1;
+    for (const auto& [from, count] : runs) {
+        if (from < 0 || from >= n)
+            continue;
+        if (first < 0)
+            first = from;
+        if (count <= 0)
+            continue;
+        const int last = std::min(from + count, n) - 1;
+        // The rows a change brings stay in view whatever the filter would hide.
+        for (int r = from; filtered() && r <= last; ++r)
+            showRow(r);
+        selection.select(m_model->index(from, 0), m_model->index(last, 1));
     }
+    if (!selection.isEmpty())
+        sel->setCurrentIndex(m_model->index(first, 0), QItemSelectionModel::NoUpdate);
+    sel->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (first >= 0)
+        m_list->scrollTo(m_model->index(first, 0));
+    UpdateAddButton();
+}
+
+void EditorWindow::showRow(int row) {
+    if (m_list->isRowHidden(row, QModelIndex())) {
+        m_list->setRowHidden(row, QModelIndex(), false);
+        updateCount();
+    }
+}
+
+void EditorWindow::applyFilter() {
+    m_filterText = foldCase(trimSpaces(m_find->text()));
+    // Rows that go out of sight leave the selection: a command on the selected rows must not
+    // reach rows the user can't see.
+    const QModelIndexList selected = m_list->selectionModel()->selectedRows();
+    std::u16string buffer;
+    auto holds = [&](const QString& text) { return foldCase(QStringView(text), buffer).contains(m_filterText); };
+    const int n = m_model->rowCount();
+    for (int r = 0; r < n; ++r) {
+        const CardRow& row = m_model->row(r);
+        const bool hide = filtered() && !holds(row.question) && !holds(row.answer);
+        if (hide != m_list->isRowHidden(r, QModelIndex()))
+            m_list->setRowHidden(r, QModelIndex(), hide);
+    }
+    QItemSelection gone;
+    for (const QModelIndex& i : selected)
+        if (m_list->isRowHidden(i.row(), QModelIndex()))
+            gone.select(m_model->index(i.row(), 0), m_model->index(i.row(), 1));
+    m_list->selectionModel()->select(gone, QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    updateCount();
+    updateClipboardActions();
     UpdateAddButton();
 }
 
@@ -692,7 +763,13 @@ void EditorWindow::resetHistory() {
 
 QString EditorWindow::countText() const {
     const int n = m_model->rowCount();
-    return n == 1 ? QStringLiteral("1 card") : QStringLiteral("%1 cards").arg(n);
+    const QString cards = n == 1 ? QStringLiteral("1 card") : QStringLiteral("%1 cards").arg(n);
+    if (!filtered())
+        return cards;
+    int shown = 0;
+    for (int r = 0; r < n; ++r)
+        shown += m_list->isRowHidden(r, QModelIndex()) ? 0 : 1;
+    return QStringLiteral("%1 of %2 shown").arg(shown).arg(cards);
 }
 
 void EditorWindow::updateCount() {
@@ -918,7 +995,7 @@ bool EditorWindow::importFrom(const QString& name, char fallbackDelimiter,
     for (const auto& [row, answer] : plan.answers)
         edit.changed.append({row, CardRow{m_model->row(row).question, answer}});
     push(std::move(edit), pasted ? QStringLiteral("Paste") : QStringLiteral("Import"));
-    showRows(plan.insertAt, int(plan.inserted.size()));
+    showRows({{plan.insertAt, int(plan.inserted.size())}});
     const QString replaced =
         plan.answers.isEmpty() ? QString() : QStringLiteral(", %1 answers replaced").arg(plan.answers.size());
     const QString done =
@@ -1030,6 +1107,10 @@ bool EditorWindow::eventFilter(QObject* watched, QEvent* event) {
         }
         if (watched == m_list && key == Qt::Key_Delete) {
             DeleteRow();
+            return true;
+        }
+        if (watched == m_find && key == Qt::Key_Escape) {
+            m_find->clear();
             return true;
         }
         if (watched == m_list && key == Qt::Key_Escape) {

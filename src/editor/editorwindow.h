@@ -2,6 +2,7 @@
 // The editor's one window (object name "frmMain"): the list of cards, the fields for the
 // card being typed, the deck title, and the file operations on one chapter file.
 #include "chapterfile.h"
+#include "editcommand.h"
 #include "wordlistreader.h"
 
 #include <QMainWindow>
@@ -78,11 +79,11 @@ public:
     bool isModified() const { return m_modified; }
     CardListModel* model() const { return m_model; }
     QUndoStack* undoStack() const { return m_undo; }
-    // The text of the row count in the status bar.
+    // The text of the row count in the status bar; with a filter, how many of them are shown.
     QString countText() const;
     // The first selected row, or -1.
     int selectedRow() const;
-    // Every selected row, ascending.
+    // Every selected row the list shows, ascending.
     QVector<int> selectedRows() const;
     void selectRow(int row);
     QString statusText() const;
@@ -108,7 +109,12 @@ private:
     void showBytesLeft();
     // Puts a change on the undo history, which does it.
     void push(RowEdit edit, const QString& text);
-    void showRows(int first, int count);
+    // Selects the runs of rows (and shows them though the filter would hide them).
+    void showRows(const EditCommand::Runs& runs);
+    // The list shows only the rows whose question or answer holds the Find text, any case.
+    void applyFilter();
+    bool filtered() const { return !m_filterText.isEmpty(); }
+    void showRow(int row);
     void setDocumentTitle(const QString& title);
     bool editCell(int row, int column, const QString& text);
     void resetHistory();
@@ -130,6 +136,8 @@ private:
     QLineEdit* m_front = nullptr;
     QLineEdit* m_back = nullptr;
     QLineEdit* m_title = nullptr;
+    QLineEdit* m_find = nullptr;
+    QString m_filterText; // folded
     QPushButton* m_add = nullptr;
     QPushButton* m_reset = nullptr;
     QStatusBar* m_status = nullptr;

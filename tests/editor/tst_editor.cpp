@@ -121,6 +121,20 @@ private:
         QTest::keyClicks(field("Text2"), back);
         QTest::keyClick(field("Text2"), Qt::Key_Return);
     }
+    static QList<CardRow> filterRows() {
+        return {{"Haus", "house"},
+                {QString::fromUtf8("Straße"), "road"},
+                {QString::fromUtf8("ΣΟΦΟΣ"), "wise"},
+                {"Baum", "tree"},
+                {"Hausaufgabe", "homework"}};
+    }
+    QStringList shownQuestions() const {
+        QStringList out;
+        for (int r = 0; r < m_w->model()->rowCount(); ++r)
+            if (!list()->isRowHidden(r, QModelIndex()))
+                out.append(m_w->model()->row(r).question);
+        return out;
+    }
     void clickRow(int row) {
         QTreeView* lv = list();
         const QRect r = lv->visualRect(m_w->model()->index(row, 0));
@@ -958,6 +972,114 @@ private slots:
         QTest::keyClick(list(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(rows(), base);
         QVERIFY(!m_w->isModified());
+    }
+
+    // Find filters the list as the user types, front or back, any case by Unicode folding
+    // (final sigma matches sigma); Escape shows every row again.
+    void findFilters_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QString>("count");
+        QTest::newRow("any case") << "HAUS" << QStringList{"Haus", "Hausaufgabe"} << "2 of 5 cards shown";
+        QTest::newRow("spaces around") << "  hAus " << QStringList{"Haus", "Hausaufgabe"} << "2 of 5 cards shown";
+        QTest::newRow("back") << "tree" << QStringList{"Baum"} << "1 of 5 cards shown";
+        QTest::newRow("final sigma") << QString::fromUtf8("σοφος") << QStringList{QString::fromUtf8("ΣΟΦΟΣ")}
+                                     << "1 of 5 cards shown";
+        QTest::newRow("sharp s") << QString::fromUtf8("STRAßE") << QStringList{QString::fromUtf8("Straße")}
+                                 << "1 of 5 cards shown";
+        QTest::newRow("nothing") << "xyz" << QStringList{} << "0 of 5 cards shown";
+    }
+    void findFilters() {
+        QFETCH(QString, typed);
+        QFETCH(QStringList, shown);
+        QFETCH(QString, count);
+        for (const CardRow& r : filterRows())
+            m_w->PutRow(r.question, r.answer, -1, false);
+        QTest::keyClick(field("Text1"), Qt::Key_F, Qt::ControlModifier);
+        QLineEdit* find = field("txtFind");
+        QCOMPARE(QApplication::focusWidget(), find);
+        typeText(find, typed);
+        QCOMPARE(shownQuestions(), shown);
+        QCOMPARE(m_w->countText(), count);
+        QCOMPARE(m_w->findChild<QLabel*>(QStringLiteral("lblCount"))->text(), count);
+        QTest::keyClick(find, Qt::Key_Escape);
+        QVERIFY(find->text().isEmpty());
+        QCOMPARE(shownQuestions().size(), 5);
+        QCOMPARE(m_w->countText(), QStringLiteral("5 cards"));
+    }
+
+    // With the list filtered, commands act on the rows the user sees, at their real places;
+    // a selected row the filter hides is out of reach.
+    void filteredCommands_data() {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QList<CardRow>>("after");
+        QTest::addColumn<QString>("countAfter");
+        QList<CardRow> r = filterRows();
+        QTest::newRow("delete") << 0 << (QList<CardRow>{r[0], r[1], r[2], r[3]}) << "1 of 4 cards shown";
+        QTest::newRow("add above") << 1 << (QList<CardRow>{r[0], r[1], r[2], r[3], {"Tor", "gate"}, r[4]})
+                                   << "3 of 6 cards shown";
+        QTest::newRow("edit in place") << 2 << (QList<CardRow>{r[0], r[1], r[2], r[3], {"Heft", "homework"}})
+                                       << "2 of 5 cards shown";
+        QTest::newRow("copy all shown") << 3 << r << "2 of 5 cards shown";
+        QTest::newRow("hidden selection") << 4 << r << "2 of 5 cards shown";
+        QTest::newRow("cut") << 5 << (QList<CardRow>{r[1], r[2], r[3]}) << "0 of 3 cards shown";
+    }
+    void filteredCommands() {
+        QFETCH(int, command);
+        QFETCH(QList<CardRow>, after);
+        QFETCH(QString, countAfter);
+        const QList<CardRow> before = filterRows();
+        for (const CardRow& r : before)
+            m_w->PutRow(r.question, r.answer, -1, false);
+        QApplication::clipboard()->clear();
+        clickRow(1); // selected, then hidden by the filter
+        QTest::keyClick(m_w.get(), Qt::Key_F, Qt::ControlModifier);
+        QTest::keyClicks(field("txtFind"), "haus");
+        QCOMPARE(m_w->selectedRow(), -1);
+        QVERIFY(!action("mE_c")->isEnabled());
+        switch (command) {
+        case 0:
+            clickRow(4);
+            QTest::keyClick(list(), Qt::Key_Delete);
+            break;
+        case 1:
+            clickRow(4);
+            type("Tor", "gate");
+            break;
+        case 2:
+            clickRow(4);
+            list()->setFocus();
+            QTest::keyClick(list(), Qt::Key_F2);
+            QTest::keyClicks(QApplication::focusWidget(), "Heft");
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QApplication::processEvents(); // the item delegate commits a queued call later
+            break;
+        case 3:
+        case 5:
+            list()->setFocus();
+            QTest::keyClick(list(), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(list(), command == 3 ? Qt::Key_C : Qt::Key_X, Qt::ControlModifier);
+            QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Haus\thouse\nHausaufgabe\thomework\n"));
+            break;
+        case 4:
+            list()->setFocus();
+            QTest::keyClick(list(), Qt::Key_Delete);
+            QTest::keyClick(list(), Qt::Key_X, Qt::ControlModifier);
+            QVERIFY(QApplication::clipboard()->text().isEmpty());
+            break;
+        }
+        QCOMPARE(rows(), after);
+        QCOMPARE(m_w->countText(), countAfter);
+        if (after == before)
+            return;
+        // Undo brings the rows back in sight and selected.
+        QTest::keyClick(list(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(rows(), before);
+        QCOMPARE(shownQuestions(), (QStringList{"Haus", "Hausaufgabe"}));
+        // An insert taken back leaves nothing selected.
+        QCOMPARE(m_w->selectedRows(), (command == 5   ? QVector<int>{0, 4}
+                                       : command == 1 ? QVector<int>{}
+                                                      : QVector<int>{4}));
     }
 
     // Import through the preview: the chosen columns and header decide the rows; problem rows
