@@ -45,6 +45,8 @@ private slots:
     void tabsSwitchPages();
     void loadSavedShowsFirstCard();
     void loadSavedCancelledKeepsWindow();
+    void toolbarKeys_data();
+    void toolbarKeys();
 
 private:
     QString chapter(const QString& name, const QString& title, int cards);
@@ -444,6 +446,66 @@ void TestFrmChapter::loadSavedCancelledKeepsWindow() {
     QVERIFY(w->isVisible());
     QVERIFY(!mainWindow());
     chapterCommands().loadProgress = {};
+}
+
+// Every toolbar command has a key, named in its button's tooltip; Delete acts in the list only.
+void TestFrmChapter::toolbarKeys_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("tooltip");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QString>("focus"); // the control that has the keyboard
+    QTest::addColumn<QString>("done");  // what the key did
+    QTest::newRow("Import") << "sall"
+                            << "Import (Ctrl+I)" << QKeySequence("Ctrl+I") << "LV1"
+                            << "import";
+    QTest::newRow("Delete in the list") << "del"
+                                        << "Delete (Del)" << QKeySequence(Qt::Key_Delete) << "LV1"
+                                        << "delete";
+    QTest::newRow("Delete on a button") << "del"
+                                        << "Delete (Del)" << QKeySequence(Qt::Key_Delete) << "Command2"
+                                        << "";
+    QTest::newRow("Load Saved") << "lsaved"
+                                << "Load Saved (Ctrl+L)" << QKeySequence("Ctrl+L") << "Command2"
+                                << "load";
+    QTest::newRow("About") << "about"
+                           << "About (F1)" << QKeySequence(Qt::Key_F1) << "LV1"
+                           << "about";
+}
+
+void TestFrmChapter::toolbarKeys() {
+    QFETCH(QString, button);
+    QFETCH(QString, tooltip);
+    QFETCH(QKeySequence, keys);
+    QFETCH(QString, focus);
+    QFETCH(QString, done);
+    app().master->add("flist_count", "", 2, "");
+    app().master->add("flist_name_1", chapter("k1", "One", 2), 0, "");
+    app().master->add("flist_name_2", chapter("k2", "Two", 2), 0, "");
+    QStringList did;
+    chapterCommands().loadProgress = [&did](QWidget*) {
+        did << "load";
+        return false;
+    };
+    chapterCommands().about = [&did] { did << "about"; };
+    frmChapter* w = open();
+    QAction* action = w->findChild<QAction*>(button);
+    QVERIFY(action);
+    QCOMPARE(action->toolTip(), tooltip);
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    w->LV1()->setCurrentItem(w->LV1()->topLevelItem(0));
+    QWidget* target = w->findChild<QWidget*>(focus);
+    target->setFocus();
+    QVERIFY(target->hasFocus());
+    m_dialogs->cancelFile(); // for Import; left unused by the other keys
+    QTest::keySequence(target, keys);
+    if (m_dialogs->fileRequests.size() == 1)
+        did << "import";
+    if (w->LV1()->topLevelItemCount() == 1)
+        did << "delete";
+    QCOMPARE(did.join(','), done);
+    chapterCommands().loadProgress = {};
+    chapterCommands().about = {};
 }
 
 QTEST_MAIN(TestFrmChapter)
