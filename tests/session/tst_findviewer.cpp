@@ -469,16 +469,21 @@ void TestFindViewer::rowClickShowsThatCard_data() {
     QTest::addColumn<QString>("searchText"); // empty: every card listed
     QTest::addColumn<int>("row");
     QTest::addColumn<int>("number");
-    QTest::newRow("row numbered 5 of all") << "" << 4 << 5;
-    QTest::newRow("last row of all") << "" << 6 << 7;
-    // After a search the rows no longer line up with the slots.
-    QTest::newRow("second hit of a search") << "q6" << 0 << 6;
+    QTest::addColumn<bool>("byKey"); // Return on the row's current cell instead of a click
+    for (const bool byKey : {false, true}) {
+        const char* how = byKey ? " by Return" : "";
+        QTest::addRow("row numbered 5 of all%s", how) << "" << 4 << 5 << byKey;
+        QTest::addRow("last row of all%s", how) << "" << 6 << 7 << byKey;
+        // After a search the rows no longer line up with the slots.
+        QTest::addRow("second hit of a search%s", how) << "q6" << 0 << 6 << byKey;
+    }
 }
 
 void TestFindViewer::rowClickShowsThatCard() {
     QFETCH(QString, searchText);
     QFETCH(int, row);
     QFETCH(int, number);
+    QFETCH(bool, byKey);
     makeDeck(7);
     deck[1].trouble = -1;
     if (searchText.isEmpty())
@@ -488,7 +493,12 @@ void TestFindViewer::rowClickShowsThatCard() {
     frmViewer* v = viewerWindow();
     QVERIFY(QTest::qWaitForWindowExposed(v));
 
-    QTest::mouseClick(v->LV()->viewport(), Qt::LeftButton, {}, rowRect(row, 1).center());
+    if (byKey) {
+        v->LV()->setCurrentIndex(v->LV()->model()->index(row, 2));
+        QTest::keyClick(v->LV(), Qt::Key_Return);
+    } else {
+        QTest::mouseClick(v->LV()->viewport(), Qt::LeftButton, {}, rowRect(row, 1).center());
+    }
 
     QCOMPARE(int(curcard), number - 1);
     QCOMPARE(face()->maintext(), QStringLiteral("q%1").arg(number));
@@ -500,13 +510,18 @@ void TestFindViewer::rowClickShowsThatCard() {
 void TestFindViewer::tickingSetsTroubleOfThatCardOnly_data() {
     QTest::addColumn<int>("before");
     QTest::addColumn<int>("after");
-    QTest::newRow("tick") << 0 << -1;
-    QTest::newRow("untick") << -1 << 0;
+    QTest::addColumn<int>("keyColumn"); // -1: a click on the box; else Space with that column current
+    QTest::newRow("tick") << 0 << -1 << -1;
+    QTest::newRow("untick") << -1 << 0 << -1;
+    QTest::newRow("tick by Space on the box") << 0 << -1 << 0;
+    QTest::newRow("tick by Space on the answer") << 0 << -1 << 2;
+    QTest::newRow("untick by Space on the question") << -1 << 0 << 1;
 }
 
 void TestFindViewer::tickingSetsTroubleOfThatCardOnly() {
     QFETCH(int, before);
     QFETCH(int, after);
+    QFETCH(int, keyColumn);
     makeDeck(7);
     deck[4].trouble = qint16(before);
     curcard = 1;
@@ -516,7 +531,12 @@ void TestFindViewer::tickingSetsTroubleOfThatCardOnly() {
     QVERIFY(QTest::qWaitForWindowExposed(v));
     const QVector<Card> old = deck;
 
-    QTest::mouseClick(v->LV()->viewport(), Qt::LeftButton, {}, checkRect(4).center());
+    if (keyColumn < 0) {
+        QTest::mouseClick(v->LV()->viewport(), Qt::LeftButton, {}, checkRect(4).center());
+    } else {
+        v->LV()->setCurrentIndex(v->LV()->model()->index(4, keyColumn));
+        QTest::keyClick(v->LV(), Qt::Key_Space);
+    }
 
     QCOMPARE(int(deck[4].trouble), after);
     for (int i = 0; i < deck.size(); ++i) {
