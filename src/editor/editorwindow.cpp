@@ -17,6 +17,7 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -33,10 +34,12 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
 #include <QUndoStack>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace qredit {
@@ -393,6 +396,8 @@ void EditorWindow::buildUi() {
     m_front->setFocus();
 
     updateClipboardActions();
+    // Chapters and word lists can be dropped anywhere on the window, the fields included.
+    setAcceptDrops(true);
     resize(fieldWidth + 160, 560);
 }
 
@@ -1090,7 +1095,53 @@ bool EditorWindow::routeShortcut(QObject* watched, QKeyEvent* key) {
     return undo ? !field->isUndoAvailable() : !field->isRedoAvailable();
 }
 
+QString EditorWindow::droppedFile(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().first().isLocalFile())
+        return QString();
+    const QString path = data->urls().first().toLocalFile();
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const bool known = suffix == QLatin1String("qex") || suffix == QLatin1String("csv") ||
+                       suffix == QLatin1String("tsv") || suffix == QLatin1String("txt");
+    return known ? path : QString();
+}
+
+bool EditorWindow::dropFile(const QString& path) {
+    if (QFileInfo(path).suffix().toLower() == QLatin1String("qex"))
+        return maybeSave(QStringLiteral("Save Changes")) && openFile(path);
+    return importFile(path);
+}
+
+void EditorWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void EditorWindow::dragMoveEvent(QDragMoveEvent* event) {
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void EditorWindow::dropEvent(QDropEvent* event) {
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // The prompt and the preview wait until the drag has ended; the program it came from
+    // would hang until then.
+    QTimer::singleShot(0, this, [this, path] { dropFile(path); });
+}
+
 bool EditorWindow::eventFilter(QObject* watched, QEvent* event) {
+    // A field would take a dropped file's name as text; the window opens the file instead.
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) &&
+        !droppedFile(static_cast<QDropEvent*>(event)->mimeData()).isEmpty()) {
+        if (type == QEvent::Drop)
+            dropEvent(static_cast<QDropEvent*>(event));
+        else
+            static_cast<QDropEvent*>(event)->acceptProposedAction();
+        return true;
+    }
     // Handled here, the override leaves the key to the window's Undo and Redo.
     if (event->type() == QEvent::ShortcutOverride && routeShortcut(watched, static_cast<QKeyEvent*>(event)))
         return true;

@@ -9,6 +9,10 @@
 #include <functional>
 
 class QAction;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
+class QMimeData;
 class QGroupBox;
 class QKeyEvent;
 class QLabel;
@@ -88,12 +92,21 @@ public:
     void selectRow(int row);
     QString statusText() const;
 
+    // A file dropped on the window: a chapter opens (after the save prompt when modified),
+    // a word list is imported through the preview.
+    bool dropFile(const QString& path);
+    // The file a drag brings, when it is one chapter or word list; empty otherwise.
+    static QString droppedFile(const QMimeData* data);
+
     static QString aboutText();
     static QString captionFor(const QString& filename, bool modified);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildUi();

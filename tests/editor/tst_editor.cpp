@@ -16,7 +16,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDropEvent>
 #include <QMimeData>
+#include <QUrl>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -1080,6 +1082,68 @@ private slots:
         QCOMPARE(m_w->selectedRows(), (command == 5   ? QVector<int>{0, 4}
                                        : command == 1 ? QVector<int>{}
                                                       : QVector<int>{4}));
+    }
+
+    // A dropped chapter opens (the save prompt first when there are changes), a dropped word
+    // list goes through the preview; on a field too. Anything else is not taken.
+    void dropFiles_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("target"); // where it is dropped
+        QTest::addColumn<int>("saveAnswer"); // -1: no prompt expected
+        QTest::addColumn<bool>("taken");
+        QTest::addColumn<QList<CardRow>>("after");
+        const QList<CardRow> typed = {{"alt", "old"}};
+        const QList<CardRow> chapter = {{"Haus", "house"}};
+        QTest::newRow("chapter") << "c.qex"
+                                 << "frmMain" << int(MsgResult::No) << true << chapter;
+        QTest::newRow("chapter, cancelled") << "c.qex"
+                                            << "LV" << int(MsgResult::Cancel) << true << typed;
+        QTest::newRow("csv") << "w.csv"
+                             << "frmMain" << -1 << true << (typed + QList<CardRow>{{"Baum", "tree"}});
+        QTest::newRow("txt on Front") << "w.TXT"
+                                      << "Text1" << -1 << true << (typed + QList<CardRow>{{"Baum", "tree"}});
+        QTest::newRow("tsv on the title") << "w.tsv"
+                                          << "Text3" << -1 << true << (typed + QList<CardRow>{{"Baum", "tree"}});
+        QTest::newRow("other file") << "w.pdf"
+                                    << "frmMain" << -1 << false << typed;
+        QTest::newRow("two files") << ""
+                                   << "frmMain" << -1 << false << typed;
+    }
+    void dropFiles() {
+        QFETCH(QString, file);
+        QFETCH(QString, target);
+        QFETCH(int, saveAnswer);
+        QFETCH(bool, taken);
+        QFETCH(QList<CardRow>, after);
+        m_w->PutRow("Haus", "house", -1, false);
+        saveAs(path("c.qex"));
+        QVERIFY(m_w->NewDeck());
+        type("alt", "old");
+        for (const QString& name : {"w.csv", "w.TXT", "w.tsv", "w.pdf"})
+            writeAll(path(name), "Baum\ttree\n");
+        int previews = 0;
+        EditorWindow::setPreviewRunner([&previews](qredit::ImportDialog&) { return ++previews; });
+        if (saveAnswer >= 0)
+            m_prompter->expect(MsgResult(saveAnswer), QStringLiteral("Save Changes"));
+        QMimeData data;
+        data.setUrls(file.isEmpty()
+                         ? QList<QUrl>{QUrl::fromLocalFile(path("w.csv")), QUrl::fromLocalFile(path("c.qex"))}
+                         : QList<QUrl>{QUrl::fromLocalFile(path(file))});
+        data.setText(path(file)); // file managers offer the name as text too, which a field would take
+        QWidget* on = target == "frmMain" ? m_w.get() : m_w->findChild<QWidget*>(target);
+        const QPoint at = on->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(on, &enter);
+        QCOMPARE(enter.isAccepted(), taken);
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(on, &drop);
+        QApplication::processEvents();
+        EditorWindow::setPreviewRunner(nullptr);
+        QCOMPARE(rows(), after);
+        QCOMPARE(previews, file.endsWith("qex") || !taken ? 0 : 1);
+        QCOMPARE(m_w->fileName(), (after == QList<CardRow>{{"Haus", "house"}} ? path("c.qex") : QString()));
+        if (target == "Text1")
+            QVERIFY(field("Text1")->text().isEmpty());
     }
 
     // Import through the preview: the chosen columns and header decide the rows; problem rows
