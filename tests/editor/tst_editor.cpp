@@ -1146,6 +1146,44 @@ private slots:
             QVERIFY(field("Text1")->text().isEmpty());
     }
 
+    // A new user's first chapter: a spreadsheet's two columns pasted, two rows fixed (Add Item
+    // over a known question, an edit in place), a wrong delete undone, saved; the study
+    // program's loader reads the cards.
+    void pasteFixSaveStudy() {
+        QApplication::clipboard()->setText("German\tEnglish\nHaus\thouse\nBaum\ttre\nAuto\tcat\nTisch\ttable\n");
+        bool previewed = false;
+        EditorWindow::setPreviewRunner([&previewed](qredit::ImportDialog&) { return previewed = true; });
+        list()->setFocus();
+        QTest::keyClick(list(), Qt::Key_V, Qt::ControlModifier);
+        EditorWindow::setPreviewRunner(nullptr);
+        QVERIFY(!previewed);
+        QCOMPARE(m_w->model()->rowCount(), 4);
+        type("Baum", "tree");
+        list()->setCurrentIndex(m_w->model()->index(2, 1));
+        list()->setFocus();
+        QTest::keyClick(list(), Qt::Key_F2);
+        QTest::keyClicks(QApplication::focusWidget(), "car");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QApplication::processEvents();
+        clickRow(3);
+        QTest::keyClick(list(), Qt::Key_Delete);
+        QCOMPARE(m_w->model()->rowCount(), 3);
+        QTest::keyClick(list(), Qt::Key_Z, Qt::ControlModifier);
+        const QList<CardRow> fixed = {{"Haus", "house"}, {"Baum", "tree"}, {"Auto", "car"}, {"Tisch", "table"}};
+        QCOMPARE(rows(), fixed);
+        QTest::keyClicks(field("Text3"), "Lektion 1");
+        m_dialogs->answerFile(path("l1.qex"));
+        QTest::keyClick(field("Text3"), Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(!m_w->isModified());
+        LoadChapterFile(path("l1.qex"), QStringLiteral("Lektion 1"));
+        QCOMPARE(deckUpper(), qint16(fixed.size()));
+        for (int i = 0; i < fixed.size(); ++i) {
+            QCOMPARE(deck[i].question, fixed[i].question);
+            QCOMPARE(deck[i].answer, fixed[i].answer);
+            QCOMPARE(deck[i].chaptertitle, QStringLiteral("Lektion 1"));
+        }
+    }
+
     // Import through the preview: the chosen columns and header decide the rows; problem rows
     // are reported in one message and the rest come in as one step.
     void importWithPreview() {
