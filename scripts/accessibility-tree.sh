@@ -12,14 +12,8 @@ if [ "${QUARNEL_A11Y_INNER:-}" != 1 ]; then
     missing=()
     command -v Xvfb >/dev/null || missing+=(xvfb)
     command -v xdotool >/dev/null || missing+=(xdotool)
-    [ -x /usr/libexec/at-spi-bus-launcher ] || missing+=(at-spi2-core)
-    /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || missing+=(python3-pyatspi)
-    command -v dbus-run-session >/dev/null || missing+=(dbus)
-    if [ ${#missing[@]} -gt 0 ]; then
-        echo "installing ${missing[*]}"
-        apt-get install -y --no-install-recommends "${missing[@]}" >/dev/null || exit 1
-    fi
-    QUARNEL_A11Y_INNER=1 exec dbus-run-session -- "$0" "$build"
+    . "$here/bus-session.sh"
+    enter_bus_session QUARNEL_A11Y_INNER "$0" "$build" "${missing[@]}"
 fi
 
 a11y() { /usr/bin/python3 "$here/accessibility-tree.py" "$@"; }

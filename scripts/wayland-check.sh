@@ -12,15 +12,8 @@ if [ "${QUARNEL_WAYLAND_INNER:-}" != 1 ]; then
     missing=()
     command -v weston >/dev/null || missing+=(weston)
     dpkg -s qt6-wayland >/dev/null 2>&1 || missing+=(qt6-wayland)
-    [ -x /usr/libexec/at-spi-bus-launcher ] || missing+=(at-spi2-core)
-    /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || missing+=(python3-pyatspi)
-    command -v dbus-run-session >/dev/null || missing+=(dbus)
-    if [ ${#missing[@]} -gt 0 ]; then
-        echo "installing ${missing[*]}"
-        apt-get install -y --no-install-recommends "${missing[@]}" >/dev/null || exit 1
-    fi
-    # A session bus of its own, gone when the check ends.
-    QUARNEL_WAYLAND_INNER=1 exec dbus-run-session -- "$0" "$build"
+    . "$here/bus-session.sh"
+    enter_bus_session QUARNEL_WAYLAND_INNER "$0" "$build" "${missing[@]}"
 fi
 
 passed=0
