@@ -2,6 +2,8 @@
 # Builds one libFuzzer target and runs it for a while: fuzz/run.sh NAME SECONDS [RUNS]
 # e.g. fuzz/run.sh fuzz_mount 180, or fuzz/run.sh fuzz_mount 3600 1000000 to stop after a
 # million executions (or the time, whichever comes first). Needs clang and libclang-rt-14-dev.
+# FUZZ_JOBS=2 runs two worker processes in libFuzzer's fork mode; RUNS then counts the
+# executions of both.
 set -euo pipefail
 if [ $# -lt 2 ] || [ $# -gt 3 ]; then
     echo "usage: $0 NAME SECONDS [RUNS]   (NAME: fuzz_mount, ...)" >&2
@@ -30,6 +32,8 @@ corpora=("$work")
 
 # Leaks of the system libraries below Qt that live until the process ends (see lsan.supp).
 export LSAN_OPTIONS="suppressions=$root/fuzz/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+jobs=()
+[ "${FUZZ_JOBS:-1}" -gt 1 ] && jobs=(-fork="$FUZZ_JOBS")
 cd "$build/fuzz"
-exec "./$name" -max_total_time="$seconds" -runs="$runs" -max_len=8192 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+exec "./$name" "${jobs[@]}" -max_total_time="$seconds" -runs="$runs" -max_len=8192 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$artifacts/" "${corpora[@]}"

@@ -149,6 +149,16 @@ private:
 
     qint64 available() const { return m_buf.size() - m_pos; }
 
+    // How much to ask the device for: a file up to a block is read in one piece of its own size,
+    // a pipe in blocks that double from 4 KB, so a small file never costs a 64 KB buffer.
+    qint64 nextBlock() {
+        if (!m_in.isSequential())
+            return std::clamp<qint64>(m_in.bytesAvailable(), 16, kBlock);
+        const qint64 block = m_streamBlock;
+        m_streamBlock = std::min(m_streamBlock * 2, kBlock);
+        return block;
+    }
+
     // Makes `want` bytes available in the buffer when the device still holds them; returns
     // how many are available (fewer only at the end of the data), -1 for a read error. A pipe
     // or socket may hand out its data in pieces: it is read until the data ends.
@@ -159,7 +169,7 @@ private:
             m_buf.remove(0, m_pos);
             m_pos = 0;
         }
-        const qint64 target = std::max(want, kBlock);
+        const qint64 target = std::max(want, nextBlock());
         while (m_buf.size() < want && !m_eof) {
             const qsizetype have = m_buf.size();
             m_buf.resize(target);
@@ -195,6 +205,7 @@ private:
     TextMode m_mode;
     QByteArray m_buf;
     qsizetype m_pos = 0;
+    qint64 m_streamBlock = 4 * 1024;
     bool m_eof = false;
     QVector<QByteArray> m_deferred;
     bool m_ended = false;
@@ -303,7 +314,7 @@ bool readRecords(QIODevice& in, TextMode mode, ProgressData& out, bool& marked, 
     cards.reserve(int(std::min<qint64>(count, room)));
     int whole = 0; // records read to their last field
     for (int slot = 0; slot < count; ++slot) {
-        Card c;
+        Card& c = cards.emplace_back();
         r.setRecord(slot, count);
         quint16 trouble = 0, views = 0;
         const bool ok = r.text(c.question, "question") && r.text(c.answer, "answer") && r.text(c.tag, "tag") &&
@@ -315,7 +326,6 @@ bool readRecords(QIODevice& in, TextMode mode, ProgressData& out, bool& marked, 
         }
         c.trouble = qint16(trouble);
         c.timesviewed = qint16(views);
-        cards.append(std::move(c));
         if (r.ended())
             break;
         ++whole;
@@ -332,8 +342,6 @@ bool readRecords(QIODevice& in, TextMode mode, ProgressData& out, bool& marked, 
                 *fields[f] = FileText::decode(texts[i * 5 + f], encoding);
         }
     }
-    // The records after the end of a short file are empty cards.
-    cards.resize(count);
     out.n = n;
     out.recordsRead = count;
     out.cards = std::move(cards);
@@ -341,12 +349,19 @@ bool readRecords(QIODevice& in, TextMode mode, ProgressData& out, bool& marked, 
     out.wholeCards = std::min(whole, int(n)); // the spare is no card
     return true;
 }
+
+// The records after the end of a short file are empty cards. Added once the pass that counts
+// is known, so that a file read twice builds its full deck once.
+bool padded(ProgressData& data) {
+    data.cards.resize(data.recordsRead);
+    return true;
+}
 } // namespace
 
 bool readProgress(QIODevice& in, ProgressData& out, QString* error) {
     if (in.isSequential()) {
         bool marked = false;
-        return readRecords(in, TextMode::Deferred, out, marked, error);
+        return readRecords(in, TextMode::Deferred, out, marked, error) && padded(out);
     }
     // A random-access device shows its last bytes first: a file that ends in the trailer is
     // read as UTF-8. Should the trailer turn out to be part of a text (something else follows
@@ -364,12 +379,12 @@ bool readProgress(QIODevice& in, ProgressData& out, QString* error) {
     if (!readRecords(in, guessUtf8 ? TextMode::Utf8 : TextMode::Windows1252, out, marked, error))
         return false;
     if (marked == guessUtf8)
-        return true;
+        return padded(out);
     if (!in.seek(start)) {
         setError(error, in.errorString());
         return false;
     }
-    return readRecords(in, marked ? TextMode::Utf8 : TextMode::Windows1252, out, marked, error);
+    return readRecords(in, marked ? TextMode::Utf8 : TextMode::Windows1252, out, marked, error) && padded(out);
 }
 
 void SaveProgress(QObject* owner) {
