@@ -25,6 +25,7 @@ int main(int argc, char** argv) {
     installQtServices(QStringLiteral("Quarnel 2007"));
     app().arguments = QApplication::arguments().mid(1);
     installStudyHooks();
+    EndOnTerminationSignals();
     Main();
     if (app().exitRequested)
         return app().exitCode;

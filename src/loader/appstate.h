@@ -78,6 +78,10 @@ public:
     bool settingsFullReported = false;
     bool exitRequested = false;
     int exitCode = 0;
+    // LoadSystem runs (and may pump events in its pauses and the setup wizard).
+    bool loadingSystem = false;
+    // A signal asked the process to end while the system was still coming up: it ends once up.
+    bool endWhenUp = false;
 
     LoaderHooks hooks;
 };

@@ -6,9 +6,11 @@
 #include "messagelog.h"
 #include "prompter.h"
 #include "settingsoccasion.h"
+#include "termination.h"
 
 #include <QApplication>
 #include <QDate>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
@@ -390,6 +392,7 @@ void Main() {
 void LoadSystem(bool firststart) {
     AppState& a = app();
     auto splash = [&a]() -> QWidget* { return a.hooks.splashWindow ? a.hooks.splashWindow() : nullptr; };
+    a.loadingSystem = true;
     try {
         if (firststart) {
             a.splashStatus = true;
@@ -512,7 +515,13 @@ void LoadSystem(bool firststart) {
                 a.hooks.setChapterControlsEnabled(chapter, true);
         }
         LogMessage(QStringLiteral("QEX.Loader exited/n"));
+        a.loadingSystem = false;
+        if (std::exchange(a.endWhenUp, false)) {
+            LogMessage(QStringLiteral("ending as asked while the system came up/n"));
+            ShutdownSystem(0, false);
+        }
     } catch (const std::exception& e) {
+        a.loadingSystem = false;
         MakeNotTopmost(splash());
         LogMessage(QStringLiteral("QEX.Loader encountered an error: ") + QString::fromUtf8(e.what()) +
                        QStringLiteral("/n"),
@@ -532,6 +541,25 @@ void NewSession() {
         return;
     }
     LoadSystem(false);
+}
+
+void EndOnTerminationSignals() {
+    catchTerminationSignals([](int signal) {
+        AppState& a = app();
+        LogMessage(QStringLiteral("signal %1: the system was asked to end/n").arg(signal));
+        if (a.shutdownSignal || a.exitRequested)
+            return; // already going down
+        if (!a.systemUp || a.loadingSystem) {
+            // The start-up runs below us and ends the program once it is done. A dialog it
+            // waits on (the setup wizard) closes unanswered: nobody is there to answer, and the
+            // wizard's choices keep their defaults.
+            a.endWhenUp = true;
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                dialog->done(QDialog::Rejected);
+            return;
+        }
+        ShutdownSystem(0, false);
+    });
 }
 
 void ShutdownSystem(int code, bool keepmain) {

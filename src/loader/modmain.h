@@ -14,6 +14,9 @@ void Main();
 void LoadSystem(bool firststart);
 void ShutdownSystem(int code, bool keepmain);
 void NewSession();
+// A logout, `kill` or Ctrl+C ends the program as Exit does, so the session's settings and
+// window places are kept.
+void EndOnTerminationSignals();
 void SetHomeFolder();
 void WriteUpdaterFile();
 QString VersionString();

@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QtTest>
+#include <csignal>
 #include <functional>
 #include <memory>
 
@@ -38,6 +39,8 @@ private slots:
     void fullMasterDatabaseDoesNotCrash_data();
     void fullMasterDatabaseDoesNotCrash();
     void keyboardOnlyStudyRun();
+    void signalEndsLikeExit_data();
+    void signalEndsLikeExit();
 
 private:
     void start();
@@ -91,7 +94,7 @@ void TestStudy::answerSetupWizardWhenShown() {
                 option->click();
             if (m_beforeSetupFinished)
                 m_beforeSetupFinished();
-            if (auto* finished = w->findChild<QAbstractButton*>("Command1"))
+            if (auto* finished = w->findChild<QAbstractButton*>("Command1"); finished && w->isVisible())
                 finished->click();
             poll->deleteLater();
             return;
@@ -515,4 +518,49 @@ void TestStudy::keyboardOnlyStudyRun() {
 }
 
 QTEST_MAIN(TestStudy)
+// A logout (SIGTERM), Ctrl+C (SIGINT) or a closed terminal (SIGHUP) ends the program as Exit
+// does: what the session changed and the window places are saved. One that comes during the
+// first start ends the program once it is up.
+void TestStudy::signalEndsLikeExit_data() {
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<QString>("when");
+    QTest::newRow("SIGTERM while studying") << int(SIGTERM) << "studying";
+    QTest::newRow("SIGINT while studying") << int(SIGINT) << "studying";
+    QTest::newRow("SIGHUP while studying") << int(SIGHUP) << "studying";
+    QTest::newRow("SIGTERM in the chapter window") << int(SIGTERM) << "chapters";
+    QTest::newRow("SIGTERM in the setup wizard") << int(SIGTERM) << "start";
+}
+
+void TestStudy::signalEndsLikeExit() {
+    QFETCH(int, signal);
+    QFETCH(QString, when);
+    const QString home = ownDocuments() + "/Quarnel";
+    EndOnTerminationSignals();
+    if (when == "start")
+        m_beforeSetupFinished = [signal] {
+            ::raise(signal);
+            QTRY_VERIFY(!QApplication::activeModalWidget()); // the wizard is dismissed
+            QVERIFY(app().endWhenUp);
+        };
+    start();
+    if (when == "start") {
+        QCOMPARE(m_quits, QList<int>{0});
+    } else {
+        QVERIFY(m_quits.isEmpty());
+        app().troubleDefaultPending = false; // stored only at the end
+        if (when == "studying") {
+            chapterWindow()->LV1()->topLevelItem(1)->setSelected(true);
+            chapterWindow()->okClicked();
+            QVERIFY(mainWindow());
+        }
+        ::raise(signal);
+        QTRY_COMPARE(m_quits, QList<int>{0});
+    }
+    ivordalite db;
+    QVERIFY(db.mount(home + "/sys.qex", false));
+    QCOMPARE(db.gettag(when == "studying" ? "frmMain.left" : "frmChapter.left"), QString("metrics"));
+    // Changed before the end, or (in the wizard) the default, the wizard's choice not taken.
+    QCOMPARE(db.getlong("trouble_by_default", 7), when == "start" ? -1 : 0);
+}
+
 #include "tst_study.moc"
