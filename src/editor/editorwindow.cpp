@@ -805,6 +805,21 @@ bool EditorWindow::maybeSave(const QString& title) {
     }
 }
 
+bool EditorWindow::askPath(FileDialog kind, QString& name, const QString& filter, const QString& title,
+                           const QString& extension) {
+    QString fileTitle;
+    QString filters = filter;
+    qint32 filterIndex = 1;
+    qint32 flags = 0;
+    bool readOnly = false;
+    GCommonDialog dlg;
+    if (kind == FileDialog::Open)
+        return dlg.VBGetOpenFileName(name, fileTitle, true, false, readOnly, false, filters, filterIndex,
+                                     dialogFolder(), title, extension, this, flags);
+    return dlg.VBGetSaveFileName(name, fileTitle, true, filters, filterIndex, dialogFolder(), title, extension, this,
+                                 flags);
+}
+
 bool EditorWindow::NewDeck() {
     if (!maybeSave(QStringLiteral("Save Changes")))
         return false;
@@ -822,14 +837,7 @@ bool EditorWindow::OpenDeck() {
         return false;
     // The dialog empties the name on a cancel; the current file stays current.
     QString name = m_filename;
-    QString fileTitle;
-    QString filter = kFilter;
-    qint32 filterIndex = 1;
-    qint32 flags = 0;
-    bool readOnly = false;
-    GCommonDialog dlg;
-    if (!dlg.VBGetOpenFileName(name, fileTitle, true, false, readOnly, false, filter, filterIndex, dialogFolder(),
-                               QString(), kDefaultExt, this, flags))
+    if (!askPath(FileDialog::Open, name, kFilter, QString(), kDefaultExt))
         return false;
     return openFile(name);
 }
@@ -863,16 +871,8 @@ bool EditorWindow::openFile(const QString& path) {
 
 bool EditorWindow::SaveDeck() {
     QString target = m_filename;
-    if (target.isEmpty()) {
-        QString fileTitle;
-        QString filter = kFilter;
-        qint32 filterIndex = 1;
-        qint32 flags = 0;
-        GCommonDialog dlg;
-        if (!dlg.VBGetSaveFileName(target, fileTitle, true, filter, filterIndex, dialogFolder(), QString(), kDefaultExt,
-                                   this, flags))
-            return false;
-    }
+    if (target.isEmpty() && !askPath(FileDialog::Save, target, kFilter, QString(), kDefaultExt))
+        return false;
     QString error;
     int badRow = -1;
     if (!saveChapter(target, m_model->rows(), m_title->text(), error, &badRow)) {
@@ -896,14 +896,7 @@ void EditorWindow::setPreviewRunner(std::function<bool(ImportDialog&)> runner) {
 
 bool EditorWindow::ImportList() {
     QString name;
-    QString fileTitle;
-    QString filter = kListFilter;
-    qint32 filterIndex = 1;
-    qint32 flags = 0;
-    bool readOnly = false;
-    GCommonDialog dlg;
-    if (!dlg.VBGetOpenFileName(name, fileTitle, true, false, readOnly, false, filter, filterIndex, dialogFolder(),
-                               QStringLiteral("Import"), QString(), this, flags))
+    if (!askPath(FileDialog::Open, name, kListFilter, QStringLiteral("Import"), QString()))
         return false;
     return importFile(name);
 }
@@ -1015,13 +1008,7 @@ bool EditorWindow::importFrom(const QString& name, char fallbackDelimiter,
 
 bool EditorWindow::ExportList() {
     QString name = m_filename.isEmpty() ? QString() : QFileInfo(m_filename).completeBaseName() + QStringLiteral(".csv");
-    QString fileTitle;
-    QString filter = kExportFilter;
-    qint32 filterIndex = 1;
-    qint32 flags = 0;
-    GCommonDialog dlg;
-    if (!dlg.VBGetSaveFileName(name, fileTitle, true, filter, filterIndex, dialogFolder(), QStringLiteral("Export"),
-                               QStringLiteral("csv"), this, flags))
+    if (!askPath(FileDialog::Save, name, kExportFilter, QStringLiteral("Export"), QStringLiteral("csv")))
         return false;
     return exportFile(name);
 }

@@ -111,6 +111,10 @@ protected:
 private:
     void buildUi();
     bool maybeSave(const QString& title);
+    // Asks for a file with the system's dialog, starting in the chapters' folder; false on a
+    // cancel. `name` is the suggestion going in and the choice coming out.
+    enum class FileDialog { Open, Save };
+    bool askPath(FileDialog kind, QString& name, const QString& filter, const QString& title, const QString& extension);
     void rowClicked(const QModelIndex& index);
     void setStatus(const QString& text);
     // False when the chapter would not save; the reason goes to m_refusal. `typedRow` is the

@@ -190,12 +190,17 @@ void ImportDialog::fillPreview() {
     m_preview->addTopLevelItems(items);
     const qint64 rows = m_table.dataRows + (m_table.header && !m_header->isChecked() ? 1 : 0) -
                         (!m_table.header && m_header->isChecked() ? 1 : 0);
-    m_info->setText(QStringLiteral("%1 rows, %2, %3-separated; the first %4 are shown.")
-                        .arg(rows)
-                        .arg(wordlist::WordListReader::encodingName(m_table.encoding))
-                        .arg(delimiterName(m_table.delimiter))
-                        .arg(items.size()));
+    QString info = QStringLiteral("%1 %2, %3, %4-separated")
+                       .arg(rows)
+                       .arg(rows == 1 ? QStringLiteral("row") : QStringLiteral("rows"))
+                       .arg(wordlist::WordListReader::encodingName(m_table.encoding))
+                       .arg(delimiterName(m_table.delimiter));
+    if (items.size() < rows)
+        info += QStringLiteral("; the first %1 are shown").arg(items.size());
+    m_info->setText(info + QLatin1Char('.'));
 }
+
+QString ImportDialog::summary() const { return m_info->text(); }
 
 QStringList ImportDialog::previewRows() const {
     QStringList out;

@@ -27,6 +27,8 @@ public:
     wordlist::ReadOptions options() const;
     // The rows of the preview as "front|back", for tests.
     QStringList previewRows() const;
+    // The line above the preview: how many rows, their encoding and delimiter.
+    QString summary() const;
 
     void setDelimiter(char delimiter);
     void setHeader(bool header);

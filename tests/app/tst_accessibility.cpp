@@ -19,6 +19,7 @@
 #include "modrender.h"
 #include "qexcheck.h"
 #include "studywiring.h"
+#include "studyfixture.h"
 #include "testsupport.h"
 #include "wordlistreader.h"
 
@@ -131,13 +132,7 @@ private:
 };
 
 void TestAccessibility::init() {
-    AppState::reset();
-    FlushDeck(true);
-    app().documentsOverride = m_docs.path();
-    app().programFolderOverride = QStringLiteral(QUARNEL_BIN_DIR);
-    installStudyHooks();
-    app().hooks.quitProcess = [this](int code) { m_quits.append(code); };
-    m_quits.clear();
+    resetStudyProgram(m_docs.path(), m_quits);
     m_prompter = std::make_unique<ScriptedPrompter>();
     m_dialogs = std::make_unique<ScriptedDialogs>();
 }

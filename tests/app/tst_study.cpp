@@ -13,6 +13,7 @@
 #include "qexflatbutton.h"
 #include "r_data.h"
 #include "studywiring.h"
+#include "studyfixture.h"
 #include "testsupport.h"
 
 #include <QAbstractButton>
@@ -55,13 +56,7 @@ private:
 };
 
 void TestStudy::init() {
-    AppState::reset();
-    FlushDeck(true);
-    app().documentsOverride = m_docs.path();
-    app().programFolderOverride = QStringLiteral(QUARNEL_BIN_DIR);
-    installStudyHooks();
-    app().hooks.quitProcess = [this](int code) { m_quits.append(code); };
-    m_quits.clear();
+    resetStudyProgram(m_docs.path(), m_quits);
     m_prompter = std::make_unique<ScriptedPrompter>();
     m_beforeSetupFinished = {};
 }

@@ -1189,8 +1189,10 @@ private slots:
     void importWithPreview() {
         writeAll(path("w.csv"), "Englisch;Deutsch;Note\nhouse;Haus;n\ntree;;n\n\ncar;Auto;n\n");
         QStringList preview;
-        EditorWindow::setPreviewRunner([&preview](qredit::ImportDialog& d) {
+        QString summary;
+        EditorWindow::setPreviewRunner([&preview, &summary](qredit::ImportDialog& d) {
             preview = d.previewRows();
+            summary = d.summary();
             d.swapColumns();
             return true;
         });
@@ -1198,12 +1200,26 @@ private slots:
         QVERIFY(m_w->importFile(path("w.csv")));
         EditorWindow::setPreviewRunner(nullptr);
         QCOMPARE(preview, (QStringList{"house|Haus", "tree|", "car|Auto"}));
+        QCOMPARE(summary, QStringLiteral("3 rows, UTF-8, semicolon-separated."));
         QCOMPARE(rows(), (QList<CardRow>{{"Haus", "house"}, {"Auto", "car"}}));
         QVERIFY(m_prompter->boxes.last().text.contains(QStringLiteral("line 3: the front is empty")));
         QCOMPARE(m_w->countText(), QStringLiteral("2 cards"));
         m_w->undoStack()->undo();
         QVERIFY(rows().isEmpty());
         QVERIFY(!m_w->isModified());
+
+        QByteArray many;
+        for (int i = 1; i <= 25; ++i)
+            many += "w" + QByteArray::number(i) + ",x\n";
+        writeAll(path("25.csv"), many);
+        EditorWindow::setPreviewRunner([&summary](qredit::ImportDialog& d) {
+            summary = d.summary();
+            return false;
+        });
+        QVERIFY(!m_w->importFile(path("25.csv")));
+        EditorWindow::setPreviewRunner(nullptr);
+        QCOMPARE(summary, QStringLiteral("25 rows, UTF-8, comma-separated; the first 20 are shown."));
+        QVERIFY(rows().isEmpty());
     }
 
     // Bad input changes nothing; more rows than the chapter holds asks first.
