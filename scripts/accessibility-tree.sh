@@ -47,7 +47,8 @@ a11y do qr2 "Select the Chapter or Data File" "push button" "OK"
 show qr2 "Quarnel 2007 - Orvandel"
 card=$(xdotool search --sync --name "Quarnel 2007 - Orvandel" | head -1)
 # Xvfb runs no window manager: the keyboard focus is given to the card window directly.
-key() { xdotool windowfocus --sync "$card" 2>/dev/null; xdotool key "$@"; sleep 0.3; }
+# Qt takes the focus change a moment after X does: a key sent at once would find no focus.
+key() { xdotool windowfocus --sync "$card" 2>/dev/null; sleep 0.3; xdotool key "$@"; sleep 0.3; }
 echo "=== qr2: check-state events (Space, then Right and Left over a trouble card)"
 a11y events qr2 4 &
 events=$!
