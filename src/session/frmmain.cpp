@@ -25,6 +25,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <iterator>
 
@@ -209,6 +210,12 @@ frmMain::frmMain() {
     m_answerBox->setContextMenuPolicy(Qt::NoContextMenu);
     m_answerBox->installEventFilter(new DrillKeyFilter(this, [this](QKeyEvent* e) { return drillKey(e); }));
     m_answerBox->hide();
+    // A control with the focus takes the drill's keys before its own key map, and its typing
+    // goes to the box.
+    auto* controlKeys = new DrillKeyFilter(this, [this](QKeyEvent* e) { return drillControlKey(e); });
+    for (QWidget* c : std::initializer_list<QWidget*>{m_buttons[0], m_buttons[1], m_buttons[2], m_buttons[3], m_check1,
+                                                      m_check2, m_link})
+        c->installEventFilter(controlKeys);
 
     buildMenu();
     layoutControls();
@@ -428,6 +435,35 @@ bool frmMain::drillKey(QKeyEvent* e) {
     return false;
 }
 
+bool frmMain::drillControlKey(QKeyEvent* e) {
+    if (!typingDrill())
+        return false;
+    if (drillKey(e))
+        return true;
+    // Space stays the focused control's click.
+    if (e->key() == Qt::Key_Space || !isDrillText(e))
+        return false;
+    typeIntoAnswerBox(e);
+    return true;
+}
+
+bool frmMain::isDrillText(const QKeyEvent* e) const {
+    return !app().busy && !e->text().isEmpty() && e->text().at(0).isPrint() &&
+           !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
+
+void frmMain::typeIntoAnswerBox(const QKeyEvent* e) {
+    // After a check the box is read-only until the next card: the key is dropped. The box
+    // hands back a key it ignores, to the window, and the window never sends one again while
+    // it is passing one on.
+    if (m_answerBox->isReadOnly() || m_typingIntoBox)
+        return;
+    const QScopedValueRollback<bool> guard(m_typingIntoBox, true);
+    m_answerBox->setFocus();
+    QKeyEvent copy(e->type(), e->key(), e->modifiers(), e->text());
+    QCoreApplication::sendEvent(m_answerBox, &copy);
+}
+
 bool frmMain::roundSummaryDue() const {
     const int mode = app().roundSummary;
     if (mode == 0 || (mode == 1 && !typingDrill()))
@@ -590,13 +626,10 @@ void frmMain::keyCommand(int vk) {
 
 void frmMain::keyPressEvent(QKeyEvent* e) {
     if (typingDrill()) {
-        // Text typed while the box has lost the focus goes to the box.
-        if (!drillKey(e) && !app().busy && !e->text().isEmpty() && e->text().at(0).isPrint() &&
-            !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-            m_answerBox->setFocus();
-            QKeyEvent copy(e->type(), e->key(), e->modifiers(), e->text());
-            QCoreApplication::sendEvent(m_answerBox, &copy);
-        }
+        // Text typed while the box has lost the focus goes to the box; what the box hands
+        // back (read-only after a check) is not sent to it again.
+        if (!drillKey(e) && isDrillText(e))
+            typeIntoAnswerBox(e);
         e->accept();
         return;
     }

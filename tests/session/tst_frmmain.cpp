@@ -58,6 +58,8 @@ private slots:
     void roundSummaryFollowsPreference();
     void longVerdictKeepsClearOfTopLeft_data();
     void longVerdictKeepsClearOfTopLeft();
+    void drillLetterAfterVerdictCrashed_data();
+    void drillLetterAfterVerdictCrashed();
 
 private:
     frmMain* m_w = nullptr;
@@ -633,6 +635,68 @@ void TestFrmMain::longVerdictKeepsClearOfTopLeft() {
     const int right = r->cornerTextWidth(shown);
     const int left = r->cornerTextWidth(mainRenderData()->toplefttext());
     QVERIFY2(left + right < r->cornerRowWidth(), qPrintable(QString("%1 + %2").arg(left).arg(right)));
+}
+
+// A letter typed in the drill went from the window to the answer box and, once the box was
+// read-only after a check, back to the window, round and round until the stack ran out. Every
+// state of the drill, a letter at every control of the card window: before a check it is text
+// for the box, after a verdict it is ignored and the next Return still moves on.
+void TestFrmMain::drillLetterAfterVerdictCrashed_data() {
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<QString>("target"); // object name of the widget the key goes to
+    const char* states[] = {"before a check", "after a check", "after the summary", "after a trouble click"};
+    const char* targets[] = {"answerBox",      "frmMain", "cardFace", "qexFlatButton1", "qexFlatButton2",
+                             "qexFlatButton3", "qexFlatButton4", "Check1",   "Check2",        "qexHL1"};
+    for (const char* state : states)
+        for (const char* target : targets)
+            QTest::addRow("%s, %s", state, target) << QString(state) << QString(target);
+}
+
+void TestFrmMain::drillLetterAfterVerdictCrashed() {
+    QFETCH(QString, state);
+    QFETCH(QString, target);
+    QLineEdit* box = m_w->answerBox();
+    m_w->setTypingDrill(true);
+    QString typed;
+    int card = 0;
+    if (state == "after the summary") {
+        for (const char* t : {"question 1", "question 2", "question 3"}) {
+            QTest::keyClicks(box, t);
+            QTest::keyClick(box, Qt::Key_Return);
+            QTest::keyClick(box, Qt::Key_Return);
+        }
+        frmSummary* summary = m_w->roundSummaryWindow();
+        QVERIFY(summary);
+        summary->closeButton()->setFocus();
+        QTest::keyClick(summary->closeButton(), Qt::Key_Return);
+        QTRY_VERIFY(!m_w->roundSummaryWindow());
+        typed = "question 3";
+        card = 2;
+    } else if (state != "before a check") {
+        QTest::keyClicks(box, "nonsense");
+        QTest::keyClick(box, Qt::Key_Return);
+        typed = "nonsense";
+        if (state == "after a trouble click")
+            QTest::mouseClick(m_w->Check1(), Qt::LeftButton);
+    }
+    const QString verdict = mainRenderData()->toprighttext();
+    QWidget* w = m_w->findChild<QWidget*>(target);
+    if (!w)
+        w = m_w;
+    w->setFocus();
+    QTest::keyClick(w, Qt::Key_K);
+    QTest::keyClick(w, 'K', Qt::ShiftModifier);
+    QCOMPARE(int(curcard), card);
+    if (state == "before a check") {
+        QCOMPARE(box->text(), QString("kK"));
+        return;
+    }
+    QCOMPARE(box->text(), typed);
+    QCOMPARE(mainRenderData()->toprighttext(), verdict);
+    QTest::keyClick(box, Qt::Key_Return); // the drill goes on as before
+    QCOMPARE(int(curcard), (card + 1) % 3);
+    QCOMPARE(box->text(), QString());
+    QVERIFY(!box->isReadOnly());
 }
 
 QTEST_MAIN(TestFrmMain)
