@@ -404,8 +404,8 @@ void frmMain::checkAnswer() {
     QAccessible::updateAccessibility(&alert);
 }
 
-// Keys while the drill is on: Return, Page Up, Page Down, Escape and the menu keys act;
-// everything else is text for the box and never a command of the key map.
+// Keys while the drill is on: Return, Page Up, Page Down, Escape, the menu keys and the
+// menu's Ctrl keys act; everything else is text for the box and never a command of the key map.
 bool frmMain::drillKey(QKeyEvent* e) {
     if (!typingDrill() || app().busy)
         return false;
@@ -431,6 +431,17 @@ bool frmMain::drillKey(QKeyEvent* e) {
     if (menuKey) {
         popupMenuAt(m_answerBox->geometry().bottomLeft() + m_card->mapTo(this, QPoint()));
         return true;
+    }
+    // The keys the menu shows next to its items run them, as a click on the item would.
+    if ((e->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier) {
+        const QKeySequence pressed(QKeyCombination(Qt::ControlModifier, Qt::Key(e->key())));
+        for (QAction* a : m_menu->actions()) {
+            if (a->isSeparator() || a->shortcut() != pressed)
+                continue;
+            if (a->isEnabled() && !e->isAutoRepeat())
+                a->trigger();
+            return true;
+        }
     }
     return false;
 }

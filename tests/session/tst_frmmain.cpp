@@ -15,6 +15,7 @@
 #include "shuffler.h"
 #include "testsupport.h"
 
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -60,6 +61,8 @@ private slots:
     void longVerdictKeepsClearOfTopLeft();
     void drillLetterAfterVerdictCrashed_data();
     void drillLetterAfterVerdictCrashed();
+    void drillMenuShortcutsDidNothing_data();
+    void drillMenuShortcutsDidNothing();
 
 private:
     frmMain* m_w = nullptr;
@@ -407,8 +410,8 @@ void TestFrmMain::drillKeysOfTheMapInert() {
     m_w->setTypingDrill(true);
     QLineEdit* box = m_w->answerBox();
     QTest::keyClicks(box, "sv f a o x");
-    QTest::keyClick(box, Qt::Key_S, Qt::ControlModifier);
-    QTest::keyClick(box, Qt::Key_X, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_B, Qt::ControlModifier); // no item of the menu
+    QTest::keyClick(box, Qt::Key_G, Qt::ControlModifier);
     // Typed at the window while the box has lost the focus: text for the box all the same.
     QTest::keyClick(m_w, Qt::Key_Space);
     QTest::keyClick(m_w, Qt::Key_Z);
@@ -697,6 +700,47 @@ void TestFrmMain::drillLetterAfterVerdictCrashed() {
     QCOMPARE(int(curcard), (card + 1) % 3);
     QCOMPARE(box->text(), QString());
     QVERIFY(!box->isReadOnly());
+}
+
+// The Ctrl keys the popup menu shows did nothing while the drill was on (the box took them as
+// editing keys, the controls and the window dropped them). Each runs its item, wherever the
+// focus is, and the box gets no text from it.
+void TestFrmMain::drillMenuShortcutsDidNothing_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("target");
+    const struct {
+        Qt::Key key;
+        const char* item;
+    } items[] = {{Qt::Key_V, "mP_vac"}, {Qt::Key_F, "mP_fc"}, {Qt::Key_S, "mP_sc"}, {Qt::Key_Q, "mP_qf"},
+                 {Qt::Key_R, "mP_af"},  {Qt::Key_M, "mP_mx"}, {Qt::Key_T, "mP_ta"}, {Qt::Key_O, "mP_o"},
+                 {Qt::Key_A, "mP_a"},   {Qt::Key_X, "mP_e"}};
+    for (const auto& i : items)
+        for (const char* target : {"answerBox", "frmMain", "Check1"})
+            QTest::addRow("Ctrl+%s at %s", qPrintable(QKeySequence(i.key).toString()), target)
+                << int(i.key) << QString(i.item) << QString(target);
+    QTest::newRow("Ctrl+B is no item") << int(Qt::Key_B) << QString() << "answerBox";
+}
+
+void TestFrmMain::drillMenuShortcutsDidNothing() {
+    QFETCH(int, key);
+    QFETCH(QString, item);
+    QFETCH(QString, target);
+    QStringList ran;
+    for (QAction* a : m_w->mP()->actions())
+        connect(a, &QAction::triggered, this, [&ran, a] { ran << a->objectName(); });
+    QApplication::clipboard()->setText("pasted");
+    m_w->setTypingDrill(true);
+    QLineEdit* box = m_w->answerBox();
+    QTest::keyClicks(box, "abc");
+    QWidget* w = m_w->findChild<QWidget*>(target);
+    if (!w)
+        w = m_w;
+    QTest::keyClick(w, Qt::Key(key), Qt::ControlModifier);
+    QCOMPARE(ran, item.isEmpty() ? QStringList() : QStringList{item});
+    // Nothing pasted, nothing typed: the text stays, or a new card clears it.
+    QVERIFY2(box->text() == "abc" || box->text().isEmpty(), qPrintable(box->text()));
+    QCOMPARE(m_quits.size(), item == "mP_e" ? 1 : 0);
 }
 
 QTEST_MAIN(TestFrmMain)
