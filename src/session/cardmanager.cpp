@@ -152,6 +152,16 @@ void ShowFirstCard() {
     present(Presentation::First);
 }
 
+void ShowFirstRotationCard() {
+    curcard = 0;
+    if (filterOn() && lastSlot() > 0 && deck[0].trouble == 0) {
+        // From the last card the search for a trouble card starts at the first.
+        curcard = StepCard(false, 0);
+        curcard = FindTroubleCard(true);
+    }
+    present(Presentation::First);
+}
+
 void ShowNextCard() {
     current();
     curcard = filterOn() ? FindTroubleCard(true) : StepCard(true, curcard);

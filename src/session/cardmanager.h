@@ -25,6 +25,8 @@ QString StatusText(bool withTroubleCount);
 QString ChapterText();
 void ShowTimesViewed(bool count);
 void ShowFirstCard();
+// The first card of the rotation: with "Show only trouble cards" on, the first trouble card.
+void ShowFirstRotationCard();
 void ShowNextCard();
 void ShowPreviousCard();
 void ShowCurrentCard();

@@ -63,6 +63,8 @@ private slots:
     void drillLetterAfterVerdictCrashed();
     void drillMenuShortcutsDidNothing_data();
     void drillMenuShortcutsDidNothing();
+    void shuffleWithTroubleFilterShowedOtherCard_data();
+    void shuffleWithTroubleFilterShowedOtherCard();
 
 private:
     frmMain* m_w = nullptr;
@@ -741,6 +743,49 @@ void TestFrmMain::drillMenuShortcutsDidNothing() {
     // Nothing pasted, nothing typed: the text stays, or a new card clears it.
     QVERIFY2(box->text() == "abc" || box->text().isEmpty(), qPrintable(box->text()));
     QCOMPARE(m_quits.size(), item == "mP_e" ? 1 : 0);
+}
+
+// With "Show only trouble cards" on, a shuffle (the summary's "Shuffle and go again", the S
+// key, the menu's Ctrl+S in the drill) ended on the first card of the deck, trouble card or not.
+void TestFrmMain::shuffleWithTroubleFilterShowedOtherCard_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QList<int>>("trouble"); // the trouble cards
+    QTest::newRow("summary, one trouble card") << "summary" << QList<int>{1};
+    QTest::newRow("S key, one trouble card") << "S" << QList<int>{1};
+    QTest::newRow("S key, the last card") << "S" << QList<int>{2};
+    QTest::newRow("Ctrl+S in the drill") << "drill" << QList<int>{2};
+    QTest::newRow("S key, every card") << "S" << QList<int>{0, 1, 2};
+}
+
+void TestFrmMain::shuffleWithTroubleFilterShowedOtherCard() {
+    QFETCH(QString, how);
+    QFETCH(QList<int>, trouble);
+    for (int i : trouble)
+        deck[i].trouble = -1;
+    m_w->Check2()->setChecked(true);
+    if (how == "summary") {
+        app().roundSummary = 2;
+        QTest::keyClick(m_w, Qt::Key_Right); // the one trouble card
+        QTest::keyClick(m_w, Qt::Key_Right); // and the round is over
+        QVERIFY(m_w->roundSummaryWindow());
+        QTest::mouseClick(m_w->roundSummaryWindow()->findChild<QPushButton*>("Command2"), Qt::LeftButton);
+    } else if (how == "drill") {
+        m_w->setTypingDrill(true);
+        QTest::keyClick(m_w->answerBox(), Qt::Key_S, Qt::ControlModifier);
+    } else {
+        QTest::keyClick(m_w, Qt::Key_S);
+    }
+    QVERIFY(m_shuffleDraws > 0);
+    QVERIFY(m_w->Check2()->Checked());
+    QVERIFY2(deck[curcard].trouble != 0, qPrintable(deck[curcard].question));
+    QCOMPARE(mainRenderData()->maintext(), deck[curcard].question);
+    QCOMPARE(roundCounter().figures().seen, 1);
+    if (trouble.size() == 3)
+        QCOMPARE(int(curcard), 0);
+    for (int k = 0; k < 3; ++k) { // the filter holds on
+        QTest::keyClick(m_w, Qt::Key_PageDown);
+        QVERIFY(deck[curcard].trouble != 0);
+    }
 }
 
 QTEST_MAIN(TestFrmMain)
