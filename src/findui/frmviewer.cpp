@@ -133,6 +133,15 @@ void frmViewer::showMemoryUsage() {
     BringToFront(this);
 }
 
+void frmViewer::keyPressEvent(QKeyEvent* e) {
+    // Escape closes the window, as it does About and Preferences.
+    if (e->key() == Qt::Key_Escape && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(e);
+}
+
 void frmViewer::closeEvent(QCloseEvent* e) {
     SaveWindowPosition(this, false);
     e->accept();

@@ -66,6 +66,8 @@ private slots:
     void memoryRegions();
     void hunkTotal_data();
     void hunkTotal();
+    void escapeLeftItemViewerOpen_data();
+    void escapeLeftItemViewerOpen();
 
 private:
     // Cards with the questions and answers given; the rest is filled from the number.
@@ -830,6 +832,29 @@ void TestFindViewer::hunkTotal() {
     QFETCH(quint64, total);
     QFETCH(QString, text);
     QCOMPARE(formatHunkTotal(total), text);
+}
+
+// Escape did not close the Item Viewer (it closes About and Preferences); it does, from the
+// list, after a listing of every card or a search.
+void TestFindViewer::escapeLeftItemViewerOpen_data() {
+    QTest::addColumn<QString>("fill");
+    QTest::newRow("every card") << "*";
+    QTest::newRow("a search") << "Haus";
+}
+
+void TestFindViewer::escapeLeftItemViewerOpen() {
+    QFETCH(QString, fill);
+    makeDeck(kGermanCards);
+    search(fill);
+    QPointer<frmViewer> v = viewerWindow();
+    QVERIFY(v && v->isVisible());
+    QVERIFY(QTest::qWaitForWindowActive(v));
+    v->LV()->setFocus();
+    v->LV()->setCurrentIndex(v->LV()->model()->index(0, 1));
+    QTest::keyClick(v->LV(), Qt::Key_Escape);
+    QTRY_VERIFY(!v);
+    QVERIFY(!viewerWindow());
+    QCOMPARE(int(curcard), 0);
 }
 
 QTEST_MAIN(TestFindViewer)

@@ -65,6 +65,8 @@ private slots:
     void drillMenuShortcutsDidNothing();
     void shuffleWithTroubleFilterShowedOtherCard_data();
     void shuffleWithTroubleFilterShowedOtherCard();
+    void escapeLeftRoundSummaryOpen_data();
+    void escapeLeftRoundSummaryOpen();
 
 private:
     frmMain* m_w = nullptr;
@@ -786,6 +788,30 @@ void TestFrmMain::shuffleWithTroubleFilterShowedOtherCard() {
         QTest::keyClick(m_w, Qt::Key_PageDown);
         QVERIFY(deck[curcard].trouble != 0);
     }
+}
+
+// Escape did not close the round summary; it does, as Close does, wherever its focus is.
+void TestFrmMain::escapeLeftRoundSummaryOpen_data() {
+    QTest::addColumn<QString>("focus");
+    QTest::newRow("Close") << "Command3";
+    QTest::newRow("Shuffle and go again") << "Command2";
+    QTest::newRow("figures") << "Label2";
+}
+
+void TestFrmMain::escapeLeftRoundSummaryOpen() {
+    QFETCH(QString, focus);
+    app().roundSummary = 2;
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(m_w, Qt::Key_Right);
+    QPointer<frmSummary> w = m_w->roundSummaryWindow();
+    QVERIFY(w);
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    QWidget* target = w->findChild<QWidget*>(focus);
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key_Escape);
+    QTRY_VERIFY(!w);
+    QCOMPARE(int(curcard), 2); // closed, nothing else
+    QCOMPARE(m_shuffleDraws, 0);
 }
 
 QTEST_MAIN(TestFrmMain)
