@@ -146,7 +146,7 @@ void frmViewer::closeEvent(QCloseEvent* e) {
     SaveWindowPosition(this, false);
     e->accept();
     if (m_progress)
-        m_progress->hide();
+        m_progress->finish();
     if (instance() == this)
         instance() = nullptr;
     deleteLater();
@@ -234,7 +234,7 @@ void ViewAllCards() {
     // While events ran, the viewer may have been closed or the program may have begun to end.
     if (!guard || viewerWindow() != v || app().shutdownSignal) {
         if (progress)
-            progress->hide();
+            progress->finish();
         return;
     }
 
@@ -254,7 +254,7 @@ void ViewAllCards() {
     }
     model->endFill();
     lv->setUpdatesEnabled(true);
-    progress->hide();
+    progress->finish();
     v->setWindowTitle(kRestCaption);
     BringToFront(v);
 }

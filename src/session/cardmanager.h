@@ -22,6 +22,9 @@ qint16 StepCard(bool forward, qint16 slot);
 qint16 FindTroubleCard(bool forward);
 qint16 CountTroubleCards();
 QString StatusText(bool withTroubleCount);
+// "1 card", "0 cards", "2 cards": a count with its noun, singular for one (texts on screen
+// only; the files keep their own wording).
+QString countText(int n, const QString& thing);
 QString ChapterText();
 void ShowTimesViewed(bool count);
 void ShowFirstCard();

@@ -268,6 +268,7 @@ void frmMain::buildMenu() {
     m_menu = new QMenu(this);
     m_menu->setObjectName(QStringLiteral("mP"));
     m_menu->setTitle(QStringLiteral("Menu"));
+    // Every item has a letter of its own (the underlined one), the key map's where it can.
     auto add = [this](const char* name, const QString& caption, const QString& accel, std::function<void()> f) {
         QAction* a = m_menu->addAction(caption);
         a->setObjectName(QString::fromLatin1(name));
@@ -279,32 +280,32 @@ void frmMain::buildMenu() {
         connect(a, &QAction::triggered, this, std::move(f));
         return a;
     };
-    add("mP_n", QStringLiteral("New Session"), QString(), [this] { newSessionCommand(); });
+    add("mP_n", QStringLiteral("&New Session"), QString(), [this] { newSessionCommand(); });
     m_menu->addSeparator();
-    add("mP_sp", QStringLiteral("Save Progress"), QString(), [this] {
+    add("mP_sp", QStringLiteral("Save &Progress"), QString(), [this] {
         if (studyCommands().saveProgress)
             studyCommands().saveProgress(this);
     });
-    add("mP_ss", QStringLiteral("Export Cards"), QString(), [this] {
+    add("mP_ss", QStringLiteral("&Export Cards"), QString(), [this] {
         if (studyCommands().exportCards)
             studyCommands().exportCards(this);
     });
     m_menu->addSeparator();
-    add("mP_vac", QStringLiteral("View All Cards"), QStringLiteral("Ctrl+V"), [] {
+    add("mP_vac", QStringLiteral("&View All Cards"), QStringLiteral("Ctrl+V"), [] {
         if (studyCommands().viewAllCards)
             studyCommands().viewAllCards();
     });
-    add("mP_fc", QStringLiteral("Find Card"), QStringLiteral("Ctrl+F"), [] {
+    add("mP_fc", QStringLiteral("&Find Card"), QStringLiteral("Ctrl+F"), [] {
         if (studyCommands().findCard)
             studyCommands().findCard();
     });
-    add("mP_sc", QStringLiteral("Shuffle Cards"), QStringLiteral("Ctrl+S"), [] { ShuffleCommand(); });
+    add("mP_sc", QStringLiteral("&Shuffle Cards"), QStringLiteral("Ctrl+S"), [] { ShuffleCommand(); });
     m_menu->addSeparator();
     // The side each card shows first: one of three.
     auto* sides = new QActionGroup(this);
     const char* sideNames[] = {"mP_qf", "mP_af", "mP_mx"};
-    const QString sideCaptions[] = {QStringLiteral("Question First"), QStringLiteral("Answer First"),
-                                    QStringLiteral("Mixed Sides")};
+    const QString sideCaptions[] = {QStringLiteral("&Question First"), QStringLiteral("Answe&r First"),
+                                    QStringLiteral("&Mixed Sides")};
     const QString sideKeys[] = {QStringLiteral("Ctrl+Q"), QStringLiteral("Ctrl+R"), QStringLiteral("Ctrl+M")};
     for (int i = 0; i < 3; ++i) {
         QAction* a = add(sideNames[i], sideCaptions[i], sideKeys[i], [this, i] { setCardDirection(i); });
@@ -312,21 +313,21 @@ void frmMain::buildMenu() {
         sides->addAction(a);
         m_sideActions[i] = a;
     }
-    m_drillAction = add("mP_ta", QStringLiteral("Type the Answers"), QStringLiteral("Ctrl+T"),
+    m_drillAction = add("mP_ta", QStringLiteral("&Type the Answers"), QStringLiteral("Ctrl+T"),
                         [this] { setTypingDrill(!typingDrill()); });
     m_drillAction->setCheckable(true);
     m_menu->addSeparator();
-    add("mP_o", QStringLiteral("Options"), QStringLiteral("Ctrl+O"), [] {
+    add("mP_o", QStringLiteral("&Options"), QStringLiteral("Ctrl+O"), [] {
         if (studyCommands().options)
             studyCommands().options();
     });
-    add("mP_qh", QStringLiteral("Quick Help"), QString(), [this] { QuickHelp(); });
-    add("mP_a", QStringLiteral("About"), QStringLiteral("Ctrl+A"), [] {
+    add("mP_qh", QStringLiteral("Quick &Help"), QString(), [this] { QuickHelp(); });
+    add("mP_a", QStringLiteral("&About"), QStringLiteral("Ctrl+A"), [] {
         if (studyCommands().about)
             studyCommands().about();
     });
     m_menu->addSeparator();
-    add("mP_e", QStringLiteral("Exit"), QStringLiteral("Ctrl+X"), [this] { close(); });
+    add("mP_e", QStringLiteral("E&xit"), QStringLiteral("Ctrl+X"), [this] { close(); });
 }
 
 void frmMain::setCardDirection(int direction) {

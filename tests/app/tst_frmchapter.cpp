@@ -434,7 +434,7 @@ void TestFrmChapter::loadSavedShowsFirstCard() {
     QCOMPARE(int(deckUpper()), 2);
     QVERIFY(mainWindow());
     QCOMPARE(mainRenderData()->maintext(), QString("zwei"));
-    QCOMPARE(mainRenderData()->toplefttext(), QString("showing card 1 of 2; 1 trouble cards"));
+    QCOMPARE(mainRenderData()->toplefttext(), QString("showing card 1 of 2; 1 trouble card"));
     QCOMPARE(mainRenderData()->toprighttext(), QString("Times viewed: 5"));
     QVERIFY(mainWindow()->button(2)->isEnabled());
     QVERIFY(!m_w || !m_w->isVisible());

@@ -67,6 +67,9 @@ private slots:
     void shuffleWithTroubleFilterShowedOtherCard();
     void escapeLeftRoundSummaryOpen_data();
     void escapeLeftRoundSummaryOpen();
+    void popupMenuWithoutMnemonics();
+    void oneTroubleCardsOnCard_data();
+    void oneTroubleCardsOnCard();
 
 private:
     frmMain* m_w = nullptr;
@@ -217,25 +220,25 @@ void TestFrmMain::menuItems() {
         const char* caption;
         const char* accel;
     };
-    const Item expected[] = {{"mP_n", "New Session", ""},
+    const Item expected[] = {{"mP_n", "&New Session", ""},
                              {nullptr, nullptr, nullptr},
-                             {"mP_sp", "Save Progress", ""},
-                             {"mP_ss", "Export Cards", ""},
+                             {"mP_sp", "Save &Progress", ""},
+                             {"mP_ss", "&Export Cards", ""},
                              {nullptr, nullptr, nullptr},
-                             {"mP_vac", "View All Cards", "Ctrl+V"},
-                             {"mP_fc", "Find Card", "Ctrl+F"},
-                             {"mP_sc", "Shuffle Cards", "Ctrl+S"},
+                             {"mP_vac", "&View All Cards", "Ctrl+V"},
+                             {"mP_fc", "&Find Card", "Ctrl+F"},
+                             {"mP_sc", "&Shuffle Cards", "Ctrl+S"},
                              {nullptr, nullptr, nullptr},
-                             {"mP_qf", "Question First", "Ctrl+Q"},
-                             {"mP_af", "Answer First", "Ctrl+R"},
-                             {"mP_mx", "Mixed Sides", "Ctrl+M"},
-                             {"mP_ta", "Type the Answers", "Ctrl+T"},
+                             {"mP_qf", "&Question First", "Ctrl+Q"},
+                             {"mP_af", "Answe&r First", "Ctrl+R"},
+                             {"mP_mx", "&Mixed Sides", "Ctrl+M"},
+                             {"mP_ta", "&Type the Answers", "Ctrl+T"},
                              {nullptr, nullptr, nullptr},
-                             {"mP_o", "Options", "Ctrl+O"},
-                             {"mP_qh", "Quick Help", ""},
-                             {"mP_a", "About", "Ctrl+A"},
+                             {"mP_o", "&Options", "Ctrl+O"},
+                             {"mP_qh", "Quick &Help", ""},
+                             {"mP_a", "&About", "Ctrl+A"},
                              {nullptr, nullptr, nullptr},
-                             {"mP_e", "Exit", "Ctrl+X"}};
+                             {"mP_e", "E&xit", "Ctrl+X"}};
     const QList<QAction*> actions = m_w->mP()->actions();
     QCOMPARE(actions.size(), int(std::size(expected)));
     for (int i = 0; i < actions.size(); ++i) {
@@ -812,6 +815,47 @@ void TestFrmMain::escapeLeftRoundSummaryOpen() {
     QTRY_VERIFY(!w);
     QCOMPARE(int(curcard), 2); // closed, nothing else
     QCOMPARE(m_shuffleDraws, 0);
+}
+
+// The popup menu's items had no underlined letters. Each has one, no two the same, and where
+// the item has a key in the key map, it is that key's letter.
+void TestFrmMain::popupMenuWithoutMnemonics() {
+    QSet<QChar> letters;
+    for (QAction* a : m_w->mP()->actions()) {
+        if (a->isSeparator())
+            continue;
+        const QString text = a->text();
+        QCOMPARE(text.count('&'), 1);
+        const QChar letter = text.at(text.indexOf('&') + 1).toUpper();
+        QVERIFY2(letter.isLetter(), qPrintable(text));
+        QVERIFY2(!letters.contains(letter), qPrintable(text));
+        letters.insert(letter);
+        if (!a->shortcut().isEmpty()) // "Ctrl+F" ends in its letter
+            QCOMPARE(letter, a->shortcut().toString().back());
+    }
+    QCOMPARE(letters.size(), 14);
+}
+
+// The card's status said "1 trouble cards". Singular for one, on presenting and on turning
+// back to the front.
+void TestFrmMain::oneTroubleCardsOnCard_data() {
+    QTest::addColumn<int>("trouble");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("none") << 0 << "showing card 1 of 3; 0 trouble cards";
+    QTest::newRow("one") << 1 << "showing card 1 of 3; 1 trouble card";
+    QTest::newRow("two") << 2 << "showing card 1 of 3; 2 trouble cards";
+}
+
+void TestFrmMain::oneTroubleCardsOnCard() {
+    QFETCH(int, trouble);
+    QFETCH(QString, status);
+    for (int i = 0; i < trouble; ++i)
+        deck[i].trouble = -1;
+    ShowFirstCard();
+    QCOMPARE(mainRenderData()->toplefttext(), status);
+    QTest::keyClick(m_w, Qt::Key_Return);
+    QTest::keyClick(m_w, Qt::Key_Return);
+    QCOMPARE(mainRenderData()->toplefttext(), status);
 }
 
 QTEST_MAIN(TestFrmMain)
