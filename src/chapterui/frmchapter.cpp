@@ -37,6 +37,25 @@ QPointer<frmChapter>& instance() {
 QWidget* splash() { return app().hooks.splashWindow ? app().hooks.splashWindow() : nullptr; }
 QString fileNameOf(const QString& path) { return path.section(QLatin1Char('/'), -1); }
 constexpr int kPathRole = Qt::UserRole;
+
+// The window shows no close box where the window manager honours the hint; where it shows one
+// all the same (or Alt+F4 asks), closing does what `action` does, instead of nothing.
+class CloseAsCommand : public QObject {
+public:
+    CloseAsCommand(QWidget* window, std::function<void()> action) : QObject(window), m_action(std::move(action)) {
+        window->installEventFilter(this);
+    }
+    bool eventFilter(QObject* obj, QEvent* e) override {
+        if (e->type() != QEvent::Close || obj->property("quarnelUnloaded").toBool())
+            return QObject::eventFilter(obj, e);
+        e->ignore();
+        m_action();
+        return true;
+    }
+
+private:
+    std::function<void()> m_action;
+};
 } // namespace
 
 ChapterCommands& chapterCommands() {
@@ -121,6 +140,14 @@ frmChapter::frmChapter() {
     auto* deleteKey = new QShortcut(QKeySequence(Qt::Key_Delete), m_list, nullptr, nullptr, Qt::WidgetShortcut);
     connect(deleteKey, &QShortcut::activated, this, [this] { toolbarClick(QStringLiteral("del")); });
     connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] { itemClicked(); });
+    // Return on a row loads the selected chapters, as OK does.
+    for (const QKeySequence key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
+        auto* okKey = new QShortcut(key, m_list, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(okKey, &QShortcut::activated, this, [this] {
+            if (m_ok->isEnabled())
+                m_ok->click();
+        });
+    }
     auto* l0 = new QVBoxLayout(m_pages[0]);
     l0->setContentsMargins(0, 0, 0, 0);
     l0->addWidget(m_list);
@@ -162,6 +189,10 @@ frmChapter::frmChapter() {
     LogMessage(QStringLiteral(" .. loading chapter selection form/n"));
     MakeNotTopmost(splash());
     RemoveCloseCommand(this);
+    new CloseAsCommand(this, [this] {
+        if (m_cancel->isEnabled() && isVisible())
+            m_cancel->click();
+    });
     tabClicked(0);
     const QString editor = programFolder() + QStringLiteral("/qredit");
     m_editorPresent = FileExists(editor);

@@ -86,6 +86,8 @@ frmFind::frmFind() {
     m_ts = new QTabWidget(this);
     m_ts->setObjectName(QStringLiteral("ts"));
     m_ts->setDocumentMode(true);
+    // The page area takes the focus on its way to the tabs: it says what it is.
+    m_ts->setAccessibleName(QStringLiteral("Ways to find a card"));
 
     // "Jump to ID"
     auto* jump = new QWidget;
@@ -287,7 +289,7 @@ void SearchCards() {
     }
     timer.StopTimer();
     model->endFill();
-    v->setWindowTitle(timer.strElapsed(QStringLiteral("Item Viewer - [found ") + QString::number(count) +
-                                       QStringLiteral(" items in %t seconds]")));
+    v->setWindowTitle(timer.strElapsed(QStringLiteral("Item Viewer - [found ") +
+                                       countText(count, QStringLiteral("item")) + QStringLiteral(" in %t seconds]")));
     BringToFront(v);
 }

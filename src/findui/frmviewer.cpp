@@ -133,11 +133,20 @@ void frmViewer::showMemoryUsage() {
     BringToFront(this);
 }
 
+void frmViewer::keyPressEvent(QKeyEvent* e) {
+    // Escape closes the window, as it does About and Preferences.
+    if (e->key() == Qt::Key_Escape && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(e);
+}
+
 void frmViewer::closeEvent(QCloseEvent* e) {
     SaveWindowPosition(this, false);
     e->accept();
     if (m_progress)
-        m_progress->hide();
+        m_progress->finish();
     if (instance() == this)
         instance() = nullptr;
     deleteLater();
@@ -225,7 +234,7 @@ void ViewAllCards() {
     // While events ran, the viewer may have been closed or the program may have begun to end.
     if (!guard || viewerWindow() != v || app().shutdownSignal) {
         if (progress)
-            progress->hide();
+            progress->finish();
         return;
     }
 
@@ -245,7 +254,7 @@ void ViewAllCards() {
     }
     model->endFill();
     lv->setUpdatesEnabled(true);
-    progress->hide();
+    progress->finish();
     v->setWindowTitle(kRestCaption);
     BringToFront(v);
 }

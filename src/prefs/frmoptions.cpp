@@ -163,6 +163,9 @@ void frmOptions::buildControls() {
     auto* client = new QFrame(this);
     client->setObjectName(QStringLiteral("tsClient"));
     client->setFrameShape(QFrame::StyledPanel);
+    // A screen reader entering the frame hears the page in view.
+    client->setAccessibleName(m_ts->tabText(0));
+    connect(m_ts, &QTabBar::currentChanged, client, [this, client](int i) { client->setAccessibleName(m_ts->tabText(i)); });
     auto* stack = new QGridLayout(client);
     stack->setContentsMargins(10, 10, 10, 10);
     for (int i = 0; i < 2; ++i) {
@@ -218,6 +221,8 @@ void frmOptions::buildControls() {
     m_check1->setObjectName(QStringLiteral("Check1"));
     m_fadeFrame = new QGroupBox(m_panes[1]);
     m_fadeFrame->setObjectName(QStringLiteral("Frame2"));
+    // The frame has no title on screen; its label says what it holds.
+    m_fadeFrame->setAccessibleName(QStringLiteral("Fade speed"));
     m_label3 = new QLabel(QStringLiteral("Fade speed"), m_fadeFrame);
     m_label3->setObjectName(QStringLiteral("Label3"));
     m_label4 = new QLabel(QStringLiteral("slower"), m_fadeFrame);

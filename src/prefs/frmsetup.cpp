@@ -7,6 +7,7 @@
 #include "settingsoccasion.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -79,6 +80,9 @@ frmSetup::frmSetup(QWidget* parent) : QDialog(parent) {
 
     // Loading: no Close command, neither option chosen.
     RemoveCloseCommand(this);
+    // Where a window manager shows a close box all the same (or Alt+F4 asks), closing
+    // finishes with what is chosen: with neither option, cards start without a trouble mark.
+    installEventFilter(this);
     m_option1->setChecked(false);
     m_option2->setChecked(false);
     // Either choice enables Finished, however it was made: by the mouse, by a key, or by a
@@ -99,6 +103,16 @@ void frmSetup::Command1Click() {
                               QString());
     }
     accept();
+}
+
+bool frmSetup::eventFilter(QObject* obj, QEvent* e) {
+    if (obj == this && e->type() == QEvent::Close) {
+        e->ignore();
+        if (isVisible())
+            Command1Click();
+        return true;
+    }
+    return QDialog::eventFilter(obj, e);
 }
 
 void RunSetupWizard(QWidget* owner) {

@@ -1,7 +1,7 @@
 #pragma once
 // The one-page wizard of the first run: whether new cards start as trouble cards and
-// whether hover descriptions are shown. Its only way out is Finished, which stores both
-// answers in the master database.
+// whether hover descriptions are shown. Its way out is Finished, which stores both answers in
+// the master database; a close box, where one is shown, finishes as well.
 #include <QDialog>
 
 class QCheckBox;
@@ -16,6 +16,9 @@ public:
     explicit frmSetup(QWidget* parent = nullptr);
 
     void Command1Click(); // Finished
+
+protected:
+    bool eventFilter(QObject* obj, QEvent* e) override;
 
 public slots:
     // Escape and the like: there is no way back and no Cancel.

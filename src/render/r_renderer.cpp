@@ -67,6 +67,44 @@ int r_renderer::cornerRowWidth() const {
     return m_client.right - m_widthReduction - 4 - m_client.left;
 }
 
+QString r_renderer::elideCorner(const QString& text, int room) {
+    if (cornerTextWidth(text) <= room)
+        return text;
+    // A quoted text ("Showing answer to '...'") keeps its closing quote.
+    const bool quoted = text.size() > 1 && text.endsWith(QLatin1Char('\''));
+    const QString tail = QString(QChar(0x2026)) + (quoted ? QStringLiteral("'") : QString());
+    QString body = quoted ? text.chopped(1) : text;
+    while (!body.isEmpty()) {
+        qsizetype n = body.size() - 1;
+        if (n > 0 && body.at(n).isLowSurrogate() && body.at(n - 1).isHighSurrogate())
+            --n; // never half a character
+        body.truncate(n);
+        if (cornerTextWidth(body + tail) <= room)
+            break;
+    }
+    return body + tail;
+}
+
+void r_renderer::fitCornerPair(QString& left, QString& right) {
+    constexpr int kGap = 12;
+    if (left.isEmpty() || right.isEmpty())
+        return;
+    const int row = cornerRowWidth();
+    const int wl = cornerTextWidth(left), wr = cornerTextWidth(right);
+    if (wl + kGap + wr <= row)
+        return;
+    // A short text keeps its room and the long one has the rest; two long ones share halves.
+    const int half = (row - kGap) / 2;
+    if (wl <= half) {
+        right = elideCorner(right, row - kGap - wl);
+    } else if (wr <= half) {
+        left = elideCorner(left, row - kGap - wr);
+    } else {
+        left = elideCorner(left, half);
+        right = elideCorner(right, row - kGap - half);
+    }
+}
+
 void r_renderer::fitFont(const QString& text, const RECT& r, StdFont& font) {
     const int room = r.right - r.left;
     for (int size = 8; size <= 17; ++size) {
@@ -117,6 +155,14 @@ void r_renderer::drawtobuffer(bool withMain) {
         m_surface.setForecolor(d.GetColorByAlias(QStringLiteral("main_text_forecolor"), 0xFFFFFF));
         m_surface.DrawText(d.maintext(), r.left, r.top, r.right, r.bottom, flags);
     }
+    // The two corners of a side share its row: the texts as drawn, shortened where both
+    // would not fit (assistive technology still gets them whole).
+    QString drawn[4] = {d.tlshow() ? d.toplefttext() : QString(), d.blshow() ? d.bottomlefttext() : QString(),
+                        d.trshow() ? d.toprighttext() : QString(), d.brshow() ? d.bottomrighttext() : QString()};
+    fitCornerPair(drawn[0], drawn[2]);
+    fitCornerPair(drawn[1], drawn[3]);
+    for (int i = 0; i < 4; ++i)
+        m_drawnCorners[i] = drawn[i];
     font.size = 8;
     m_surface.setFont(font);
 
@@ -136,10 +182,11 @@ void r_renderer::drawtobuffer(bool withMain) {
     for (const Corner& c : corners) {
         if (!c.show)
             continue;
+        const QString& text = drawn[&c - corners];
         m_surface.setForecolor(d.GetColorByAlias(QString::fromLatin1(c.shadow), 0));
-        m_surface.DrawText(c.text, s.left, s.top, s.right, s.bottom, c.flags | DT_SINGLELINE);
+        m_surface.DrawText(text, s.left, s.top, s.right, s.bottom, c.flags | DT_SINGLELINE);
         m_surface.setForecolor(d.GetColorByAlias(QString::fromLatin1(c.fore), 0xFFFFFF));
-        m_surface.DrawText(c.text, r.left, r.top, r.right, r.bottom, c.flags | DT_SINGLELINE);
+        m_surface.DrawText(text, r.left, r.top, r.right, r.bottom, c.flags | DT_SINGLELINE);
     }
 
     // The card's text is told once per card, not blanked by the background-only frame.

@@ -33,11 +33,18 @@ public:
     // share, in the card's pixels.
     int cornerTextWidth(const QString& text);
     int cornerRowWidth() const;
+    // The corner texts as the last drawing drew them (top left, bottom left, top right,
+    // bottom right; empty where hidden).
+    QString drawnCorner(int corner) const { return corner >= 0 && corner < 4 ? m_drawnCorners[corner] : QString(); }
     CardView* window() const { return m_window; }
     std::shared_ptr<r_data> data() const { return m_data; }
 
 private:
     void fitFont(const QString& text, const RECT& r, StdFont& font);
+    // `text` cut short with an ellipsis to at most `room` pixels.
+    QString elideCorner(const QString& text, int room);
+    // Shortens the two corner texts of one side so that both fit its row.
+    void fitCornerPair(QString& left, QString& right);
 
     QPointer<CardView> m_window;
     std::shared_ptr<r_data> m_data;
@@ -50,4 +57,5 @@ private:
     qint64 m_settledSurfaceKey = -1;
     quint64 m_settledViewGeneration = 0;
     bool m_killed = false;
+    QString m_drawnCorners[4];
 };

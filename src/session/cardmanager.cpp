@@ -130,10 +130,14 @@ qint16 CountTroubleCards() {
     return qint16(k);
 }
 
+QString countText(int n, const QString& thing) {
+    return QString::number(n) + QLatin1Char(' ') + thing + (n == 1 ? QString() : QStringLiteral("s"));
+}
+
 QString StatusText(bool withTroubleCount) {
     QString s = QStringLiteral("showing card %1 of %2").arg(curcard + 1).arg(lastSlot());
     if (withTroubleCount)
-        s += QStringLiteral("; %1 trouble cards").arg(CountTroubleCards());
+        s += QStringLiteral("; ") + countText(CountTroubleCards(), QStringLiteral("trouble card"));
     return s;
 }
 
@@ -149,6 +153,16 @@ void ShowTimesViewed(bool count) {
 
 void ShowFirstCard() {
     curcard = 0;
+    present(Presentation::First);
+}
+
+void ShowFirstRotationCard() {
+    curcard = 0;
+    if (filterOn() && lastSlot() > 0 && deck[0].trouble == 0) {
+        // From the last card the search for a trouble card starts at the first.
+        curcard = StepCard(false, 0);
+        curcard = FindTroubleCard(true);
+    }
     present(Presentation::First);
 }
 

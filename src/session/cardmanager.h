@@ -22,9 +22,14 @@ qint16 StepCard(bool forward, qint16 slot);
 qint16 FindTroubleCard(bool forward);
 qint16 CountTroubleCards();
 QString StatusText(bool withTroubleCount);
+// "1 card", "0 cards", "2 cards": a count with its noun, singular for one (texts on screen
+// only; the files keep their own wording).
+QString countText(int n, const QString& thing);
 QString ChapterText();
 void ShowTimesViewed(bool count);
 void ShowFirstCard();
+// The first card of the rotation: with "Show only trouble cards" on, the first trouble card.
+void ShowFirstRotationCard();
 void ShowNextCard();
 void ShowPreviousCard();
 void ShowCurrentCard();

@@ -25,6 +25,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <iterator>
 
@@ -209,6 +210,12 @@ frmMain::frmMain() {
     m_answerBox->setContextMenuPolicy(Qt::NoContextMenu);
     m_answerBox->installEventFilter(new DrillKeyFilter(this, [this](QKeyEvent* e) { return drillKey(e); }));
     m_answerBox->hide();
+    // A control with the focus takes the drill's keys before its own key map, and its typing
+    // goes to the box.
+    auto* controlKeys = new DrillKeyFilter(this, [this](QKeyEvent* e) { return drillControlKey(e); });
+    for (QWidget* c : std::initializer_list<QWidget*>{m_buttons[0], m_buttons[1], m_buttons[2], m_buttons[3], m_check1,
+                                                      m_check2, m_link})
+        c->installEventFilter(controlKeys);
 
     buildMenu();
     layoutControls();
@@ -261,6 +268,7 @@ void frmMain::buildMenu() {
     m_menu = new QMenu(this);
     m_menu->setObjectName(QStringLiteral("mP"));
     m_menu->setTitle(QStringLiteral("Menu"));
+    // Every item has a letter of its own (the underlined one), the key map's where it can.
     auto add = [this](const char* name, const QString& caption, const QString& accel, std::function<void()> f) {
         QAction* a = m_menu->addAction(caption);
         a->setObjectName(QString::fromLatin1(name));
@@ -272,32 +280,32 @@ void frmMain::buildMenu() {
         connect(a, &QAction::triggered, this, std::move(f));
         return a;
     };
-    add("mP_n", QStringLiteral("New Session"), QString(), [this] { newSessionCommand(); });
+    add("mP_n", QStringLiteral("&New Session"), QString(), [this] { newSessionCommand(); });
     m_menu->addSeparator();
-    add("mP_sp", QStringLiteral("Save Progress"), QString(), [this] {
+    add("mP_sp", QStringLiteral("Save &Progress"), QString(), [this] {
         if (studyCommands().saveProgress)
             studyCommands().saveProgress(this);
     });
-    add("mP_ss", QStringLiteral("Export Cards"), QString(), [this] {
+    add("mP_ss", QStringLiteral("&Export Cards"), QString(), [this] {
         if (studyCommands().exportCards)
             studyCommands().exportCards(this);
     });
     m_menu->addSeparator();
-    add("mP_vac", QStringLiteral("View All Cards"), QStringLiteral("Ctrl+V"), [] {
+    add("mP_vac", QStringLiteral("&View All Cards"), QStringLiteral("Ctrl+V"), [] {
         if (studyCommands().viewAllCards)
             studyCommands().viewAllCards();
     });
-    add("mP_fc", QStringLiteral("Find Card"), QStringLiteral("Ctrl+F"), [] {
+    add("mP_fc", QStringLiteral("&Find Card"), QStringLiteral("Ctrl+F"), [] {
         if (studyCommands().findCard)
             studyCommands().findCard();
     });
-    add("mP_sc", QStringLiteral("Shuffle Cards"), QStringLiteral("Ctrl+S"), [] { ShuffleCommand(); });
+    add("mP_sc", QStringLiteral("&Shuffle Cards"), QStringLiteral("Ctrl+S"), [] { ShuffleCommand(); });
     m_menu->addSeparator();
     // The side each card shows first: one of three.
     auto* sides = new QActionGroup(this);
     const char* sideNames[] = {"mP_qf", "mP_af", "mP_mx"};
-    const QString sideCaptions[] = {QStringLiteral("Question First"), QStringLiteral("Answer First"),
-                                    QStringLiteral("Mixed Sides")};
+    const QString sideCaptions[] = {QStringLiteral("&Question First"), QStringLiteral("Answe&r First"),
+                                    QStringLiteral("&Mixed Sides")};
     const QString sideKeys[] = {QStringLiteral("Ctrl+Q"), QStringLiteral("Ctrl+R"), QStringLiteral("Ctrl+M")};
     for (int i = 0; i < 3; ++i) {
         QAction* a = add(sideNames[i], sideCaptions[i], sideKeys[i], [this, i] { setCardDirection(i); });
@@ -305,21 +313,21 @@ void frmMain::buildMenu() {
         sides->addAction(a);
         m_sideActions[i] = a;
     }
-    m_drillAction = add("mP_ta", QStringLiteral("Type the Answers"), QStringLiteral("Ctrl+T"),
+    m_drillAction = add("mP_ta", QStringLiteral("&Type the Answers"), QStringLiteral("Ctrl+T"),
                         [this] { setTypingDrill(!typingDrill()); });
     m_drillAction->setCheckable(true);
     m_menu->addSeparator();
-    add("mP_o", QStringLiteral("Options"), QStringLiteral("Ctrl+O"), [] {
+    add("mP_o", QStringLiteral("&Options"), QStringLiteral("Ctrl+O"), [] {
         if (studyCommands().options)
             studyCommands().options();
     });
-    add("mP_qh", QStringLiteral("Quick Help"), QString(), [this] { QuickHelp(); });
-    add("mP_a", QStringLiteral("About"), QStringLiteral("Ctrl+A"), [] {
+    add("mP_qh", QStringLiteral("Quick &Help"), QString(), [this] { QuickHelp(); });
+    add("mP_a", QStringLiteral("&About"), QStringLiteral("Ctrl+A"), [] {
         if (studyCommands().about)
             studyCommands().about();
     });
     m_menu->addSeparator();
-    add("mP_e", QStringLiteral("Exit"), QStringLiteral("Ctrl+X"), [this] { close(); });
+    add("mP_e", QStringLiteral("E&xit"), QStringLiteral("Ctrl+X"), [this] { close(); });
 }
 
 void frmMain::setCardDirection(int direction) {
@@ -397,8 +405,8 @@ void frmMain::checkAnswer() {
     QAccessible::updateAccessibility(&alert);
 }
 
-// Keys while the drill is on: Return, Page Up, Page Down, Escape and the menu keys act;
-// everything else is text for the box and never a command of the key map.
+// Keys while the drill is on: Return, Page Up, Page Down, Escape, the menu keys and the
+// menu's Ctrl keys act; everything else is text for the box and never a command of the key map.
 bool frmMain::drillKey(QKeyEvent* e) {
     if (!typingDrill() || app().busy)
         return false;
@@ -425,7 +433,47 @@ bool frmMain::drillKey(QKeyEvent* e) {
         popupMenuAt(m_answerBox->geometry().bottomLeft() + m_card->mapTo(this, QPoint()));
         return true;
     }
+    // The keys the menu shows next to its items run them, as a click on the item would.
+    if ((e->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier) {
+        const QKeySequence pressed(QKeyCombination(Qt::ControlModifier, Qt::Key(e->key())));
+        for (QAction* a : m_menu->actions()) {
+            if (a->isSeparator() || a->shortcut() != pressed)
+                continue;
+            if (a->isEnabled() && !e->isAutoRepeat())
+                a->trigger();
+            return true;
+        }
+    }
     return false;
+}
+
+bool frmMain::drillControlKey(QKeyEvent* e) {
+    if (!typingDrill())
+        return false;
+    if (drillKey(e))
+        return true;
+    // Space stays the focused control's click.
+    if (e->key() == Qt::Key_Space || !isDrillText(e))
+        return false;
+    typeIntoAnswerBox(e);
+    return true;
+}
+
+bool frmMain::isDrillText(const QKeyEvent* e) const {
+    return !app().busy && !e->text().isEmpty() && e->text().at(0).isPrint() &&
+           !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
+
+void frmMain::typeIntoAnswerBox(const QKeyEvent* e) {
+    // After a check the box is read-only until the next card: the key is dropped. The box
+    // hands back a key it ignores, to the window, and the window never sends one again while
+    // it is passing one on.
+    if (m_answerBox->isReadOnly() || m_typingIntoBox)
+        return;
+    const QScopedValueRollback<bool> guard(m_typingIntoBox, true);
+    m_answerBox->setFocus();
+    QKeyEvent copy(e->type(), e->key(), e->modifiers(), e->text());
+    QCoreApplication::sendEvent(m_answerBox, &copy);
 }
 
 bool frmMain::roundSummaryDue() const {
@@ -590,13 +638,10 @@ void frmMain::keyCommand(int vk) {
 
 void frmMain::keyPressEvent(QKeyEvent* e) {
     if (typingDrill()) {
-        // Text typed while the box has lost the focus goes to the box.
-        if (!drillKey(e) && !app().busy && !e->text().isEmpty() && e->text().at(0).isPrint() &&
-            !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-            m_answerBox->setFocus();
-            QKeyEvent copy(e->type(), e->key(), e->modifiers(), e->text());
-            QCoreApplication::sendEvent(m_answerBox, &copy);
-        }
+        // Text typed while the box has lost the focus goes to the box; what the box hands
+        // back (read-only after a check) is not sent to it again.
+        if (!drillKey(e) && isDrillText(e))
+            typeIntoAnswerBox(e);
         e->accept();
         return;
     }

@@ -95,6 +95,11 @@ private:
     void drillCardPresented();
     void checkAnswer();
     bool drillKey(QKeyEvent* e);
+    // A key at one of the window's controls while the drill is on; true when it was taken.
+    bool drillControlKey(QKeyEvent* e);
+    bool isDrillText(const QKeyEvent* e) const;
+    // Passes typed text on to the answer box, unless the box is read-only after a check.
+    void typeIntoAnswerBox(const QKeyEvent* e);
 
     CardView* m_card = nullptr;
     qexFlatButton* m_buttons[4] = {};
@@ -111,6 +116,7 @@ private:
     QLineEdit* m_answerBox = nullptr;
     QPointer<frmSummary> m_summary;
     bool m_drillChecked = false; // the typed answer was checked; the next Return moves on
+    bool m_typingIntoBox = false; // a key is being passed on to the answer box
 };
 
 // The one main card window: the existing one, or nullptr.

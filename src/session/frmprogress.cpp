@@ -18,3 +18,9 @@ frmProgress::frmProgress(QWidget* owner) : QWidget(owner, Qt::Tool) {
     lay->addWidget(m_pb);
     resize(320, 50);
 }
+
+void frmProgress::finish() {
+    hide();
+    if (isWindow() && windowHandle())
+        destroy();
+}

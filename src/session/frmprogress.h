@@ -10,6 +10,10 @@ class frmProgress : public QWidget {
 public:
     explicit frmProgress(QWidget* owner = nullptr);
     QProgressBar* PB() const { return m_pb; }
+    // Hides the window once its work is done and gives its native window back: every
+    // top-level window that exists, shown or not, is listed to assistive technology, so a
+    // hidden one would stay there. Shown again, it gets a new one.
+    void finish();
 
 private:
     QProgressBar* m_pb;

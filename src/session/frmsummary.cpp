@@ -4,6 +4,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -45,6 +46,15 @@ frmSummary::frmSummary(QWidget* owner, const RoundFigures& figures, bool drill, 
     root->addSpacing(10);
     root->addLayout(buttons);
     setFocusProxy(m_close);
+}
+
+void frmSummary::keyPressEvent(QKeyEvent* e) {
+    // Escape closes the window, as Close does.
+    if (e->key() == Qt::Key_Escape && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        finish({});
+        return;
+    }
+    QWidget::keyPressEvent(e);
 }
 
 QStringList frmSummary::lines(const RoundFigures& f, bool drill) {

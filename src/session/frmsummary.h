@@ -29,6 +29,9 @@ public:
     QPushButton* closeButton() const { return m_close; }
     QLabel* figuresLabel() const { return m_figures; }
 
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+
 private:
     void finish(const std::function<void()>& then);
 

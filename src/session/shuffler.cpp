@@ -137,5 +137,5 @@ void ShuffleDeck() {
     pw->close();
     pw->deleteLater();
     progress() = nullptr;
-    ShowFirstCard();
+    ShowFirstRotationCard();
 }

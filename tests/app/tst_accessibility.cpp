@@ -108,6 +108,28 @@ QStringList faultsOf(QWidget* window) {
     return faults;
 }
 
+// Containers a screen reader stops at: a frame or group box, or any filler that takes the
+// focus. Each needs a name, or the reader announces nothing there.
+QStringList namelessContainers(QAccessibleInterface* iface, const QString& path, int depth = 0) {
+    QStringList faults;
+    if (!iface || depth > 30)
+        return faults;
+    const QAccessible::Role role = iface->role();
+    if (role == QAccessible::Cell || role == QAccessible::ListItem || role == QAccessible::TreeItem ||
+        role == QAccessible::Row)
+        return faults;
+    const QString here = path + QStringLiteral(" > ") + describe(iface);
+    const bool frame = role == QAccessible::Grouping || role == QAccessible::Border;
+    const bool filler = role == QAccessible::Client || role == QAccessible::Pane ||
+                        role == QAccessible::LayeredPane;
+    const QWidget* w = qobject_cast<QWidget*>(iface->object());
+    const bool focusable = w && w->focusPolicy() != Qt::NoFocus;
+    if ((frame || (filler && focusable)) && iface->text(QAccessible::Name).trimmed().isEmpty())
+        faults << QStringLiteral("nameless container: ") + here;
+    for (int i = 0; i < iface->childCount(); ++i)
+        faults << namelessContainers(iface->child(i), here, depth + 1);
+    return faults;
+}
 } // namespace
 
 class TestAccessibility : public QObject {
@@ -121,6 +143,8 @@ private slots:
     void checkStateShown();
     void setupWizardByActions_data();
     void setupWizardByActions();
+    void namelessFramesAndHiddenProgressInTree_data();
+    void namelessFramesAndHiddenProgressInTree();
 
 private:
     void startStudy();
@@ -323,6 +347,65 @@ void TestAccessibility::setupWizardByActions() {
     iface->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     QVERIFY(choice->isChecked());
     QVERIFY(finished->isEnabled());
+}
+
+// The hidden "Loading List ..." window stayed among the program's windows that assistive
+// technology lists; Preferences held a nameless nested frame and Find a nameless filler that
+// takes the focus. Every window of the study program, its frames and focusable fillers named.
+void TestAccessibility::namelessFramesAndHiddenProgressInTree_data() {
+    QTest::addColumn<QString>("window");
+    for (const char* w : {"chapter window", "card window", "round summary", "Find", "Item Viewer", "Preferences",
+                          "About"})
+        QTest::newRow(w) << QString::fromLatin1(w);
+}
+
+void TestAccessibility::namelessFramesAndHiddenProgressInTree() {
+    QFETCH(QString, window);
+    startStudy();
+    QWidget* w = chapterWindow();
+    if (window != "chapter window") {
+        chapterWindow()->LV1()->topLevelItem(0)->setSelected(true);
+        chapterWindow()->okClicked();
+        frmMain* card = mainWindow();
+        QVERIFY(card);
+        w = card;
+        if (window == "round summary") {
+            card->showRoundSummary();
+            w = card->roundSummaryWindow();
+        } else if (window == "Find") {
+            ShowFindWindow();
+            w = findWindow();
+        } else if (window == "Item Viewer") {
+            ViewAllCards();
+            w = viewerWindow();
+        } else if (window == "Preferences") {
+            ShowOptionsWindow();
+            w = optionsWindow();
+        } else if (window == "About") {
+            ShowAboutWindow();
+            w = aboutWindow();
+        }
+    }
+    QVERIFY(w);
+    m_own.append(w);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QStringList faults;
+    QAccessibleInterface* top = QAccessible::queryAccessibleInterface(w);
+    QVERIFY(top);
+    for (int i = 0; i < top->childCount(); ++i)
+        faults << namelessContainers(top->child(i), describe(top));
+    // Among the program's windows, a progress window is listed only while it is shown.
+    QAccessibleInterface* program = QAccessible::queryAccessibleInterface(qApp);
+    QVERIFY(program);
+    for (int i = 0; i < program->childCount(); ++i) {
+        QAccessibleInterface* c = program->child(i);
+        auto* shown = c ? qobject_cast<QWidget*>(c->object()) : nullptr;
+        if (shown && shown->objectName() == QLatin1String("frmProgress") && !shown->isVisible())
+            faults << QStringLiteral("hidden window listed: ") + shown->windowTitle();
+    }
+    QVERIFY2(faults.isEmpty(), qPrintable(QStringLiteral("\n") + faults.join(QLatin1Char('\n'))));
 }
 
 QTEST_MAIN(TestAccessibility)

@@ -17,6 +17,7 @@
 #include <QTabBar>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QWindow>
 #include <QtTest>
 
 class TestFrmChapter : public QObject {
@@ -47,6 +48,10 @@ private slots:
     void loadSavedCancelledKeepsWindow();
     void toolbarKeys_data();
     void toolbarKeys();
+    void deadCloseBoxActsAsCancel_data();
+    void deadCloseBoxActsAsCancel();
+    void returnOnChapterRowDidNothing_data();
+    void returnOnChapterRowDidNothing();
 
 private:
     QString chapter(const QString& name, const QString& title, int cards);
@@ -122,12 +127,10 @@ void TestFrmChapter::layoutAndCaptions() {
     QCOMPARE(w->ts()->tabText(0), QString("Built-in"));
     QCOMPARE(w->ts()->tabText(1), QString("User Defined"));
     QVERIFY(!w->Command1()->isEnabled());
-    // No Close command: the window refuses to be closed from its title bar.
+    // No close box where the window manager honours the hint; where one shows, it acts as
+    // Cancel (deadCloseBoxActsAsCancel).
     QVERIFY(!(w->windowFlags() & Qt::WindowCloseButtonHint));
-    // A close box that does nothing is not shown at all.
     QVERIFY(w->windowFlags() & Qt::CustomizeWindowHint);
-    QVERIFY(!w->close());
-    QVERIFY(w->isVisible());
 }
 
 void TestFrmChapter::missingFileDroppedAndListSavedShorter() {
@@ -431,7 +434,7 @@ void TestFrmChapter::loadSavedShowsFirstCard() {
     QCOMPARE(int(deckUpper()), 2);
     QVERIFY(mainWindow());
     QCOMPARE(mainRenderData()->maintext(), QString("zwei"));
-    QCOMPARE(mainRenderData()->toplefttext(), QString("showing card 1 of 2; 1 trouble cards"));
+    QCOMPARE(mainRenderData()->toplefttext(), QString("showing card 1 of 2; 1 trouble card"));
     QCOMPARE(mainRenderData()->toprighttext(), QString("Times viewed: 5"));
     QVERIFY(mainWindow()->button(2)->isEnabled());
     QVERIFY(!m_w || !m_w->isVisible());
@@ -506,6 +509,63 @@ void TestFrmChapter::toolbarKeys() {
     QCOMPARE(did.join(','), done);
     chapterCommands().loadProgress = {};
     chapterCommands().about = {};
+}
+
+// Window managers that ignore the hint against a close box showed one that did nothing. It
+// acts as Cancel: the list is kept and the program ends; while Cancel is off, so is the box.
+void TestFrmChapter::deadCloseBoxActsAsCancel_data() {
+    QTest::addColumn<bool>("fromFrame"); // the window manager's close box, or close() (Alt+F4 and the like)
+    QTest::addColumn<bool>("cancelEnabled");
+    QTest::newRow("close box") << true << true;
+    QTest::newRow("close()") << false << true;
+    QTest::newRow("close box while loading") << true << false;
+}
+
+void TestFrmChapter::deadCloseBoxActsAsCancel() {
+    QFETCH(bool, fromFrame);
+    QFETCH(bool, cancelEnabled);
+    const QString path = chapter("kept", "Kept", 2);
+    frmChapter* w = open();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    m_dialogs->answerFile(path);
+    w->toolbarClick("sall");
+    w->setControlsEnabled(cancelEnabled);
+    if (fromFrame)
+        w->windowHandle()->close();
+    else
+        w->close();
+    QCoreApplication::processEvents();
+    QCOMPARE(m_quits, cancelEnabled ? QList<int>{0} : QList<int>{});
+    QCOMPARE(w->isVisible(), !cancelEnabled);
+    ivordalite disk;
+    QVERIFY(disk.mount(m_home + "/sys.qex", false));
+    QCOMPARE(disk.getlong("flist_count", -1), cancelEnabled ? 1 : -1);
+}
+
+// Return on a row of the chapter list did nothing; it loads the selected chapters as OK does.
+void TestFrmChapter::returnOnChapterRowDidNothing_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("selected");
+    QTest::newRow("Return") << int(Qt::Key_Return) << true;
+    QTest::newRow("Enter") << int(Qt::Key_Enter) << true;
+    QTest::newRow("Return, nothing selected") << int(Qt::Key_Return) << false;
+}
+
+void TestFrmChapter::returnOnChapterRowDidNothing() {
+    QFETCH(int, key);
+    QFETCH(bool, selected);
+    app().master->add("flist_count", "", 1, "");
+    app().master->add("flist_name_1", chapter("row", "Row", 3), 0, "");
+    frmChapter* w = open();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    w->LV1()->setFocus();
+    w->LV1()->setCurrentItem(w->LV1()->topLevelItem(0), 0, QItemSelectionModel::NoUpdate);
+    w->LV1()->topLevelItem(0)->setSelected(selected);
+    QTest::keyClick(w->LV1(), Qt::Key(key));
+    QCOMPARE(int(deckUpper()), selected ? 3 : 0);
+    QCOMPARE(mainWindow() != nullptr, selected);
+    QCOMPARE(chapterWindow() != nullptr, !selected);
+    QVERIFY(m_quits.isEmpty());
 }
 
 QTEST_MAIN(TestFrmChapter)

@@ -293,6 +293,63 @@ private slots:
         setRenderTimerWindow(nullptr);
     }
 
+    // A 55-character question's "Showing answer to '...'" ran into the verdict on the right.
+    // The two corners of a side share the row: a short one stays whole and the long one has
+    // the rest, two long ones get half each; cut texts end in an ellipsis (inside the quotes).
+    void cornerTextsCollided_data() {
+        QTest::addColumn<QStringList>("texts"); // top left, bottom left, top right, bottom right
+        QTest::addColumn<QString>("cut");       // the corners cut short, as "tl bl tr br" letters
+        const QString question = "Wie weit ist es von hier bis zum alten Bahnhof am Fluss"; // 55 characters
+        const QString showing = "Showing answer to '" + question + "'";
+        const QString wrong = "Wrong: you typed 'it is a long way from here to the old station by the river'";
+        const QString clef = "Showing answer to '" + QString("\U0001D11E").repeated(60) + "'";
+        QTest::newRow("both short") << QStringList{"showing card 1 of 3", "", "Times viewed: 2", ""} << "";
+        QTest::newRow("long left, short right") << QStringList{showing, "", "Right", ""} << "tl";
+        QTest::newRow("short left, long right")
+            << QStringList{"showing card 1 of 3", "", wrong, ""} << "tr";
+        QTest::newRow("both long") << QStringList{showing, "", wrong, ""} << "tl tr";
+        QTest::newRow("long left alone") << QStringList{showing, "", "", ""} << "";
+        QTest::newRow("bottom, both long") << QStringList{"", question + question, "", "from '" + question + "'"}
+                                           << "bl br";
+        QTest::newRow("pairs of surrogates") << QStringList{clef, "", wrong, ""} << "tl tr";
+    }
+    void cornerTextsCollided() {
+        QFETCH(QStringList, texts);
+        QFETCH(QString, cut);
+        makeCard("main");
+        m_data->setToplefttext(texts[0]);
+        m_data->setBottomlefttext(texts[1]);
+        m_data->setToprighttext(texts[2]);
+        m_data->setBottomrighttext(texts[3]);
+        m_renderer->drawtobuffer(true);
+        const QString names[] = {"tl", "bl", "tr", "br"};
+        const int row = m_renderer->cornerRowWidth();
+        for (int i = 0; i < 4; ++i) {
+            const QString drawn = m_renderer->drawnCorner(i);
+            const bool isCut = cut.split(' ').contains(names[i]);
+            QCOMPARE(drawn == texts[i], !isCut);
+            if (!isCut)
+                continue;
+            const QString tail = texts[i].endsWith('\'') ? QString(QChar(0x2026)) + "'" : QString(QChar(0x2026));
+            QVERIFY2(drawn.endsWith(tail), qPrintable(drawn));
+            const QString body = drawn.chopped(tail.size());
+            QVERIFY2(texts[i].startsWith(body) && body.size() > 10, qPrintable(drawn));
+            QVERIFY(!body.back().isHighSurrogate());
+        }
+        for (int left : {0, 1}) {
+            const QString l = m_renderer->drawnCorner(left), r = m_renderer->drawnCorner(left + 2);
+            if (l.isEmpty() || r.isEmpty())
+                continue;
+            const int wl = m_renderer->cornerTextWidth(l), wr = m_renderer->cornerTextWidth(r);
+            QVERIFY2(wl + wr + 12 <= row, qPrintable(QString("%1 + %2 > %3").arg(wl).arg(wr).arg(row)));
+            if (cut.contains(names[left]) && cut.contains(names[left + 2])) // halves, give or take a letter
+                QVERIFY2(qAbs(wl - wr) < 20, qPrintable(QString("%1 / %2").arg(wl).arg(wr)));
+        }
+        // What the card says to assistive technology stays whole.
+        for (const QString& t : texts)
+            QVERIFY(m_view->accessibleDescription().contains(t));
+    }
+
     void emptyMainTextPaintsNothing() {
         makeCard(QString());
         m_renderer->drawtobuffer(true);

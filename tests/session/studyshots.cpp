@@ -52,8 +52,14 @@ int main(int argc, char** argv) {
     ApplyTheme(w); // as when the chapter window opens the card window
     if (!QTest::qWaitForWindowExposed(w))
         return 1;
+    if (what == QLatin1String("longquestion")) { // both top corners long
+        deck[0].question = QStringLiteral("Wie weit ist es von hier bis zum alten Bahnhof am Fluss");
+        ShowFirstCard();
+    }
     w->setTypingDrill(true);
-    if (what == QLatin1String("right")) {
+    if (what == QLatin1String("longquestion")) {
+        answer(w, QStringLiteral("it is a long way from here to the old station by the river"), false);
+    } else if (what == QLatin1String("right")) {
         answer(w, QStringLiteral("The street."), false);
     } else if (what == QLatin1String("almost")) {
         answer(w, QStringLiteral("the steet"), false);
@@ -66,7 +72,7 @@ int main(int argc, char** argv) {
         answer(w, QStringLiteral("the kye"), true);
         answer(w, QStringLiteral("lunch"), true);
     } else {
-        qWarning("usage: studyshots right|almost|wrong|long|summary");
+        qWarning("usage: studyshots right|almost|wrong|long|longquestion|summary");
         return 2;
     }
     return qapp.exec();

@@ -116,7 +116,7 @@ void TestCardManager::nextWrapsToFirst() {
     ShowNextCard();
     QCOMPARE(int(curcard), 0);
     QCOMPARE(face()->maintext(), QString("q1"));
-    QCOMPARE(face()->toplefttext(), QString("showing card 1 of 3; 1 trouble cards"));
+    QCOMPARE(face()->toplefttext(), QString("showing card 1 of 3; 1 trouble card"));
     QCOMPARE(face()->toprighttext(), QString("Times viewed: 1"));
     QCOMPARE(face()->bottomrighttext(), QString("from 'Lesson 1'"));
     QVERIFY(!m_trouble);
@@ -230,7 +230,7 @@ void TestCardManager::troubleCheckChangesCountOnlyAtNextDisplay() {
     QCOMPARE(deck[0].trouble, qint16(-1));
     QCOMPARE(face()->toplefttext(), QString("showing card 1 of 3; 0 trouble cards"));
     ShowNextCard();
-    QCOMPARE(face()->toplefttext(), QString("showing card 2 of 3; 1 trouble cards"));
+    QCOMPARE(face()->toplefttext(), QString("showing card 2 of 3; 1 trouble card"));
     SetCurrentTrouble(false);
     QCOMPARE(deck[1].trouble, qint16(0));
 }
@@ -290,7 +290,7 @@ void TestCardManager::curcardOutsideDeckIsBroughtBack() {
 void TestCardManager::directionFaceTexts_data() {
     QTest::addColumn<int>("direction");
     QTest::addColumn<QStringList>("shown"); // main, top-left, top-right after: first, toggle, toggle, next
-    const QString status1 = "showing card 1 of 3; 1 trouble cards", status2 = "showing card 2 of 3; 1 trouble cards";
+    const QString status1 = "showing card 1 of 3; 1 trouble card", status2 = "showing card 2 of 3; 1 trouble card";
     QTest::newRow("question first, as always")
         << 0
         << QStringList{

@@ -66,6 +66,10 @@ private slots:
     void memoryRegions();
     void hunkTotal_data();
     void hunkTotal();
+    void escapeLeftItemViewerOpen_data();
+    void escapeLeftItemViewerOpen();
+    void foundOneItemsCaption_data();
+    void foundOneItemsCaption();
 
 private:
     // Cards with the questions and answers given; the rest is filled from the number.
@@ -248,8 +252,8 @@ void TestFindViewer::search() {
         QCOMPARE(m->index(r, 1).data(Qt::FontRole).value<QFont>().bold(), boldQuestion[r]);
         QCOMPARE(m->index(r, 2).data(Qt::FontRole).value<QFont>().bold(), boldAnswer[r]);
     }
-    const QRegularExpression caption(QStringLiteral("^Item Viewer - \\[found %1 items in \\d+\\.\\d{7} seconds\\]$")
-                                         .arg(numbers.size()));
+    const QRegularExpression caption(QStringLiteral("^Item Viewer - \\[found %1 in \\d+\\.\\d{7} seconds\\]$")
+                                         .arg(numbers.size() == 1 ? QString("1 item") : QString("%1 items").arg(numbers.size())));
     QVERIFY2(caption.match(v->windowTitle()).hasMatch(), qPrintable(v->windowTitle()));
 }
 
@@ -830,6 +834,47 @@ void TestFindViewer::hunkTotal() {
     QFETCH(quint64, total);
     QFETCH(QString, text);
     QCOMPARE(formatHunkTotal(total), text);
+}
+
+// Escape did not close the Item Viewer (it closes About and Preferences); it does, from the
+// list, after a listing of every card or a search.
+void TestFindViewer::escapeLeftItemViewerOpen_data() {
+    QTest::addColumn<QString>("fill");
+    QTest::newRow("every card") << "*";
+    QTest::newRow("a search") << "Haus";
+}
+
+void TestFindViewer::escapeLeftItemViewerOpen() {
+    QFETCH(QString, fill);
+    makeDeck(kGermanCards);
+    search(fill);
+    QPointer<frmViewer> v = viewerWindow();
+    QVERIFY(v && v->isVisible());
+    QVERIFY(QTest::qWaitForWindowActive(v));
+    v->LV()->setFocus();
+    v->LV()->setCurrentIndex(v->LV()->model()->index(0, 1));
+    QTest::keyClick(v->LV(), Qt::Key_Escape);
+    QTRY_VERIFY(!v);
+    QVERIFY(!viewerWindow());
+    QCOMPARE(int(curcard), 0);
+}
+
+// A search with one hit said "found 1 items".
+void TestFindViewer::foundOneItemsCaption_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("found");
+    QTest::newRow("none") << "zebra" << "found 0 items in ";
+    QTest::newRow("one") << "Tree" << "found 1 item in ";
+    QTest::newRow("two") << "Maus" << "found 2 items in ";
+}
+
+void TestFindViewer::foundOneItemsCaption() {
+    QFETCH(QString, text);
+    QFETCH(QString, found);
+    makeDeck(kGermanCards);
+    search(text, true, true, true);
+    const QString title = viewerWindow()->windowTitle();
+    QVERIFY2(title.startsWith("Item Viewer - [" + found), qPrintable(title));
 }
 
 QTEST_MAIN(TestFindViewer)

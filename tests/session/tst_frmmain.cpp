@@ -15,6 +15,7 @@
 #include "shuffler.h"
 #include "testsupport.h"
 
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -58,6 +59,17 @@ private slots:
     void roundSummaryFollowsPreference();
     void longVerdictKeepsClearOfTopLeft_data();
     void longVerdictKeepsClearOfTopLeft();
+    void drillLetterAfterVerdictCrashed_data();
+    void drillLetterAfterVerdictCrashed();
+    void drillMenuShortcutsDidNothing_data();
+    void drillMenuShortcutsDidNothing();
+    void shuffleWithTroubleFilterShowedOtherCard_data();
+    void shuffleWithTroubleFilterShowedOtherCard();
+    void escapeLeftRoundSummaryOpen_data();
+    void escapeLeftRoundSummaryOpen();
+    void popupMenuWithoutMnemonics();
+    void oneTroubleCardsOnCard_data();
+    void oneTroubleCardsOnCard();
 
 private:
     frmMain* m_w = nullptr;
@@ -208,25 +220,25 @@ void TestFrmMain::menuItems() {
         const char* caption;
         const char* accel;
     };
-    const Item expected[] = {{"mP_n", "New Session", ""},
+    const Item expected[] = {{"mP_n", "&New Session", ""},
                              {nullptr, nullptr, nullptr},
-                             {"mP_sp", "Save Progress", ""},
-                             {"mP_ss", "Export Cards", ""},
+                             {"mP_sp", "Save &Progress", ""},
+                             {"mP_ss", "&Export Cards", ""},
                              {nullptr, nullptr, nullptr},
-                             {"mP_vac", "View All Cards", "Ctrl+V"},
-                             {"mP_fc", "Find Card", "Ctrl+F"},
-                             {"mP_sc", "Shuffle Cards", "Ctrl+S"},
+                             {"mP_vac", "&View All Cards", "Ctrl+V"},
+                             {"mP_fc", "&Find Card", "Ctrl+F"},
+                             {"mP_sc", "&Shuffle Cards", "Ctrl+S"},
                              {nullptr, nullptr, nullptr},
-                             {"mP_qf", "Question First", "Ctrl+Q"},
-                             {"mP_af", "Answer First", "Ctrl+R"},
-                             {"mP_mx", "Mixed Sides", "Ctrl+M"},
-                             {"mP_ta", "Type the Answers", "Ctrl+T"},
+                             {"mP_qf", "&Question First", "Ctrl+Q"},
+                             {"mP_af", "Answe&r First", "Ctrl+R"},
+                             {"mP_mx", "&Mixed Sides", "Ctrl+M"},
+                             {"mP_ta", "&Type the Answers", "Ctrl+T"},
                              {nullptr, nullptr, nullptr},
-                             {"mP_o", "Options", "Ctrl+O"},
-                             {"mP_qh", "Quick Help", ""},
-                             {"mP_a", "About", "Ctrl+A"},
+                             {"mP_o", "&Options", "Ctrl+O"},
+                             {"mP_qh", "Quick &Help", ""},
+                             {"mP_a", "&About", "Ctrl+A"},
                              {nullptr, nullptr, nullptr},
-                             {"mP_e", "Exit", "Ctrl+X"}};
+                             {"mP_e", "E&xit", "Ctrl+X"}};
     const QList<QAction*> actions = m_w->mP()->actions();
     QCOMPARE(actions.size(), int(std::size(expected)));
     for (int i = 0; i < actions.size(); ++i) {
@@ -405,8 +417,8 @@ void TestFrmMain::drillKeysOfTheMapInert() {
     m_w->setTypingDrill(true);
     QLineEdit* box = m_w->answerBox();
     QTest::keyClicks(box, "sv f a o x");
-    QTest::keyClick(box, Qt::Key_S, Qt::ControlModifier);
-    QTest::keyClick(box, Qt::Key_X, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_B, Qt::ControlModifier); // no item of the menu
+    QTest::keyClick(box, Qt::Key_G, Qt::ControlModifier);
     // Typed at the window while the box has lost the focus: text for the box all the same.
     QTest::keyClick(m_w, Qt::Key_Space);
     QTest::keyClick(m_w, Qt::Key_Z);
@@ -633,6 +645,217 @@ void TestFrmMain::longVerdictKeepsClearOfTopLeft() {
     const int right = r->cornerTextWidth(shown);
     const int left = r->cornerTextWidth(mainRenderData()->toplefttext());
     QVERIFY2(left + right < r->cornerRowWidth(), qPrintable(QString("%1 + %2").arg(left).arg(right)));
+}
+
+// A letter typed in the drill went from the window to the answer box and, once the box was
+// read-only after a check, back to the window, round and round until the stack ran out. Every
+// state of the drill, a letter at every control of the card window: before a check it is text
+// for the box, after a verdict it is ignored and the next Return still moves on.
+void TestFrmMain::drillLetterAfterVerdictCrashed_data() {
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<QString>("target"); // object name of the widget the key goes to
+    const char* states[] = {"before a check", "after a check", "after the summary", "after a trouble click"};
+    const char* targets[] = {"answerBox",      "frmMain", "cardFace", "qexFlatButton1", "qexFlatButton2",
+                             "qexFlatButton3", "qexFlatButton4", "Check1",   "Check2",        "qexHL1"};
+    for (const char* state : states)
+        for (const char* target : targets)
+            QTest::addRow("%s, %s", state, target) << QString(state) << QString(target);
+}
+
+void TestFrmMain::drillLetterAfterVerdictCrashed() {
+    QFETCH(QString, state);
+    QFETCH(QString, target);
+    QLineEdit* box = m_w->answerBox();
+    m_w->setTypingDrill(true);
+    QString typed;
+    int card = 0;
+    if (state == "after the summary") {
+        for (const char* t : {"question 1", "question 2", "question 3"}) {
+            QTest::keyClicks(box, t);
+            QTest::keyClick(box, Qt::Key_Return);
+            QTest::keyClick(box, Qt::Key_Return);
+        }
+        frmSummary* summary = m_w->roundSummaryWindow();
+        QVERIFY(summary);
+        summary->closeButton()->setFocus();
+        QTest::keyClick(summary->closeButton(), Qt::Key_Return);
+        QTRY_VERIFY(!m_w->roundSummaryWindow());
+        typed = "question 3";
+        card = 2;
+    } else if (state != "before a check") {
+        QTest::keyClicks(box, "nonsense");
+        QTest::keyClick(box, Qt::Key_Return);
+        typed = "nonsense";
+        if (state == "after a trouble click")
+            QTest::mouseClick(m_w->Check1(), Qt::LeftButton);
+    }
+    const QString verdict = mainRenderData()->toprighttext();
+    QWidget* w = m_w->findChild<QWidget*>(target);
+    if (!w)
+        w = m_w;
+    w->setFocus();
+    QTest::keyClick(w, Qt::Key_K);
+    QTest::keyClick(w, 'K', Qt::ShiftModifier);
+    QCOMPARE(int(curcard), card);
+    if (state == "before a check") {
+        QCOMPARE(box->text(), QString("kK"));
+        return;
+    }
+    QCOMPARE(box->text(), typed);
+    QCOMPARE(mainRenderData()->toprighttext(), verdict);
+    QTest::keyClick(box, Qt::Key_Return); // the drill goes on as before
+    QCOMPARE(int(curcard), (card + 1) % 3);
+    QCOMPARE(box->text(), QString());
+    QVERIFY(!box->isReadOnly());
+}
+
+// The Ctrl keys the popup menu shows did nothing while the drill was on (the box took them as
+// editing keys, the controls and the window dropped them). Each runs its item, wherever the
+// focus is, and the box gets no text from it.
+void TestFrmMain::drillMenuShortcutsDidNothing_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("target");
+    const struct {
+        Qt::Key key;
+        const char* item;
+    } items[] = {{Qt::Key_V, "mP_vac"}, {Qt::Key_F, "mP_fc"}, {Qt::Key_S, "mP_sc"}, {Qt::Key_Q, "mP_qf"},
+                 {Qt::Key_R, "mP_af"},  {Qt::Key_M, "mP_mx"}, {Qt::Key_T, "mP_ta"}, {Qt::Key_O, "mP_o"},
+                 {Qt::Key_A, "mP_a"},   {Qt::Key_X, "mP_e"}};
+    for (const auto& i : items)
+        for (const char* target : {"answerBox", "frmMain", "Check1"})
+            QTest::addRow("Ctrl+%s at %s", qPrintable(QKeySequence(i.key).toString()), target)
+                << int(i.key) << QString(i.item) << QString(target);
+    QTest::newRow("Ctrl+B is no item") << int(Qt::Key_B) << QString() << "answerBox";
+}
+
+void TestFrmMain::drillMenuShortcutsDidNothing() {
+    QFETCH(int, key);
+    QFETCH(QString, item);
+    QFETCH(QString, target);
+    QStringList ran;
+    for (QAction* a : m_w->mP()->actions())
+        connect(a, &QAction::triggered, this, [&ran, a] { ran << a->objectName(); });
+    QApplication::clipboard()->setText("pasted");
+    m_w->setTypingDrill(true);
+    QLineEdit* box = m_w->answerBox();
+    QTest::keyClicks(box, "abc");
+    QWidget* w = m_w->findChild<QWidget*>(target);
+    if (!w)
+        w = m_w;
+    QTest::keyClick(w, Qt::Key(key), Qt::ControlModifier);
+    QCOMPARE(ran, item.isEmpty() ? QStringList() : QStringList{item});
+    // Nothing pasted, nothing typed: the text stays, or a new card clears it.
+    QVERIFY2(box->text() == "abc" || box->text().isEmpty(), qPrintable(box->text()));
+    QCOMPARE(m_quits.size(), item == "mP_e" ? 1 : 0);
+}
+
+// With "Show only trouble cards" on, a shuffle (the summary's "Shuffle and go again", the S
+// key, the menu's Ctrl+S in the drill) ended on the first card of the deck, trouble card or not.
+void TestFrmMain::shuffleWithTroubleFilterShowedOtherCard_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QList<int>>("trouble"); // the trouble cards
+    QTest::newRow("summary, one trouble card") << "summary" << QList<int>{1};
+    QTest::newRow("S key, one trouble card") << "S" << QList<int>{1};
+    QTest::newRow("S key, the last card") << "S" << QList<int>{2};
+    QTest::newRow("Ctrl+S in the drill") << "drill" << QList<int>{2};
+    QTest::newRow("S key, every card") << "S" << QList<int>{0, 1, 2};
+}
+
+void TestFrmMain::shuffleWithTroubleFilterShowedOtherCard() {
+    QFETCH(QString, how);
+    QFETCH(QList<int>, trouble);
+    for (int i : trouble)
+        deck[i].trouble = -1;
+    m_w->Check2()->setChecked(true);
+    if (how == "summary") {
+        app().roundSummary = 2;
+        QTest::keyClick(m_w, Qt::Key_Right); // the one trouble card
+        QTest::keyClick(m_w, Qt::Key_Right); // and the round is over
+        QVERIFY(m_w->roundSummaryWindow());
+        QTest::mouseClick(m_w->roundSummaryWindow()->findChild<QPushButton*>("Command2"), Qt::LeftButton);
+    } else if (how == "drill") {
+        m_w->setTypingDrill(true);
+        QTest::keyClick(m_w->answerBox(), Qt::Key_S, Qt::ControlModifier);
+    } else {
+        QTest::keyClick(m_w, Qt::Key_S);
+    }
+    QVERIFY(m_shuffleDraws > 0);
+    QVERIFY(m_w->Check2()->Checked());
+    QVERIFY2(deck[curcard].trouble != 0, qPrintable(deck[curcard].question));
+    QCOMPARE(mainRenderData()->maintext(), deck[curcard].question);
+    QCOMPARE(roundCounter().figures().seen, 1);
+    if (trouble.size() == 3)
+        QCOMPARE(int(curcard), 0);
+    for (int k = 0; k < 3; ++k) { // the filter holds on
+        QTest::keyClick(m_w, Qt::Key_PageDown);
+        QVERIFY(deck[curcard].trouble != 0);
+    }
+}
+
+// Escape did not close the round summary; it does, as Close does, wherever its focus is.
+void TestFrmMain::escapeLeftRoundSummaryOpen_data() {
+    QTest::addColumn<QString>("focus");
+    QTest::newRow("Close") << "Command3";
+    QTest::newRow("Shuffle and go again") << "Command2";
+    QTest::newRow("figures") << "Label2";
+}
+
+void TestFrmMain::escapeLeftRoundSummaryOpen() {
+    QFETCH(QString, focus);
+    app().roundSummary = 2;
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(m_w, Qt::Key_Right);
+    QPointer<frmSummary> w = m_w->roundSummaryWindow();
+    QVERIFY(w);
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    QWidget* target = w->findChild<QWidget*>(focus);
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key_Escape);
+    QTRY_VERIFY(!w);
+    QCOMPARE(int(curcard), 2); // closed, nothing else
+    QCOMPARE(m_shuffleDraws, 0);
+}
+
+// The popup menu's items had no underlined letters. Each has one, no two the same, and where
+// the item has a key in the key map, it is that key's letter.
+void TestFrmMain::popupMenuWithoutMnemonics() {
+    QSet<QChar> letters;
+    for (QAction* a : m_w->mP()->actions()) {
+        if (a->isSeparator())
+            continue;
+        const QString text = a->text();
+        QCOMPARE(text.count('&'), 1);
+        const QChar letter = text.at(text.indexOf('&') + 1).toUpper();
+        QVERIFY2(letter.isLetter(), qPrintable(text));
+        QVERIFY2(!letters.contains(letter), qPrintable(text));
+        letters.insert(letter);
+        if (!a->shortcut().isEmpty()) // "Ctrl+F" ends in its letter
+            QCOMPARE(letter, a->shortcut().toString().back());
+    }
+    QCOMPARE(letters.size(), 14);
+}
+
+// The card's status said "1 trouble cards". Singular for one, on presenting and on turning
+// back to the front.
+void TestFrmMain::oneTroubleCardsOnCard_data() {
+    QTest::addColumn<int>("trouble");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("none") << 0 << "showing card 1 of 3; 0 trouble cards";
+    QTest::newRow("one") << 1 << "showing card 1 of 3; 1 trouble card";
+    QTest::newRow("two") << 2 << "showing card 1 of 3; 2 trouble cards";
+}
+
+void TestFrmMain::oneTroubleCardsOnCard() {
+    QFETCH(int, trouble);
+    QFETCH(QString, status);
+    for (int i = 0; i < trouble; ++i)
+        deck[i].trouble = -1;
+    ShowFirstCard();
+    QCOMPARE(mainRenderData()->toplefttext(), status);
+    QTest::keyClick(m_w, Qt::Key_Return);
+    QTest::keyClick(m_w, Qt::Key_Return);
+    QCOMPARE(mainRenderData()->toplefttext(), status);
 }
 
 QTEST_MAIN(TestFrmMain)

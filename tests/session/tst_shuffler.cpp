@@ -119,7 +119,7 @@ void TestShuffler::oneCardUnchanged() {
     QCOMPARE(draws, 1);
     QCOMPARE(deck.size(), 2);
     QCOMPARE(deck[0].question, QString("q0"));
-    QCOMPARE(mainRenderData()->toplefttext(), QString("showing card 1 of 1; 1 trouble cards"));
+    QCOMPARE(mainRenderData()->toplefttext(), QString("showing card 1 of 1; 1 trouble card"));
 }
 
 void TestShuffler::limit_data() {

@@ -152,6 +152,8 @@ void TestStudyLogic::roundComplete_data() {
     QTest::newRow("trouble cards seen") << QList<int>{1, 3} << QList<int>{1, 3} << true;
     QTest::newRow("one trouble card left") << QList<int>{1, 2} << QList<int>{1, 3} << false;
     QTest::newRow("no trouble card left") << QList<int>{2} << QList<int>{-1} << true;
+    // Every card out of rotation and none seen yet: no round has been gone through.
+    QTest::newRow("nothing seen, no card in rotation") << QList<int>{} << QList<int>{-1} << false;
 }
 
 void TestStudyLogic::roundComplete() {
