@@ -109,7 +109,8 @@ bool toVersion1(QSqlDatabase& db) {
         " grade INTEGER NOT NULL CHECK (grade BETWEEN 1 AND 4),"
         " answer_ms INTEGER NOT NULL,"
         " source TEXT NOT NULL)",
-        "CREATE INDEX IF NOT EXISTS reviews_by_card ON reviews (card, time)",
+        // Covers the replay's reading of the whole log in card order.
+        "CREATE INDEX IF NOT EXISTS reviews_by_card ON reviews (card, time, grade)",
         "CREATE INDEX IF NOT EXISTS cards_by_first_review ON cards (first_review)",
     };
     QSqlQuery q(db);
@@ -637,61 +638,65 @@ DueDeck History::dueDeck(const QVector<Chapter>& chapters, const QDateTime& now,
     const qint64 dayStart =
         QDateTime::fromMSecsSinceEpoch(day.nextStart, now.timeZone()).addDays(-1).toMSecsSinceEpoch();
 
-    // The reviewed cards of each listed chapter, by question.
-    QVector<QHash<QString, fsrs::Card>> reviewed(chapters.size());
-    if (isOpen()) {
-        QSqlDatabase d = db();
-        const bool writing = d.transaction(); // moved chapters are followed in one go
-        QSqlQuery q(d);
-        q.setForwardOnly(true);
-        for (int i = 0; i < chapters.size(); ++i) {
-            const std::optional<qint64> id = chapterIdFor(chapters[i], writing);
-            if (!id)
-                continue;
-            q.prepare(QStringLiteral("SELECT question, %1 FROM cards WHERE chapter = ?").arg(QLatin1String(kCardColumns)));
-            q.addBindValue(*id);
-            if (!q.exec())
-                continue;
-            QHash<QString, fsrs::Card>& cards = reviewed[i];
-            while (q.next())
-                cards.insert(q.value(0).toString(), cardFrom(q, 1));
-        }
+    QSqlDatabase d = db();
+    const bool open = isOpen();
+    const bool writing = open && d.transaction(); // moved chapters are followed in one go
+    QSqlQuery q(d);
+    q.setForwardOnly(true);
+    if (open) {
         q.prepare(QStringLiteral("SELECT count(*) FROM cards WHERE first_review >= ? AND first_review < ?"));
         q.addBindValue(dayStart);
         q.addBindValue(day.nextStart);
         if (q.exec() && q.next())
             deck.newIntroducedToday = q.value(0).toInt();
         q.finish();
-        if (writing && !d.commit())
-            d.rollback();
+        q.prepare(QStringLiteral("SELECT question, due, state FROM cards WHERE chapter = ?"));
     }
-
     const int newRoom = qMax(0, newCardsPerDay - deck.newIntroducedToday);
     QVector<DueCard> fresh;
+    // One chapter at a time, so that only one chapter's cards are held at once.
+    struct Reviewed {
+        qint64 due;
+        fsrs::State state;
+    };
+    QHash<QString, Reviewed> reviewed;
+    QSet<QString> seen;
     for (int i = 0; i < chapters.size(); ++i) {
+        reviewed.clear();
+        seen.clear();
+        if (open) {
+            if (const std::optional<qint64> id = chapterIdFor(chapters[i], writing)) {
+                q.addBindValue(*id);
+                if (q.exec())
+                    while (q.next())
+                        reviewed.insert(q.value(0).toString(), {q.value(1).toLongLong(), fsrs::State(q.value(2).toInt())});
+            }
+        }
         ChapterCounts& counts = deck.perChapter[i];
-        QSet<QString> seen;
         for (const QString& question : chapters[i].questions) {
             if (seen.contains(question))
                 continue;
             seen.insert(question);
-            const auto it = reviewed[i].constFind(question);
-            if (it == reviewed[i].cend()) {
+            const auto it = reviewed.constFind(question);
+            if (it == reviewed.cend()) {
                 ++counts.unseen;
                 if (fresh.size() < newRoom) {
-                    fresh.append({i, question, true, {}});
+                    fresh.append({i, question, true, 0, fsrs::State::New});
                     ++counts.fresh;
                 }
             } else if (it->state != fsrs::State::New && day.isDue(it->due)) {
-                deck.cards.append({i, question, false, *it});
+                deck.cards.append({i, question, false, it->due, it->state});
                 ++counts.due;
             }
         }
         deck.dueTotal += counts.due;
         deck.freshTotal += counts.fresh;
     }
+    q.finish();
+    if (writing && !d.commit())
+        d.rollback();
     std::stable_sort(deck.cards.begin(), deck.cards.end(),
-                     [](const DueCard& a, const DueCard& b) { return a.card.due < b.card.due; });
+                     [](const DueCard& a, const DueCard& b) { return a.due < b.due; });
     deck.cards += fresh;
     return deck;
 }

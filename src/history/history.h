@@ -55,7 +55,10 @@ struct DueCard {
     int chapter = 0; // index into the chapters passed to dueDeck()
     QString question;
     bool isNew = false; // never reviewed
-    fsrs::Card card;    // a default (new) card when isNew
+    qint64 due = 0;     // UTC ms; 0 when new
+    fsrs::State state = fsrs::State::New;
+    // The rest of the card's state (for the grade buttons' intervals) comes from
+    // History::card() when the card is shown: the deck stays small and quick to build.
 };
 
 struct ChapterCounts {

@@ -261,7 +261,8 @@ void TestHistory::dueDeckOrder() {
     QCOMPARE(deck.perChapter[0].due, 1);
     QCOMPARE(deck.perChapter[0].unseen, 1);
     QCOMPARE(deck.freshTotal, int(expected.filter("*").size()));
-    QVERIFY(deck.cards[0].card.due < deck.cards[1].card.due);
+    QVERIFY(deck.cards[0].due < deck.cards[1].due);
+    QCOMPARE(deck.cards[1].due, h.card(a.path, QStringLiteral("a2")).due);
 }
 
 void TestHistory::renameFollowed_data() {
