@@ -718,50 +718,39 @@ bool History::rebuild() {
         d.rollback();
         return fail(e.text());
     };
-    // Read first, write after: SQLite may not update a table while a statement reading it
-    // is still stepping through it.
-    struct Replayed {
-        qint64 id;
-        fsrs::Card card;
-        qint64 firstReview;
-    };
-    std::vector<Replayed> out;
+    // Each card is written as soon as its log has been read: the log and the cache are
+    // different tables, so the reading statement is not disturbed, and no more than one
+    // card's log is held at a time.
     if (!read.exec(QStringLiteral("SELECT card, time, grade FROM reviews ORDER BY card, time, id")))
         return abandon(read.lastError());
     std::vector<fsrs::Review> log;
     qint64 current = -1;
     auto flush = [&] {
-        if (!log.empty())
-            out.push_back({current, m_scheduler.replay(log), log.front().time});
+        if (log.empty())
+            return true;
+        const fsrs::Card c = m_scheduler.replay(log);
+        for (const QVariant& v : {QVariant(c.due), QVariant(c.stability), QVariant(c.difficulty),
+                                  QVariant(c.elapsedDays), QVariant(c.scheduledDays), QVariant(c.step),
+                                  QVariant(c.reps), QVariant(c.lapses), QVariant(int(c.state)),
+                                  QVariant(c.lastReview), QVariant(log.front().time), QVariant(current)})
+            write.addBindValue(v);
         log.clear();
+        return write.exec();
     };
     while (read.next()) {
         const qint64 id = read.value(0).toLongLong();
         if (id != current) {
-            flush();
+            if (!flush())
+                return abandon(write.lastError());
             current = id;
         }
         log.push_back({read.value(1).toLongLong(), fsrs::Grade(read.value(2).toInt())});
     }
-    flush();
+    if (read.lastError().isValid())
+        return abandon(read.lastError());
+    if (!flush())
+        return abandon(write.lastError());
     read.finish();
-    for (const Replayed& r : out) {
-        const fsrs::Card& c = r.card;
-        write.addBindValue(c.due);
-        write.addBindValue(c.stability);
-        write.addBindValue(c.difficulty);
-        write.addBindValue(c.elapsedDays);
-        write.addBindValue(c.scheduledDays);
-        write.addBindValue(c.step);
-        write.addBindValue(c.reps);
-        write.addBindValue(c.lapses);
-        write.addBindValue(int(c.state));
-        write.addBindValue(c.lastReview);
-        write.addBindValue(r.firstReview);
-        write.addBindValue(r.id);
-        if (!write.exec())
-            return abandon(write.lastError());
-    }
     if (!d.commit())
         return abandon(d.lastError());
     return true;
