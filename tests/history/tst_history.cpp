@@ -126,6 +126,8 @@ private slots:
     void renameFollowed();
     void movedChapter_data();
     void movedChapter();
+    void movedChapterChoice_data();
+    void movedChapterChoice();
     void deletedThenRestored();
     void schemaVersions_data();
     void schemaVersions();
@@ -336,6 +338,25 @@ void TestHistory::movedChapter() {
     // Once followed the new path is the chapter's: grading there adds to the same card.
     QVERIFY(h.record(after, QStringLiteral("one"), Grade::Good, 0, QStringLiteral("review"), kT0 + 20 * kMin));
     QCOMPARE(h.card(newPath, QStringLiteral("one")).reps, followed ? 2 : 1);
+}
+
+void TestHistory::movedChapterChoice_data() {
+    QTest::addColumn<QStringList>("firstReviewed");  // gone chapter 1, title "T"
+    QTest::addColumn<QStringList>("secondReviewed"); // gone chapter 2, title "T"
+    QTest::addColumn<qint64>("chosen");              // 0: neither
+    QTest::newRow("the better share wins") << QStringList{"a", "b", "c"} << QStringList{"a", "b", "x"} << qint64(1);
+    QTest::newRow("the better share wins, listed second") << QStringList{"a", "b", "x"} << QStringList{"a", "b", "c"}
+                                                          << qint64(2);
+    QTest::newRow("equal shares: neither") << QStringList{"a", "b", "x"} << QStringList{"b", "c", "y"} << qint64(0);
+}
+
+// The listed chapter "T" holds a, b, c, d under a new path.
+void TestHistory::movedChapterChoice() {
+    QFETCH(QStringList, firstReviewed);
+    QFETCH(QStringList, secondReviewed);
+    QFETCH(qint64, chosen);
+    const QVector<KnownChapter> known{{1, "T", "-", firstReviewed, false}, {2, "T", "-", secondReviewed, false}};
+    QCOMPARE(findMovedChapter(chapter("/new/t.qex", "T", {"a", "b", "c", "d"}), known).value_or(0), chosen);
 }
 
 void TestHistory::deletedThenRestored() {
