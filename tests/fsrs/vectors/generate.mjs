@@ -1,0 +1,100 @@
+// Writes the review sequences that tst_fsrs replays, computed by the reference scheduler
+// (ts-fsrs, pinned in package.json). A fixed PRNG seed makes every run print the same file:
+//   npm ci && node generate.mjs > vectors.txt
+//
+// Line format (numbers separated by single spaces):
+//   S retention maximumInterval fuzz learningSteps relearningSteps startMs
+//       one sequence begins from a new card; steps are minutes joined by ',' or '-' for none
+//   R gapSeconds grade state step scheduledDays dueMinutes stability difficulty
+//       one review: gapSeconds after the previous review (the first one at startMs); the card
+//       it leaves is due dueMinutes after the review
+//   E reps lapses elapsedDays
+//       the counters of the card after the sequence's last review
+import { createEmptyCard, fsrs } from 'ts-fsrs'
+
+const SEQUENCES = 10000
+const FUZZED_SEQUENCES = 600
+
+// mulberry32: small, and the same on every platform.
+function prng(seed) {
+    let a = seed >>> 0
+    return () => {
+        a = (a + 0x6d2b79f5) >>> 0
+        let t = a
+        t = Math.imul(t ^ (t >>> 15), t | 1)
+        t ^= t + Math.imul(t ^ (t >>> 7), t | 61)
+        return ((t ^ (t >>> 14)) >>> 0) / 4294967296
+    }
+}
+const random = prng(20240531)
+const pick = (list) => list[Math.floor(random() * list.length)]
+const between = (lo, hi) => lo + random() * (hi - lo)
+
+const RETENTIONS = [0.7, 0.75, 0.8, 0.85, 0.9, 0.9, 0.9, 0.93, 0.95, 0.97]
+// The usual steps most of the time; now and then none, one, or steps of a day and more,
+// which take the card to the review state on a step.
+const STEP_SETS = [
+    [[1, 10], [10]],
+    [[], []],
+    [[5], [10]],
+    [[1, 10, 60], [10, 60]],
+    [[10, 1440], [10, 1440, 2880]],
+    [[1, 5, 10, 30], []],
+]
+const YEAR_S = 365 * 86400
+
+function grade() {
+    const x = random()
+    return x < 0.15 ? 1 : x < 0.3 ? 2 : x < 0.85 ? 3 : 4
+}
+
+// Seconds from this review to the next: on time, early or late against the due date, at
+// the same moment, or anything from half a minute to four years.
+function gap(card, nowMs) {
+    const x = random()
+    if (x < 0.5) {
+        const scheduled = Math.max(60000, card.due.getTime() - nowMs)
+        return Math.max(0, Math.round((scheduled * between(0.2, 2.5)) / 1000))
+    }
+    if (x < 0.58) return Math.floor(random() * 5)
+    return Math.round(Math.exp(between(Math.log(30), Math.log(4 * YEAR_S))))
+}
+
+const steps = (list) => (list.length ? list.join(',') : '-')
+const out = []
+
+function sequence(fuzz) {
+    const [learning, relearning] = random() < 0.85 ? STEP_SETS[0] : pick(STEP_SETS)
+    const retention = pick(RETENTIONS)
+    const maximum = random() < 0.9 ? 36500 : pick([100, 365, 1000])
+    const scheduler = fsrs({
+        request_retention: retention,
+        maximum_interval: maximum,
+        enable_fuzz: fuzz,
+        enable_short_term: true,
+        learning_steps: learning.map((m) => `${m}m`),
+        relearning_steps: relearning.map((m) => `${m}m`),
+    })
+    const startMs = Math.floor(between(Date.UTC(2020, 0, 1), Date.UTC(2030, 0, 1)))
+    out.push(`S ${retention} ${maximum} ${fuzz ? 1 : 0} ${steps(learning)} ${steps(relearning)} ${startMs}`)
+    let card = createEmptyCard(new Date(startMs))
+    let nowMs = startMs
+    const reviews = 1 + Math.floor(random() * random() * 40)
+    for (let i = 0; i < reviews; i++) {
+        const g = i === 0 ? 0 : gap(card, nowMs)
+        nowMs += g * 1000
+        const r = grade()
+        card = scheduler.next(card, new Date(nowMs), r).card
+        const dueMs = card.due.getTime() - nowMs
+        if (dueMs % 60000 !== 0) throw new Error(`due not on a whole minute: ${dueMs}`)
+        out.push(
+            `R ${g} ${r} ${card.state} ${card.learning_steps} ${card.scheduled_days} ${dueMs / 60000} ` +
+                `${card.stability} ${card.difficulty}`
+        )
+    }
+    out.push(`E ${card.reps} ${card.lapses} ${card.elapsed_days}`)
+}
+
+for (let i = 0; i < SEQUENCES; i++) sequence(false)
+for (let i = 0; i < FUZZED_SEQUENCES; i++) sequence(true)
+process.stdout.write(out.join('\n') + '\n')
