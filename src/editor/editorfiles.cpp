@@ -5,6 +5,7 @@
 #include "cardlistmodel.h"
 #include "gcommondialog.h"
 #include "prompter.h"
+#include "regularfile.h"
 
 #include <QFileInfo>
 #include <QLineEdit>
@@ -43,18 +44,22 @@ bool EditorWindow::maybeSave(const QString& title) {
 }
 
 bool EditorWindow::askPath(FileDialog kind, QString& name, const QString& filter, const QString& title,
-                           const QString& extension) {
+                           const QString& extension, bool overwritePrompt, qint32* type) {
     QString fileTitle;
     QString filters = filter;
     qint32 filterIndex = 1;
     qint32 flags = 0;
     bool readOnly = false;
     GCommonDialog dlg;
-    if (kind == FileDialog::Open)
-        return dlg.VBGetOpenFileName(name, fileTitle, true, false, readOnly, false, filters, filterIndex,
-                                     dialogFolder(), title, extension, this, flags);
-    return dlg.VBGetSaveFileName(name, fileTitle, true, filters, filterIndex, dialogFolder(), title, extension, this,
-                                 flags);
+    const bool chosen =
+        kind == FileDialog::Open
+            ? dlg.VBGetOpenFileName(name, fileTitle, true, false, readOnly, false, filters, filterIndex, dialogFolder(),
+                                    title, extension, this, flags)
+            : dlg.VBGetSaveFileName(name, fileTitle, overwritePrompt, filters, filterIndex, dialogFolder(), title,
+                                    extension, this, flags);
+    if (type)
+        *type = filterIndex;
+    return chosen;
 }
 
 bool EditorWindow::NewDeck() {
@@ -79,7 +84,17 @@ bool EditorWindow::OpenDeck() {
     return openFile(name);
 }
 
+bool EditorWindow::refuseOddFile(const QString& path, const QString& title, const QString& consequence) {
+    const QString reason = notRegularFileReason(path);
+    if (reason.isEmpty())
+        return true;
+    prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, title, QStringLiteral("%1. %2").arg(reason, consequence));
+    return false;
+}
+
 bool EditorWindow::openFile(const QString& path) {
+    if (!refuseOddFile(path, QStringLiteral("Can't open file"), QStringLiteral("Nothing was opened.")))
+        return false;
     QVector<CardRow> rows;
     QString title;
     QString error;

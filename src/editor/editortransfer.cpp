@@ -3,8 +3,10 @@
 #include "editorwindow.h"
 
 #include "cardlistmodel.h"
+#include "exportname.h"
 #include "importdialog.h"
 #include "prompter.h"
+#include "regularfile.h"
 #include "wordimport.h"
 #include "wordlistreader.h"
 #include "wordlistwriter.h"
@@ -24,7 +26,8 @@ namespace qredit {
 
 namespace {
 const QString kListFilter = QStringLiteral("Word Lists|*.csv;*.tsv;*.txt|All Files|*");
-const QString kExportFilter = QStringLiteral("Comma-Separated (UTF-8)|*.csv|Tab-Separated (UTF-8)|*.tsv");
+// Word lists only, in the order of ExportType.
+const QString kExportFilter = QStringLiteral("Comma-Separated (UTF-8)|*.csv|Tab-Separated (UTF-8)|*.tsv;*.txt");
 std::function<bool(ImportDialog&)>& previewRunner() {
     static std::function<bool(ImportDialog&)> runner = [](ImportDialog& d) { return d.exec() == QDialog::Accepted; };
     return runner;
@@ -89,6 +92,8 @@ bool EditorWindow::ImportList() {
 bool EditorWindow::importFile(const QString& path, bool preview) {
     const QString shown = QFileInfo(path).fileName();
     auto reader = [path](const wordlist::ReadOptions& o) { return wordlist::WordListReader::readFile(path, o); };
+    if (!refuseOddFile(path, QStringLiteral("Can't import file"), QStringLiteral("Nothing was changed.")))
+        return false;
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
         prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Can't import file"),
@@ -193,12 +198,30 @@ bool EditorWindow::importFrom(const QString& name, char fallbackDelimiter,
 
 bool EditorWindow::ExportList() {
     QString name = m_filename.isEmpty() ? QString() : QFileInfo(m_filename).completeBaseName() + QStringLiteral(".csv");
-    if (!askPath(FileDialog::Save, name, kExportFilter, QStringLiteral("Export"), QStringLiteral("csv")))
+    // The ending and the question before a file is replaced come after the dialog: the
+    // dialog's own would add ".csv" whatever type was chosen, and ask about that name only.
+    qint32 type = 1;
+    if (!askPath(FileDialog::Save, name, kExportFilter, QStringLiteral("Export"), QString(), false, &type))
         return false;
-    return exportFile(name);
+    const ExportName target = exportName(name, type == 2 ? ExportType::Tab : ExportType::Comma);
+    if (!target.refusal.isEmpty()) {
+        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Can't export file"), target.refusal);
+        return false;
+    }
+    if (QFileInfo::exists(target.path) &&
+        prompter().ask(MsgIcon::Exclamation, MsgButtons::YesNo, QStringLiteral("Export"),
+                       QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                           .arg(QFileInfo(target.path).fileName())) != MsgResult::Yes)
+        return false;
+    return exportFile(target.path);
 }
 
 bool EditorWindow::exportFile(const QString& path) {
+    const ExportName checked = exportName(path, ExportType::Comma);
+    if (!checked.refusal.isEmpty()) {
+        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Can't export file"), checked.refusal);
+        return false;
+    }
     QVector<wordlist::TextPair> pairs;
     pairs.reserve(m_model->rowCount());
     for (const CardRow& r : m_model->rows())
@@ -225,7 +248,9 @@ QString EditorWindow::droppedFile(const QMimeData* data) {
 
 bool EditorWindow::dropFile(const QString& path) {
     if (QFileInfo(path).suffix().toLower() == QLatin1String("qex"))
-        return maybeSave(QStringLiteral("Save Changes")) && openFile(path);
+        // Refused before the question about unsaved changes, which would be for nothing.
+        return refuseOddFile(path, QStringLiteral("Can't open file"), QStringLiteral("Nothing was opened.")) &&
+               maybeSave(QStringLiteral("Save Changes")) && openFile(path);
     return importFile(path);
 }
 

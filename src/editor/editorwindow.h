@@ -111,10 +111,16 @@ protected:
 private:
     void buildUi();
     bool maybeSave(const QString& title);
+    // False, after a message, when `path` names a pipe, a folder or a device: opening a pipe
+    // waits for a writer, and the window would hang for good. `consequence` ends the message.
+    bool refuseOddFile(const QString& path, const QString& title, const QString& consequence);
     // Asks for a file with the system's dialog, starting in the chapters' folder; false on a
-    // cancel. `name` is the suggestion going in and the choice coming out.
+    // cancel. `name` is the suggestion going in and the choice coming out. A Save dialog asks
+    // before it replaces a file unless `overwritePrompt` is false; `type` receives the number
+    // of the chosen filter.
     enum class FileDialog { Open, Save };
-    bool askPath(FileDialog kind, QString& name, const QString& filter, const QString& title, const QString& extension);
+    bool askPath(FileDialog kind, QString& name, const QString& filter, const QString& title, const QString& extension,
+                 bool overwritePrompt = true, qint32* type = nullptr);
     void rowClicked(const QModelIndex& index);
     void setStatus(const QString& text);
     // False when the chapter would not save; the reason goes to m_refusal. `typedRow` is the

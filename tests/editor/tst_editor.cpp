@@ -7,6 +7,7 @@
 #include "deck.h"
 #include "editorversion.h"
 #include "editorwindow.h"
+#include "exportname.h"
 #include "importdialog.h"
 #include "ivordalite.h"
 #include "scripttexts.h"
@@ -31,7 +32,13 @@
 #include <QTest>
 #include <QTreeView>
 #include <QUndoStack>
+#include <atomic>
 #include <memory>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using qredit::CardRow;
 using qredit::EditorWindow;
@@ -1257,6 +1264,163 @@ private slots:
         QCOMPARE(readAll(path("cli.qex")), readAll(path("window.qex")));
         QVERIFY(m_w->exportFile(path("out.csv")));
         QCOMPARE(readAll(path("out.csv")), "\xEF\xBB\xBF" + QByteArray(words).replace("\n", "\r\n"));
+    }
+
+    // The name an export writes to: a word list's ending stays, a chapter's name (or a link
+    // to a chapter) is refused, any other name gets the chosen type's ending.
+    void exportNames_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("filter");
+        QTest::addColumn<QString>("written"); // empty: refused
+        QTest::newRow("csv") << "w.csv" << 2 << "w.csv";
+        QTest::newRow("tsv, capitals") << "w.TSV" << 1 << "w.TSV";
+        QTest::newRow("txt") << "w.txt" << 1 << "w.txt";
+        QTest::newRow("no ending, commas") << "w" << 1 << "w.csv";
+        QTest::newRow("no ending, tabs") << "w" << 2 << "w.tsv";
+        QTest::newRow("dot at the end") << "w." << 2 << "w.tsv";
+        QTest::newRow("another ending") << "Lektion 1.2" << 1 << "Lektion 1.2.csv";
+        QTest::newRow("chapter") << "w.qex" << 1 << "";
+        QTest::newRow("chapter, capitals") << "w.QeX" << 2 << "";
+        QTest::newRow("chapter's name with csv") << "w.qex.csv" << 1 << "w.qex.csv";
+        QTest::newRow("link to a chapter") << "link.csv" << 1 << "";
+        QTest::newRow("link without ending") << "link" << 1 << "";
+    }
+    void exportNames() {
+        QFETCH(QString, typed);
+        QFETCH(int, filter);
+        QFETCH(QString, written);
+        writeAll(path("c.qex"), "chapter");
+        QVERIFY(QFile::link(path("c.qex"), path("link.csv")));
+        QVERIFY(QFile::link(path("c.qex"), path("link.csv.csv")));
+        const qredit::ExportName got = qredit::exportName(path(typed), qredit::ExportType(filter));
+        QCOMPARE(got.path, written.isEmpty() ? QString() : path(written));
+        QCOMPARE(got.refusal.isEmpty(), !written.isEmpty());
+        // Named as it would have been written.
+        const QString named = typed.endsWith("qex", Qt::CaseInsensitive) ? typed : QStringLiteral("link.csv");
+        if (!got.refusal.isEmpty())
+            QCOMPARE(got.refusal, QStringLiteral("'%1' is the name of a chapter file. Export writes a word list: "
+                                                 "choose a name ending in .csv, .tsv or .txt. Nothing was written.")
+                                      .arg(named));
+    }
+
+    // File > Export... never writes a word list over a chapter: the name is refused before
+    // anything is written, and the chapter keeps its bytes. A name without an ending gets the
+    // chosen type's; an existing word list is replaced only after a Yes.
+    void exportOverwritesChapter_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("filter");
+        QTest::addColumn<int>("replace");    // the answer to the replace question; -1: none asked
+        QTest::addColumn<QString>("written"); // empty: nothing
+        QTest::newRow("the open chapter") << "victim.qex" << 1 << -1 << "";
+        QTest::newRow("a new chapter's name") << "new.QEX" << 2 << -1 << "";
+        QTest::newRow("a link to the chapter") << "link.csv" << 1 << -1 << "";
+        QTest::newRow("no ending, commas") << "words" << 1 << -1 << "words.csv";
+        QTest::newRow("no ending, tabs") << "words" << 2 << -1 << "words.tsv";
+        QTest::newRow("existing list, No") << "old.csv" << 1 << int(MsgResult::No) << "";
+        QTest::newRow("existing list, Yes") << "old.csv" << 1 << int(MsgResult::Yes) << "old.csv";
+        QTest::newRow("existing list without ending, Yes") << "old" << 1 << int(MsgResult::Yes) << "old.csv";
+    }
+    void exportOverwritesChapter() {
+        QFETCH(QString, typed);
+        QFETCH(int, filter);
+        QFETCH(int, replace);
+        QFETCH(QString, written);
+        type("Haus", "house");
+        type("Baum", "tree");
+        saveAs(path("victim.qex"));
+        QVERIFY(m_w->exportFile(path("ref.csv")));
+        QVERIFY(m_w->exportFile(path("ref.tsv")));
+        QVERIFY(QFile::link(path("victim.qex"), path("link.csv")));
+        writeAll(path("old.csv"), "old");
+        QDir dir(m_dir->path());
+        QMap<QString, QByteArray> before;
+        for (const QString& name : dir.entryList(QDir::Files))
+            before.insert(name, readAll(path(name)));
+        const QString status = m_w->statusText();
+        m_dialogs->answerFile(path(typed), filter);
+        if (written.isEmpty() && replace < 0)
+            m_prompter->expect(MsgResult::Ok, QStringLiteral("Can't export file"));
+        if (replace >= 0)
+            m_prompter->expect(MsgResult(replace), QStringLiteral("Export"));
+        action("mF_e")->trigger();
+        QMap<QString, QByteArray> after;
+        for (const QString& name : dir.entryList(QDir::Files))
+            after.insert(name, readAll(path(name)));
+        if (!written.isEmpty())
+            before.insert(written, before.value(written.endsWith("tsv") ? "ref.tsv" : "ref.csv"));
+        QCOMPARE(after, before);
+        QCOMPARE(m_dialogs->fileRequests.last().filterParts,
+                 (QStringList{"Comma-Separated (UTF-8)", "*.csv", "Tab-Separated (UTF-8)", "*.tsv;*.txt"}));
+        QCOMPARE(m_dialogs->fileRequests.last().fileName, QStringLiteral("victim.csv"));
+        if (written.isEmpty())
+            QCOMPARE(m_w->statusText(), status);
+        else
+            QCOMPARE(m_w->statusText(), QStringLiteral("2 cards exported to '%1'").arg(written));
+    }
+
+    // A named pipe or a folder chosen to open or import, dropped, or named on the command line
+    // is refused before it is opened: opening a pipe waits for a writer, and the window hung.
+    void namedPipeHangs_data() {
+        QTest::addColumn<int>("how"); // 0 File > Open, 1 File > Import..., 2 dropped, 3 command line
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("text");
+        const QString open = "Can't open file";
+        const QString import = "Can't import file";
+        QTest::newRow("open") << 0 << "p.qex" << open << "'%1' is a named pipe, not a file. Nothing was opened.";
+        QTest::newRow("import") << 1 << "p.csv" << import << "'%1' is a named pipe, not a file. Nothing was changed.";
+        QTest::newRow("dropped chapter") << 2 << "p.qex" << open
+                                         << "'%1' is a named pipe, not a file. Nothing was opened.";
+        QTest::newRow("dropped list") << 2 << "p.txt" << import
+                                      << "'%1' is a named pipe, not a file. Nothing was changed.";
+        QTest::newRow("command line") << 3 << "p.qex" << open << "'%1' is a named pipe, not a file. Nothing was opened.";
+        QTest::newRow("folder") << 0 << "d.qex" << open << "'%1' is a folder, not a file. Nothing was opened.";
+    }
+    void namedPipeHangs() {
+        QFETCH(int, how);
+        QFETCH(QString, name);
+        QFETCH(QString, title);
+        QFETCH(QString, text);
+        type("alt", "old");
+        saveAs(path("c.qex"));
+        type("neu", "new"); // unsaved: a refused chapter must not ask about it first
+        const QByteArray p = QFile::encodeName(path(name));
+        if (name.startsWith('d'))
+            QVERIFY(QDir().mkdir(path(name)));
+        else
+            QCOMPARE(::mkfifo(p.constData(), 0600), 0);
+        // A writer comes and goes until the case is over, so that a program that opens the pipe
+        // does not hang the test but reads an empty file.
+        std::atomic<bool> over{false};
+        std::thread writer([&] {
+            while (!over) {
+                const int fd = ::open(p.constData(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0)
+                    ::close(fd);
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+        });
+        if (how == 0) {
+            m_prompter->expect(MsgResult::No, QStringLiteral("Save Changes"));
+            m_dialogs->answerFile(path(name));
+        }
+        if (how == 1)
+            m_dialogs->answerFile(path(name));
+        m_prompter->expect(MsgResult::Ok, title);
+        bool done = true;
+        switch (how) {
+        case 0: done = m_w->OpenDeck(); break;
+        case 1: done = m_w->ImportList(); break;
+        case 2: done = m_w->dropFile(path(name)); break;
+        case 3: done = m_w->openFile(path(name)); break;
+        }
+        over = true;
+        writer.join();
+        QVERIFY(!done);
+        QCOMPARE(m_prompter->boxes.last().text, text.arg(path(name)));
+        QCOMPARE(rows(), (QList<CardRow>{{"alt", "old"}, {"neu", "new"}}));
+        QCOMPARE(m_w->fileName(), path("c.qex"));
+        QVERIFY(m_w->isModified());
     }
 };
 
