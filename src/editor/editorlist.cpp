@@ -12,6 +12,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTreeView>
 #include <QUndoStack>
@@ -345,18 +347,32 @@ bool EditorWindow::routeShortcut(QObject* watched, QKeyEvent* key) {
         auto* field = qobject_cast<QLineEdit*>(watched);
         return field && (field == m_front || field == m_back || field == m_title) && !field->hasSelectedText();
     }
+    // Paste puts the clipboard's text into a field, as everywhere.
+    if (key->matches(QKeySequence::Paste))
+        return false;
     const bool undo = key->matches(QKeySequence::Undo);
     const bool redo = key->matches(QKeySequence::Redo) ||
                       key->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y) ||
                       key->keyCombination() == QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Z);
+    // Every other key of a menu command is the window's wherever the focus is: a field would
+    // take Ctrl+E as the end of its line, and the export would never come.
     if (!undo && !redo)
-        return false;
+        return isMenuShortcut(key);
     if (watched == m_title)
         return true;
     auto* field = qobject_cast<QLineEdit*>(watched);
     if (!field || (field != m_front && field != m_back))
         return false;
     return undo ? !field->isUndoAvailable() : !field->isRedoAvailable();
+}
+
+bool EditorWindow::isMenuShortcut(const QKeyEvent* key) const {
+    const QKeySequence pressed(key->keyCombination());
+    for (const QAction* menu : menuBar()->actions())
+        for (const QAction* a : menu->menu() ? menu->menu()->actions() : QList<QAction*>())
+            if (a->shortcuts().contains(pressed))
+                return true;
+    return false;
 }
 
 bool EditorWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -85,19 +85,20 @@ void EditorWindow::buildUi() {
         return a;
     };
 
-    // Menus.
-    QMenu* mF = menuBar()->addMenu(QStringLiteral("File"));
+    // Menus. Each menu and each item has a letter of its own, so that Alt and a letter never
+    // reach a field as text.
+    QMenu* mF = menuBar()->addMenu(QStringLiteral("&File"));
     mF->setObjectName(QStringLiteral("mF"));
-    QAction* mF_n = makeAction(QStringLiteral("mF_n"), iconNew, QStringLiteral("New"));
-    QAction* mF_o = makeAction(QStringLiteral("mF_o"), iconOpen, QStringLiteral("Open"));
-    QAction* mF_s = makeAction(QStringLiteral("mF_s"), iconSave, QStringLiteral("Save"));
-    QAction* mF_x = makeAction(QStringLiteral("mF_x"), iconExit, QStringLiteral("Exit"));
+    QAction* mF_n = makeAction(QStringLiteral("mF_n"), iconNew, QStringLiteral("&New"));
+    QAction* mF_o = makeAction(QStringLiteral("mF_o"), iconOpen, QStringLiteral("&Open"));
+    QAction* mF_s = makeAction(QStringLiteral("mF_s"), iconSave, QStringLiteral("&Save"));
+    QAction* mF_x = makeAction(QStringLiteral("mF_x"), iconExit, QStringLiteral("E&xit"));
     mF_n->setShortcut(QKeySequence::New);
     mF_o->setShortcut(QKeySequence::Open);
     mF_s->setShortcut(QKeySequence::Save);
     mF_x->setShortcut(QKeySequence::Quit);
-    QAction* mF_i = makeAction(QStringLiteral("mF_i"), QIcon(), QStringLiteral("Import..."));
-    QAction* mF_e = makeAction(QStringLiteral("mF_e"), QIcon(), QStringLiteral("Export..."));
+    QAction* mF_i = makeAction(QStringLiteral("mF_i"), QIcon(), QStringLiteral("&Import..."));
+    QAction* mF_e = makeAction(QStringLiteral("mF_e"), QIcon(), QStringLiteral("&Export..."));
     mF_i->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
     mF_e->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     mF->addAction(mF_n);
@@ -110,11 +111,11 @@ void EditorWindow::buildUi() {
     mF->addAction(mF_x);
     // The undo history of the document; the menu's and the toolbar's Undo and Redo follow it.
     m_undo = new QUndoStack(this);
-    QMenu* mE = menuBar()->addMenu(QStringLiteral("Edit"));
+    QMenu* mE = menuBar()->addMenu(QStringLiteral("&Edit"));
     mE->setObjectName(QStringLiteral("mE"));
-    QAction* mE_u = makeAction(QStringLiteral("mE_u"), st->standardIcon(QStyle::SP_ArrowBack), QStringLiteral("Undo"));
+    QAction* mE_u = makeAction(QStringLiteral("mE_u"), st->standardIcon(QStyle::SP_ArrowBack), QStringLiteral("&Undo"));
     QAction* mE_r =
-        makeAction(QStringLiteral("mE_r"), st->standardIcon(QStyle::SP_ArrowForward), QStringLiteral("Redo"));
+        makeAction(QStringLiteral("mE_r"), st->standardIcon(QStyle::SP_ArrowForward), QStringLiteral("&Redo"));
     mE_u->setShortcut(QKeySequence::Undo);
     mE_r->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     mE_u->setEnabled(false);
@@ -124,9 +125,9 @@ void EditorWindow::buildUi() {
     // Rows to and from the clipboard. In the Front, Back and title fields the keys copy and
     // paste the field's text, as everywhere.
     mE->addSeparator();
-    m_cut = makeAction(QStringLiteral("mE_t"), QIcon(), QStringLiteral("Cut"));
-    m_copy = makeAction(QStringLiteral("mE_c"), QIcon(), QStringLiteral("Copy"));
-    QAction* mE_p = makeAction(QStringLiteral("mE_p"), QIcon(), QStringLiteral("Paste"));
+    m_cut = makeAction(QStringLiteral("mE_t"), QIcon(), QStringLiteral("Cu&t"));
+    m_copy = makeAction(QStringLiteral("mE_c"), QIcon(), QStringLiteral("&Copy"));
+    QAction* mE_p = makeAction(QStringLiteral("mE_p"), QIcon(), QStringLiteral("&Paste"));
     m_cut->setShortcut(QKeySequence::Cut);
     m_copy->setShortcut(QKeySequence::Copy);
     mE_p->setShortcut(QKeySequence::Paste);
@@ -138,7 +139,7 @@ void EditorWindow::buildUi() {
     connect(mE_p, &QAction::triggered, this, [this] { PasteRows(); });
     // Find filters the list as the user types.
     mE->addSeparator();
-    QAction* mE_f = makeAction(QStringLiteral("mE_f"), QIcon(), QStringLiteral("Find"));
+    QAction* mE_f = makeAction(QStringLiteral("mE_f"), QIcon(), QStringLiteral("&Find"));
     mE_f->setShortcut(QKeySequence::Find);
     mE->addAction(mE_f);
     connect(mE_f, &QAction::triggered, this, [this] {
@@ -163,9 +164,9 @@ void EditorWindow::buildUi() {
     connect(mF_i, &QAction::triggered, this, [this] { ImportList(); });
     connect(mF_e, &QAction::triggered, this, [this] { ExportList(); });
 
-    QMenu* mH = menuBar()->addMenu(QStringLiteral("Help"));
+    QMenu* mH = menuBar()->addMenu(QStringLiteral("&Help"));
     mH->setObjectName(QStringLiteral("mH"));
-    QAction* mH_a = makeAction(QStringLiteral("mH_a"), iconAbout, QStringLiteral("About"));
+    QAction* mH_a = makeAction(QStringLiteral("mH_a"), iconAbout, QStringLiteral("&About"));
     mH->addAction(mH_a);
     connect(mF_n, &QAction::triggered, this, [this] { NewDeck(); });
     connect(mF_o, &QAction::triggered, this, [this] { OpenDeck(); });

@@ -143,6 +143,7 @@ private:
     void resetHistory();
     void updateCount();
     bool routeShortcut(QObject* watched, QKeyEvent* key);
+    bool isMenuShortcut(const QKeyEvent* key) const;
     enum class Preview { Always, Never, UnlessTwoColumns };
     // `name` is the file's name, or empty for the clipboard's text.
     bool importFrom(const QString& name, char fallbackDelimiter,

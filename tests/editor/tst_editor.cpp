@@ -28,6 +28,8 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QPushButton>
+#include <QMenuBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
@@ -106,6 +108,20 @@ QByteArray cardEntry(const QByteArray& name, const QByteArray& answer) {
            le(0, 4) + le(0, 4);
 }
 } // namespace
+
+// What a line edit does with the keys of the X11 key scheme: it claims them before shortcuts.
+class X11LineKeys : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::ShortcutOverride)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() == Qt::ControlModifier &&
+            (key->key() == Qt::Key_E || key->key() == Qt::Key_A || key->key() == Qt::Key_K || key->key() == Qt::Key_U))
+            event->accept();
+        return false;
+    }
+};
 
 class TestEditor : public QObject {
     Q_OBJECT
@@ -1421,6 +1437,90 @@ private slots:
         QCOMPARE(rows(), (QList<CardRow>{{"alt", "old"}, {"neu", "new"}}));
         QCOMPARE(m_w->fileName(), path("c.qex"));
         QVERIFY(m_w->isModified());
+    }
+
+    // Every menu command's key works wherever the focus is: in Front, Back and Deck Title the
+    // field took Ctrl+E as "end of line", and Export never came. (Undo, Redo and the clipboard
+    // keys keep their own rules in the fields, tested above.)
+    void ctrlEInFieldsDoesNothing_data() {
+        QTest::addColumn<QString>("focus");
+        for (const char* name : {"Text1", "Text2", "Text3", "txtFind", "LV"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void ctrlEInFieldsDoesNothing() {
+        QFETCH(QString, focus);
+        // On an X11 desktop a line edit claims Ctrl+E (end of line), Ctrl+A, Ctrl+K and Ctrl+U
+        // before any shortcut; the test platform's key scheme does not, so each field gets a
+        // filter that claims them as the field would, behind the window's own.
+        X11LineKeys x11;
+        for (QLineEdit* e : m_w->findChildren<QLineEdit*>()) {
+            e->removeEventFilter(m_w.get());
+            e->installEventFilter(&x11);
+            e->installEventFilter(m_w.get());
+        }
+        const QStringList ownRules = {"mE_u", "mE_r", "mE_t", "mE_c", "mE_p"};
+        const QStringList dialogs = {"mF_o", "mF_i", "mF_e", "mF_s"};
+        QStringList missed;
+        int commands = 0;
+        for (QAction* menu : m_w->menuBar()->actions())
+            for (QAction* a : menu->menu()->actions()) {
+                if (a->shortcut().isEmpty() || ownRules.contains(a->objectName()))
+                    continue;
+                ++commands;
+                if (dialogs.contains(a->objectName()))
+                    m_dialogs->cancelFile();
+                QSignalSpy spy(a, &QAction::triggered);
+                QWidget* target = m_w->findChild<QWidget*>(focus);
+                target->setFocus();
+                const QKeyCombination k = a->shortcut()[0];
+                QTest::keyClick(target, k.key(), k.keyboardModifiers());
+                if (spy.count() != 1)
+                    missed.append(a->objectName());
+                if (!m_w->isVisible()) { // Exit closed it
+                    m_w->show();
+                    QApplication::setActiveWindow(m_w.get());
+                    QVERIFY(QTest::qWaitForWindowActive(m_w.get()));
+                }
+            }
+        QVERIFY(commands >= 6); // New, Open, Import, Export, Save, Find; Exit where the desktop has a key
+
+        QCOMPARE(missed, QStringList());
+        QCOMPARE(m_dialogs->fileRequests.size(), 4);
+    }
+
+    // The menus open with Alt and a letter, and every item has a letter of its own in its
+    // menu: without them, Alt+F typed "f" into the Front field.
+    void altFTypesIntoFront_data() {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("items");
+        QTest::newRow("File") << "mF" << int(Qt::Key_F) << "&New|&Open|&Import...|&Export...|&Save|E&xit";
+        QTest::newRow("Edit") << "mE" << int(Qt::Key_E) << "&Undo|&Redo|Cu&t|&Copy|&Paste|&Find";
+        QTest::newRow("Help") << "mH" << int(Qt::Key_H) << "&About";
+    }
+    void altFTypesIntoFront() {
+        QFETCH(QString, menu);
+        QFETCH(int, key);
+        QFETCH(QString, items);
+        auto* m = m_w->findChild<QMenu*>(menu);
+        QStringList texts;
+        QSet<QChar> letters;
+        for (QAction* a : m->actions())
+            if (!a->isSeparator()) {
+                texts.append(a->text());
+                letters.insert(a->text().at(a->text().indexOf('&') + 1).toLower());
+            }
+        QCOMPARE(texts.join('|'), items);
+        QCOMPARE(letters.size(), texts.size());
+        QSet<QChar> titles;
+        for (QAction* a : m_w->menuBar()->actions())
+            titles.insert(a->text().at(a->text().indexOf('&') + 1).toLower());
+        QCOMPARE(titles, (QSet<QChar>{'f', 'e', 'h'}));
+        field("Text1")->setFocus();
+        QTest::keyClick(field("Text1"), Qt::Key(key), Qt::AltModifier);
+        QTRY_VERIFY(m->isVisible());
+        QVERIFY(field("Text1")->text().isEmpty());
+        m->hide();
     }
 };
 
