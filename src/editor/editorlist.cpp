@@ -4,6 +4,7 @@
 #include "editorwindow.h"
 
 #include "cardlistmodel.h"
+#include "counted.h"
 #include "casefold.h"
 #include "wordimport.h"
 
@@ -78,9 +79,10 @@ QString EditorWindow::encodingNote(TextEncoding encoding) {
 void EditorWindow::showBytesLeft() {
     const QVector<CardRow> typed{CardRow{m_front->text(), m_back->text()}};
     const TextEncoding encoding = chapterEncoding(m_model->rows(), m_title->text(), typed);
-    setStatus(QStringLiteral("%1 bytes left on this card%2")
-                  .arg(kMaxCardLength - cardLength(m_front->text(), m_back->text(), encoding))
-                  .arg(encodingNote(encoding)));
+    setStatus(counted(kMaxCardLength - cardLength(m_front->text(), m_back->text(), encoding), QStringLiteral("byte"),
+                      QStringLiteral("bytes")) +
+                  QStringLiteral(" left on this card%1").arg(encodingNote(encoding)),
+              StatusAbout::Card);
 }
 
 void EditorWindow::UpdateAddButton() {
@@ -92,6 +94,7 @@ void EditorWindow::UpdateAddButton() {
 void EditorWindow::ClearFields() {
     m_front->clear();
     m_back->clear();
+    fieldsReplaced();
     m_front->setFocus();
     UpdateAddButton();
 }
@@ -99,6 +102,7 @@ void EditorWindow::ClearFields() {
 void EditorWindow::ResetFields() {
     m_front->clear();
     m_back->clear();
+    fieldsReplaced();
 }
 
 int EditorWindow::selectedRow() const {
@@ -136,7 +140,7 @@ bool EditorWindow::PutRow(const QString& question, const QString& answer, int in
         QVector<CardRow> rows = m_model->rows();
         rows[sel].answer = a;
         if (!refuse(checkChapterEdit(rows, m_title->text(), {}, currentEncoding(), sel, false), sel)) {
-            setStatus(m_refusal);
+            setStatus(m_refusal, StatusAbout::Card);
             return false;
         }
         RowEdit edit;
@@ -149,7 +153,7 @@ bool EditorWindow::PutRow(const QString& question, const QString& answer, int in
         }
         if (!refuse(checkChapterEdit(m_model->rows(), m_title->text(), {CardRow{q, a}}, currentEncoding(), -1, false),
                     m_model->rowCount())) {
-            setStatus(m_refusal);
+            setStatus(m_refusal, StatusAbout::Card);
             return false;
         }
         const int at = index < 0 ? m_model->rowCount() : std::min(index, m_model->rowCount());
@@ -313,7 +317,7 @@ void EditorWindow::resetHistory() {
 
 QString EditorWindow::countText() const {
     const int n = m_model->rowCount();
-    const QString cards = n == 1 ? QStringLiteral("1 card") : QStringLiteral("%1 cards").arg(n);
+    const QString cards = counted(n, QStringLiteral("card"), QStringLiteral("cards"));
     if (!filtered())
         return cards;
     int shown = 0;
@@ -334,6 +338,7 @@ void EditorWindow::rowClicked(const QModelIndex& index) {
     m_back->clear();
     m_front->setText(row.question);
     m_back->setText(row.answer);
+    fieldsReplaced();
     m_front->setFocus();
 }
 

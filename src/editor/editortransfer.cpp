@@ -3,6 +3,7 @@
 #include "editorwindow.h"
 
 #include "cardlistmodel.h"
+#include "counted.h"
 #include "exportname.h"
 #include "importdialog.h"
 #include "prompter.h"
@@ -46,7 +47,7 @@ bool EditorWindow::CopyRows() {
     data->setText(wordlist::WordListWriter::clipboardText(pairs));
     data->setHtml(wordlist::WordListWriter::clipboardHtml(pairs));
     QGuiApplication::clipboard()->setMimeData(data);
-    setStatus(rows.size() == 1 ? QStringLiteral("1 card copied") : QStringLiteral("%1 cards copied").arg(rows.size()));
+    setStatus(counted(rows.size(), QStringLiteral("card"), QStringLiteral("cards")) + QStringLiteral(" copied"));
     return true;
 }
 
@@ -57,7 +58,7 @@ bool EditorWindow::CutRows() {
     RowEdit edit;
     edit.removed = rows;
     push(std::move(edit), QStringLiteral("Cut"));
-    setStatus(rows.size() == 1 ? QStringLiteral("1 card cut") : QStringLiteral("%1 cards cut").arg(rows.size()));
+    setStatus(counted(rows.size(), QStringLiteral("card"), QStringLiteral("cards")) + QStringLiteral(" cut"));
     return true;
 }
 
@@ -161,10 +162,11 @@ bool EditorWindow::importFrom(const QString& name, char fallbackDelimiter,
     const qint64 room = kMaxCards - m_model->rowCount();
     if (plan.overflow > 0) {
         const QString question =
-            QStringLiteral("%1 holds %2 new cards, but this chapter has room for only %3 more (a chapter holds "
+            QStringLiteral("%1 holds %2, but this chapter has room for only %3 more (a chapter holds "
                            "at most %4). Import the first %3 and leave the rest out?\n\nNo imports nothing.")
                 .arg(subjectStart)
-                .arg(plan.inserted.size() + plan.overflow)
+                .arg(counted(plan.inserted.size() + plan.overflow, QStringLiteral("new card"),
+                             QStringLiteral("new cards")))
                 .arg(room)
                 .arg(kMaxCards);
         if (prompter().ask(MsgIcon::Question, MsgButtons::YesNo, QStringLiteral("Too Many Cards"), question) !=
@@ -185,10 +187,13 @@ bool EditorWindow::importFrom(const QString& name, char fallbackDelimiter,
     push(std::move(edit), pasted ? QStringLiteral("Paste") : QStringLiteral("Import"));
     showRows({{plan.insertAt, int(plan.inserted.size())}});
     const QString replaced =
-        plan.answers.isEmpty() ? QString() : QStringLiteral(", %1 answers replaced").arg(plan.answers.size());
-    const QString done =
-        pasted ? QStringLiteral("%1 cards pasted%2").arg(plan.inserted.size()).arg(replaced)
-               : QStringLiteral("%1 cards imported from '%2'%3").arg(plan.inserted.size()).arg(name, replaced);
+        plan.answers.isEmpty()
+            ? QString()
+            : QStringLiteral(", %1 replaced")
+                  .arg(counted(plan.answers.size(), QStringLiteral("answer"), QStringLiteral("answers")));
+    const QString cards = counted(plan.inserted.size(), QStringLiteral("card"), QStringLiteral("cards"));
+    const QString done = pasted ? QStringLiteral("%1 pasted%2").arg(cards, replaced)
+                                : QStringLiteral("%1 imported from '%2'%3").arg(cards, name, replaced);
     setStatus(done);
     if (!plan.problems.isEmpty())
         prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Rows Not Imported"),

@@ -3,6 +3,7 @@
 #include "editorwindow.h"
 
 #include "cardlistmodel.h"
+#include "counted.h"
 #include "editorversion.h"
 #include "limitvalidator.h"
 #include "prompter.h"
@@ -41,7 +42,7 @@ EditorWindow::EditorWindow(QWidget* parent) : QMainWindow(parent) {
     // The window starts unmodified under its initial caption.
     m_modified = false;
     setWindowTitle(QStringLiteral("Quarnel Editor - Orvandel"));
-    setStatus(versionStatusText());
+    setStatus(versionStatusText(), StatusAbout::Program);
     UpdateAddButton();
 }
 
@@ -155,6 +156,13 @@ void EditorWindow::buildUi() {
     });
     connect(m_undo, &QUndoStack::redoTextChanged, mE_r, [mE_r](const QString& t) {
         mE_r->setToolTip(t.isEmpty() ? QStringLiteral("Redo") : QStringLiteral("Redo %1").arg(t));
+    });
+    // A status text about the document ("File saved successfully", "3 cards imported ...")
+    // is out of date after any step, undone or done; whoever makes a step says what it did
+    // after it.
+    connect(m_undo, &QUndoStack::indexChanged, this, [this] {
+        if (m_statusAbout != StatusAbout::Program)
+            setStatus(QString());
     });
     // The window is modified exactly when the history is away from the saved state.
     connect(m_undo, &QUndoStack::cleanChanged, this, [this](bool clean) {
@@ -317,9 +325,9 @@ void EditorWindow::buildUi() {
     // Texts too long for their record can't be typed; the status bar says why. The limits
     // are bytes in the encoding the chapter will be saved in, which the typed text can change.
     m_front->setValidator(new LimitValidator([this](const QString& t) { return typedCardFits(t, m_back->text()); },
-                                             [this] { setStatus(m_refusal); }, m_front));
+                                             [this] { setStatus(m_refusal, StatusAbout::Card); }, m_front));
     m_back->setValidator(new LimitValidator([this](const QString& t) { return typedCardFits(m_front->text(), t); },
-                                            [this] { setStatus(m_refusal); }, m_back));
+                                            [this] { setStatus(m_refusal, StatusAbout::Card); }, m_back));
     m_title->setValidator(new LimitValidator([this](const QString& t) { return titleChangeFits(t); },
                                              [this] { setStatus(m_refusal); }, m_title));
     // A validator sees the field's text already changed; the encoding before the edit needs
@@ -327,12 +335,6 @@ void EditorWindow::buildUi() {
     connect(m_title, &QLineEdit::textChanged, this, [this](const QString& t) { m_acceptedTitle = t; });
     connect(m_front, &QLineEdit::textEdited, this, &EditorWindow::showBytesLeft);
     connect(m_back, &QLineEdit::textEdited, this, &EditorWindow::showBytesLeft);
-    connect(m_title, &QLineEdit::textEdited, this, [this] {
-        const TextEncoding encoding = chapterEncoding(m_model->rows(), m_title->text());
-        setStatus(QStringLiteral("%1 bytes left for the deck title%2")
-                      .arg(maxTitleLength(encoding) - titleLength(m_title->text(), encoding))
-                      .arg(encodingNote(encoding)));
-    });
     m_front->installEventFilter(this);
     m_back->installEventFilter(this);
     connect(m_front, &QLineEdit::textChanged, this, &EditorWindow::UpdateAddButton);
@@ -346,6 +348,13 @@ void EditorWindow::buildUi() {
         edit.titleChanged = true;
         edit.title = t;
         push(std::move(edit), QStringLiteral("Deck Title"));
+    });
+    // After the step, which empties the status text.
+    connect(m_title, &QLineEdit::textEdited, this, [this] {
+        const TextEncoding encoding = chapterEncoding(m_model->rows(), m_title->text());
+        setStatus(counted(maxTitleLength(encoding) - titleLength(m_title->text(), encoding), QStringLiteral("byte"),
+                          QStringLiteral("bytes")) +
+                  QStringLiteral(" left for the deck title%1").arg(encodingNote(encoding)));
     });
     m_title->installEventFilter(this);
     // A title set by the program (Open, New) is where the history starts from. A field
@@ -368,8 +377,14 @@ void EditorWindow::buildUi() {
     resize(fieldWidth + 160, 560);
 }
 
-void EditorWindow::setStatus(const QString& text) {
+void EditorWindow::setStatus(const QString& text, StatusAbout about) {
     m_statusText->setText(text);
+    m_statusAbout = about;
+}
+
+void EditorWindow::fieldsReplaced() {
+    if (m_statusAbout == StatusAbout::Card)
+        setStatus(QString());
 }
 
 QString EditorWindow::statusText() const {

@@ -122,7 +122,13 @@ private:
     bool askPath(FileDialog kind, QString& name, const QString& filter, const QString& title, const QString& extension,
                  bool overwritePrompt = true, qint32* type = nullptr);
     void rowClicked(const QModelIndex& index);
-    void setStatus(const QString& text);
+    // What a status text is about. The text goes when that changes: a text about the
+    // document with every step of the history (done or undone), one about the card being
+    // typed when the program empties or fills its fields. The program's version stays.
+    enum class StatusAbout { Program, Document, Card };
+    void setStatus(const QString& text, StatusAbout about = StatusAbout::Document);
+    // Empties a status text about the card being typed.
+    void fieldsReplaced();
     // False when the chapter would not save; the reason goes to m_refusal. `typedRow` is the
     // index (in the fit's counting) of the card being typed, whose refusal reads differently.
     bool refuse(const ChapterFit& fit, int typedRow);
@@ -177,6 +183,7 @@ private:
     bool m_modified = false;
     QString m_refusal;
     QString m_acceptedTitle; // the title before the edit a validator is looking at
+    StatusAbout m_statusAbout = StatusAbout::Program;
 };
 
 } // namespace qredit

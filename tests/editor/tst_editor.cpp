@@ -1522,6 +1522,158 @@ private slots:
         QVERIFY(field("Text1")->text().isEmpty());
         m->hide();
     }
+
+    // The status text says what is true of what is shown, or nothing: after an import was
+    // undone it still said "... imported", after an undo past a save "File saved
+    // successfully" beside the caption's "*", and after Add Item had emptied the fields the
+    // last card's bytes left.
+    void statusOutlivesItsState_data() {
+        QTest::addColumn<int>("scenario");
+        QTest::addColumn<QString>("before"); // the status text before the change
+        QTest::newRow("import undone") << 0 << "2 cards imported from 'w.csv'";
+        QTest::newRow("undo past a save") << 1 << "File saved successfully";
+        QTest::newRow("add item") << 2 << "91 bytes left on this card";
+        QTest::newRow("reset") << 3 << "91 bytes left on this card";
+        QTest::newRow("row clicked") << 4 << "91 bytes left on this card";
+        QTest::newRow("title undone") << 5 << "63 bytes left for the deck title";
+        QTest::newRow("paste undone") << 6 << "1 card pasted";
+        QTest::newRow("new chapter") << 7 << "File saved successfully";
+        QTest::newRow("card added after a save") << 8 << "File saved successfully";
+    }
+    void statusOutlivesItsState() {
+        QFETCH(int, scenario);
+        QFETCH(QString, before);
+        switch (scenario) {
+        case 0:
+            writeAll(path("w.csv"), "Haus,house\nBaum,tree\n");
+            QVERIFY(m_w->importFile(path("w.csv"), false));
+            break;
+        case 1:
+        case 7:
+        case 8:
+            type("Haus", "house");
+            saveAs(path("s.qex"));
+            break;
+        case 2:
+        case 3:
+        case 4:
+            m_w->PutRow("Baum", "tree", -1, false);
+            QTest::keyClicks(field("Text1"), "Haus");
+            QTest::keyClicks(field("Text2"), "house");
+            break;
+        case 5: QTest::keyClicks(field("Text3"), "L1"); break;
+        case 6:
+            QApplication::clipboard()->setText("Haus\thouse\n");
+            list()->setFocus();
+            QTest::keyClick(list(), Qt::Key_V, Qt::ControlModifier);
+            break;
+        }
+        QCOMPARE(m_w->statusText(), before);
+        switch (scenario) {
+        case 2: QTest::keyClick(field("Text2"), Qt::Key_Return); break;
+        case 3: QTest::mouseClick(button("Command2"), Qt::LeftButton); break;
+        case 4: clickRow(0); break;
+        case 7: QVERIFY(m_w->NewDeck()); break;
+        case 8: type("Baum", "tree"); break;
+        default:
+            list()->setFocus();
+            QTest::keyClick(list(), Qt::Key_Z, Qt::ControlModifier);
+        }
+        QCOMPARE(m_w->statusText(), QString());
+        if (scenario == 1)
+            QCOMPARE(m_w->windowTitle(), QStringLiteral("Quarnel Editor - s.qex* - Orvandel"));
+        // The next change says what it did.
+        writeAll(path("one.csv"), "Tor,gate\n");
+        QVERIFY(m_w->importFile(path("one.csv"), false));
+        QCOMPARE(m_w->statusText(), QStringLiteral("1 card imported from 'one.csv'"));
+    }
+
+    // Counts in the status bar and the messages are singular for one: "1 cards imported".
+    void oneCardsImported_data() {
+        QTest::addColumn<int>("scenario");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("one imported") << 0 << "1 card imported from 'w.csv'";
+        QTest::newRow("two imported") << 1 << "2 cards imported from 'w.csv'";
+        QTest::newRow("one answer replaced") << 2 << "1 card imported from 'w.csv', 1 answer replaced";
+        QTest::newRow("two answers replaced") << 3 << "0 cards imported from 'w.csv', 2 answers replaced";
+        QTest::newRow("one pasted") << 4 << "1 card pasted";
+        QTest::newRow("one byte left on the card") << 5 << "1 byte left on this card";
+        QTest::newRow("one byte left for the title") << 6 << "1 byte left for the deck title";
+        QTest::newRow("no byte left for the title") << 7 << "0 bytes left for the deck title";
+        QTest::newRow("one card exported") << 8 << "1 card exported to 'out.csv'";
+    }
+    void oneCardsImported() {
+        QFETCH(int, scenario);
+        QFETCH(QString, status);
+        m_w->PutRow("eins", "one", -1, false);
+        m_w->PutRow("zwei", "two", -1, false);
+        const QByteArray words[] = {"Haus,house\n", "Haus,house\nBaum,tree\n", "eins,uno\nHaus,house\n",
+                                    "eins,uno\nzwei,dos\n"};
+        switch (scenario) {
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+            writeAll(path("w.csv"), words[scenario]);
+            QVERIFY(m_w->importFile(path("w.csv"), false));
+            break;
+        case 4: QVERIFY(m_w->importText("Haus\thouse\n", QString(), false)); break;
+        case 5:
+            QTest::keyClicks(field("Text1"), QString(98, u'x'));
+            QTest::keyClicks(field("Text2"), "y");
+            break;
+        case 6: QTest::keyClicks(field("Text3"), QString(qredit::maxTitleLength() - 1, u't')); break;
+        case 7: QTest::keyClicks(field("Text3"), QString(qredit::maxTitleLength(), u't')); break;
+        case 8:
+            m_w->selectRow(1);
+            m_w->DeleteRow();
+            QVERIFY(m_w->exportFile(path("out.csv")));
+            break;
+        }
+        QCOMPARE(m_w->statusText(), status);
+    }
+
+    // A chapter with room for nothing more asks before an import of one card, in the singular.
+    void oneNewCardsAsked() {
+        QByteArray many;
+        for (int i = 0; i < qredit::kMaxCards; ++i)
+            many += "w" + QByteArray::number(i) + ",x\n";
+        writeAll(path("many.csv"), many);
+        QVERIFY(m_w->importFile(path("many.csv"), false));
+        writeAll(path("one.csv"), "Haus,house\n");
+        m_prompter->expect(MsgResult::No, QStringLiteral("Too Many Cards"));
+        QVERIFY(!m_w->importFile(path("one.csv"), false));
+        QVERIFY2(m_prompter->boxes.last().text.startsWith(
+                     QStringLiteral("'one.csv' holds 1 new card, but this chapter has room for only 0 more")),
+                 qPrintable(m_prompter->boxes.last().text));
+    }
+
+    // Typing in the deck title is one step; typed back to what it was, no step at all.
+    void titleTypedBackLeavesAStep_data() {
+        QTest::addColumn<QStringList>("keys"); // text, or "<" for Backspace
+        QTest::addColumn<int>("steps");
+        QTest::newRow("typed on") << QStringList{"x", "y"} << 1;
+        QTest::newRow("typed back") << QStringList{"x", "<"} << 0;
+        QTest::newRow("typed back twice") << QStringList{"x", "y", "<", "<"} << 0;
+        QTest::newRow("typed back, then on") << QStringList{"x", "<", "y"} << 1;
+    }
+    void titleTypedBackLeavesAStep() {
+        QFETCH(QStringList, keys);
+        QFETCH(int, steps);
+        field("Text3")->setText("T");
+        saveAs(path("t.qex"));
+        field("Text3")->setFocus();
+        for (const QString& k : keys) {
+            if (k == "<")
+                QTest::keyClick(field("Text3"), Qt::Key_Backspace);
+            else
+                QTest::keyClicks(field("Text3"), k);
+        }
+        QCOMPARE(m_w->undoStack()->count(), steps);
+        QCOMPARE(m_w->isModified(), steps > 0);
+        QCOMPARE(m_w->windowTitle(), steps > 0 ? QStringLiteral("Quarnel Editor - t.qex* - Orvandel")
+                                               : QStringLiteral("Quarnel Editor - t.qex - Orvandel"));
+    }
 };
 
 QTEST_MAIN(TestEditor)
