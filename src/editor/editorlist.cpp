@@ -4,8 +4,8 @@
 #include "editorwindow.h"
 
 #include "cardlistmodel.h"
-#include "counted.h"
 #include "casefold.h"
+#include "counted.h"
 #include "wordimport.h"
 
 #include <QAction>
