@@ -111,12 +111,24 @@ protected:
 private:
     void buildUi();
     bool maybeSave(const QString& title);
+    // False, after a message, when `path` names a pipe, a folder or a device: opening a pipe
+    // waits for a writer, and the window would hang for good. `consequence` ends the message.
+    bool refuseOddFile(const QString& path, const QString& title, const QString& consequence);
     // Asks for a file with the system's dialog, starting in the chapters' folder; false on a
-    // cancel. `name` is the suggestion going in and the choice coming out.
+    // cancel. `name` is the suggestion going in and the choice coming out. A Save dialog asks
+    // before it replaces a file unless `overwritePrompt` is false; `type` receives the number
+    // of the chosen filter.
     enum class FileDialog { Open, Save };
-    bool askPath(FileDialog kind, QString& name, const QString& filter, const QString& title, const QString& extension);
+    bool askPath(FileDialog kind, QString& name, const QString& filter, const QString& title, const QString& extension,
+                 bool overwritePrompt = true, qint32* type = nullptr);
     void rowClicked(const QModelIndex& index);
-    void setStatus(const QString& text);
+    // What a status text is about. The text goes when that changes: a text about the
+    // document with every step of the history (done or undone), one about the card being
+    // typed when the program empties or fills its fields. The program's version stays.
+    enum class StatusAbout { Program, Document, Card };
+    void setStatus(const QString& text, StatusAbout about = StatusAbout::Document);
+    // Empties a status text about the card being typed.
+    void fieldsReplaced();
     // False when the chapter would not save; the reason goes to m_refusal. `typedRow` is the
     // index (in the fit's counting) of the card being typed, whose refusal reads differently.
     bool refuse(const ChapterFit& fit, int typedRow);
@@ -137,6 +149,7 @@ private:
     void resetHistory();
     void updateCount();
     bool routeShortcut(QObject* watched, QKeyEvent* key);
+    bool isMenuShortcut(const QKeyEvent* key) const;
     enum class Preview { Always, Never, UnlessTwoColumns };
     // `name` is the file's name, or empty for the clipboard's text.
     bool importFrom(const QString& name, char fallbackDelimiter,
@@ -170,6 +183,7 @@ private:
     bool m_modified = false;
     QString m_refusal;
     QString m_acceptedTitle; // the title before the edit a validator is looking at
+    StatusAbout m_statusAbout = StatusAbout::Program;
 };
 
 } // namespace qredit

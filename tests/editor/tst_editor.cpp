@@ -7,6 +7,7 @@
 #include "deck.h"
 #include "editorversion.h"
 #include "editorwindow.h"
+#include "exportname.h"
 #include "importdialog.h"
 #include "ivordalite.h"
 #include "scripttexts.h"
@@ -27,11 +28,19 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QPushButton>
+#include <QMenuBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
 #include <QUndoStack>
+#include <atomic>
 #include <memory>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using qredit::CardRow;
 using qredit::EditorWindow;
@@ -99,6 +108,20 @@ QByteArray cardEntry(const QByteArray& name, const QByteArray& answer) {
            le(0, 4) + le(0, 4);
 }
 } // namespace
+
+// What a line edit does with the keys of the X11 key scheme: it claims them before shortcuts.
+class X11LineKeys : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::ShortcutOverride)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() == Qt::ControlModifier &&
+            (key->key() == Qt::Key_E || key->key() == Qt::Key_A || key->key() == Qt::Key_K || key->key() == Qt::Key_U))
+            event->accept();
+        return false;
+    }
+};
 
 class TestEditor : public QObject {
     Q_OBJECT
@@ -1257,6 +1280,399 @@ private slots:
         QCOMPARE(readAll(path("cli.qex")), readAll(path("window.qex")));
         QVERIFY(m_w->exportFile(path("out.csv")));
         QCOMPARE(readAll(path("out.csv")), "\xEF\xBB\xBF" + QByteArray(words).replace("\n", "\r\n"));
+    }
+
+    // The name an export writes to: a word list's ending stays, a chapter's name (or a link
+    // to a chapter) is refused, any other name gets the chosen type's ending.
+    void exportNames_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("filter");
+        QTest::addColumn<QString>("written"); // empty: refused
+        QTest::newRow("csv") << "w.csv" << 2 << "w.csv";
+        QTest::newRow("tsv, capitals") << "w.TSV" << 1 << "w.TSV";
+        QTest::newRow("txt") << "w.txt" << 1 << "w.txt";
+        QTest::newRow("no ending, commas") << "w" << 1 << "w.csv";
+        QTest::newRow("no ending, tabs") << "w" << 2 << "w.tsv";
+        QTest::newRow("dot at the end") << "w." << 2 << "w.tsv";
+        QTest::newRow("another ending") << "Lektion 1.2" << 1 << "Lektion 1.2.csv";
+        QTest::newRow("chapter") << "w.qex" << 1 << "";
+        QTest::newRow("chapter, capitals") << "w.QeX" << 2 << "";
+        QTest::newRow("chapter's name with csv") << "w.qex.csv" << 1 << "w.qex.csv";
+        QTest::newRow("link to a chapter") << "link.csv" << 1 << "";
+        QTest::newRow("link without ending") << "link" << 1 << "";
+    }
+    void exportNames() {
+        QFETCH(QString, typed);
+        QFETCH(int, filter);
+        QFETCH(QString, written);
+        writeAll(path("c.qex"), "chapter");
+        QVERIFY(QFile::link(path("c.qex"), path("link.csv")));
+        QVERIFY(QFile::link(path("c.qex"), path("link.csv.csv")));
+        const qredit::ExportName got = qredit::exportName(path(typed), qredit::ExportType(filter));
+        QCOMPARE(got.path, written.isEmpty() ? QString() : path(written));
+        QCOMPARE(got.refusal.isEmpty(), !written.isEmpty());
+        // Named as it would have been written.
+        const QString named = typed.endsWith("qex", Qt::CaseInsensitive) ? typed : QStringLiteral("link.csv");
+        if (!got.refusal.isEmpty())
+            QCOMPARE(got.refusal, QStringLiteral("'%1' is the name of a chapter file. Export writes a word list: "
+                                                 "choose a name ending in .csv, .tsv or .txt. Nothing was written.")
+                                      .arg(named));
+    }
+
+    // File > Export... never writes a word list over a chapter: the name is refused before
+    // anything is written, and the chapter keeps its bytes. A name without an ending gets the
+    // chosen type's; an existing word list is replaced only after a Yes.
+    void exportOverwritesChapter_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("filter");
+        QTest::addColumn<int>("replace");    // the answer to the replace question; -1: none asked
+        QTest::addColumn<QString>("written"); // empty: nothing
+        QTest::newRow("the open chapter") << "victim.qex" << 1 << -1 << "";
+        QTest::newRow("a new chapter's name") << "new.QEX" << 2 << -1 << "";
+        QTest::newRow("a link to the chapter") << "link.csv" << 1 << -1 << "";
+        QTest::newRow("no ending, commas") << "words" << 1 << -1 << "words.csv";
+        QTest::newRow("no ending, tabs") << "words" << 2 << -1 << "words.tsv";
+        QTest::newRow("existing list, No") << "old.csv" << 1 << int(MsgResult::No) << "";
+        QTest::newRow("existing list, Yes") << "old.csv" << 1 << int(MsgResult::Yes) << "old.csv";
+        QTest::newRow("existing list without ending, Yes") << "old" << 1 << int(MsgResult::Yes) << "old.csv";
+    }
+    void exportOverwritesChapter() {
+        QFETCH(QString, typed);
+        QFETCH(int, filter);
+        QFETCH(int, replace);
+        QFETCH(QString, written);
+        type("Haus", "house");
+        type("Baum", "tree");
+        saveAs(path("victim.qex"));
+        QVERIFY(m_w->exportFile(path("ref.csv")));
+        QVERIFY(m_w->exportFile(path("ref.tsv")));
+        QVERIFY(QFile::link(path("victim.qex"), path("link.csv")));
+        writeAll(path("old.csv"), "old");
+        QDir dir(m_dir->path());
+        QMap<QString, QByteArray> before;
+        for (const QString& name : dir.entryList(QDir::Files))
+            before.insert(name, readAll(path(name)));
+        const QString status = m_w->statusText();
+        m_dialogs->answerFile(path(typed), filter);
+        if (written.isEmpty() && replace < 0)
+            m_prompter->expect(MsgResult::Ok, QStringLiteral("Can't export file"));
+        if (replace >= 0)
+            m_prompter->expect(MsgResult(replace), QStringLiteral("Export"));
+        action("mF_e")->trigger();
+        QMap<QString, QByteArray> after;
+        for (const QString& name : dir.entryList(QDir::Files))
+            after.insert(name, readAll(path(name)));
+        if (!written.isEmpty())
+            before.insert(written, before.value(written.endsWith("tsv") ? "ref.tsv" : "ref.csv"));
+        QCOMPARE(after, before);
+        QCOMPARE(m_dialogs->fileRequests.last().filterParts,
+                 (QStringList{"Comma-Separated (UTF-8)", "*.csv", "Tab-Separated (UTF-8)", "*.tsv;*.txt"}));
+        QCOMPARE(m_dialogs->fileRequests.last().fileName, QStringLiteral("victim.csv"));
+        if (written.isEmpty())
+            QCOMPARE(m_w->statusText(), status);
+        else
+            QCOMPARE(m_w->statusText(), QStringLiteral("2 cards exported to '%1'").arg(written));
+    }
+
+    // A named pipe or a folder chosen to open or import, dropped, or named on the command line
+    // is refused before it is opened: opening a pipe waits for a writer, and the window hung.
+    void namedPipeHangs_data() {
+        QTest::addColumn<int>("how"); // 0 File > Open, 1 File > Import..., 2 dropped, 3 command line
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("text");
+        const QString open = "Can't open file";
+        const QString import = "Can't import file";
+        QTest::newRow("open") << 0 << "p.qex" << open << "'%1' is a named pipe, not a file. Nothing was opened.";
+        QTest::newRow("import") << 1 << "p.csv" << import << "'%1' is a named pipe, not a file. Nothing was changed.";
+        QTest::newRow("dropped chapter") << 2 << "p.qex" << open
+                                         << "'%1' is a named pipe, not a file. Nothing was opened.";
+        QTest::newRow("dropped list") << 2 << "p.txt" << import
+                                      << "'%1' is a named pipe, not a file. Nothing was changed.";
+        QTest::newRow("command line") << 3 << "p.qex" << open << "'%1' is a named pipe, not a file. Nothing was opened.";
+        QTest::newRow("folder") << 0 << "d.qex" << open << "'%1' is a folder, not a file. Nothing was opened.";
+    }
+    void namedPipeHangs() {
+        QFETCH(int, how);
+        QFETCH(QString, name);
+        QFETCH(QString, title);
+        QFETCH(QString, text);
+        type("alt", "old");
+        saveAs(path("c.qex"));
+        type("neu", "new"); // unsaved: a refused chapter must not ask about it first
+        const QByteArray p = QFile::encodeName(path(name));
+        if (name.startsWith('d'))
+            QVERIFY(QDir().mkdir(path(name)));
+        else
+            QCOMPARE(::mkfifo(p.constData(), 0600), 0);
+        // A writer comes and goes until the case is over, so that a program that opens the pipe
+        // does not hang the test but reads an empty file.
+        std::atomic<bool> over{false};
+        std::thread writer([&] {
+            while (!over) {
+                const int fd = ::open(p.constData(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0)
+                    ::close(fd);
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+        });
+        if (how == 0) {
+            m_prompter->expect(MsgResult::No, QStringLiteral("Save Changes"));
+            m_dialogs->answerFile(path(name));
+        }
+        if (how == 1)
+            m_dialogs->answerFile(path(name));
+        m_prompter->expect(MsgResult::Ok, title);
+        bool done = true;
+        switch (how) {
+        case 0: done = m_w->OpenDeck(); break;
+        case 1: done = m_w->ImportList(); break;
+        case 2: done = m_w->dropFile(path(name)); break;
+        case 3: done = m_w->openFile(path(name)); break;
+        }
+        over = true;
+        writer.join();
+        QVERIFY(!done);
+        QCOMPARE(m_prompter->boxes.last().text, text.arg(path(name)));
+        QCOMPARE(rows(), (QList<CardRow>{{"alt", "old"}, {"neu", "new"}}));
+        QCOMPARE(m_w->fileName(), path("c.qex"));
+        QVERIFY(m_w->isModified());
+    }
+
+    // Every menu command's key works wherever the focus is: in Front, Back and Deck Title the
+    // field took Ctrl+E as "end of line", and Export never came. (Undo, Redo and the clipboard
+    // keys keep their own rules in the fields, tested above.)
+    void ctrlEInFieldsDoesNothing_data() {
+        QTest::addColumn<QString>("focus");
+        for (const char* name : {"Text1", "Text2", "Text3", "txtFind", "LV"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void ctrlEInFieldsDoesNothing() {
+        QFETCH(QString, focus);
+        // On an X11 desktop a line edit claims Ctrl+E (end of line), Ctrl+A, Ctrl+K and Ctrl+U
+        // before any shortcut; the test platform's key scheme does not, so each field gets a
+        // filter that claims them as the field would, behind the window's own.
+        X11LineKeys x11;
+        for (QLineEdit* e : m_w->findChildren<QLineEdit*>()) {
+            e->removeEventFilter(m_w.get());
+            e->installEventFilter(&x11);
+            e->installEventFilter(m_w.get());
+        }
+        const QStringList ownRules = {"mE_u", "mE_r", "mE_t", "mE_c", "mE_p"};
+        const QStringList dialogs = {"mF_o", "mF_i", "mF_e", "mF_s"};
+        QStringList missed;
+        int commands = 0;
+        for (QAction* menu : m_w->menuBar()->actions())
+            for (QAction* a : menu->menu()->actions()) {
+                if (a->shortcut().isEmpty() || ownRules.contains(a->objectName()))
+                    continue;
+                ++commands;
+                if (dialogs.contains(a->objectName()))
+                    m_dialogs->cancelFile();
+                QSignalSpy spy(a, &QAction::triggered);
+                QWidget* target = m_w->findChild<QWidget*>(focus);
+                target->setFocus();
+                const QKeyCombination k = a->shortcut()[0];
+                QTest::keyClick(target, k.key(), k.keyboardModifiers());
+                if (spy.count() != 1)
+                    missed.append(a->objectName());
+                if (!m_w->isVisible()) { // Exit closed it
+                    m_w->show();
+                    QApplication::setActiveWindow(m_w.get());
+                    QVERIFY(QTest::qWaitForWindowActive(m_w.get()));
+                }
+            }
+        QVERIFY(commands >= 6); // New, Open, Import, Export, Save, Find; Exit where the desktop has a key
+
+        QCOMPARE(missed, QStringList());
+        QCOMPARE(m_dialogs->fileRequests.size(), 4);
+    }
+
+    // The menus open with Alt and a letter, and every item has a letter of its own in its
+    // menu: without them, Alt+F typed "f" into the Front field.
+    void altFTypesIntoFront_data() {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("items");
+        QTest::newRow("File") << "mF" << int(Qt::Key_F) << "&New|&Open|&Import...|&Export...|&Save|E&xit";
+        QTest::newRow("Edit") << "mE" << int(Qt::Key_E) << "&Undo|&Redo|Cu&t|&Copy|&Paste|&Find";
+        QTest::newRow("Help") << "mH" << int(Qt::Key_H) << "&About";
+    }
+    void altFTypesIntoFront() {
+        QFETCH(QString, menu);
+        QFETCH(int, key);
+        QFETCH(QString, items);
+        auto* m = m_w->findChild<QMenu*>(menu);
+        QStringList texts;
+        QSet<QChar> letters;
+        for (QAction* a : m->actions())
+            if (!a->isSeparator()) {
+                texts.append(a->text());
+                letters.insert(a->text().at(a->text().indexOf('&') + 1).toLower());
+            }
+        QCOMPARE(texts.join('|'), items);
+        QCOMPARE(letters.size(), texts.size());
+        QSet<QChar> titles;
+        for (QAction* a : m_w->menuBar()->actions())
+            titles.insert(a->text().at(a->text().indexOf('&') + 1).toLower());
+        QCOMPARE(titles, (QSet<QChar>{'f', 'e', 'h'}));
+        field("Text1")->setFocus();
+        QTest::keyClick(field("Text1"), Qt::Key(key), Qt::AltModifier);
+        QTRY_VERIFY(m->isVisible());
+        QVERIFY(field("Text1")->text().isEmpty());
+        m->hide();
+    }
+
+    // The status text says what is true of what is shown, or nothing: after an import was
+    // undone it still said "... imported", after an undo past a save "File saved
+    // successfully" beside the caption's "*", and after Add Item had emptied the fields the
+    // last card's bytes left.
+    void statusOutlivesItsState_data() {
+        QTest::addColumn<int>("scenario");
+        QTest::addColumn<QString>("before"); // the status text before the change
+        QTest::newRow("import undone") << 0 << "2 cards imported from 'w.csv'";
+        QTest::newRow("undo past a save") << 1 << "File saved successfully";
+        QTest::newRow("add item") << 2 << "91 bytes left on this card";
+        QTest::newRow("reset") << 3 << "91 bytes left on this card";
+        QTest::newRow("row clicked") << 4 << "91 bytes left on this card";
+        QTest::newRow("title undone") << 5 << "63 bytes left for the deck title";
+        QTest::newRow("paste undone") << 6 << "1 card pasted";
+        QTest::newRow("new chapter") << 7 << "File saved successfully";
+        QTest::newRow("card added after a save") << 8 << "File saved successfully";
+    }
+    void statusOutlivesItsState() {
+        QFETCH(int, scenario);
+        QFETCH(QString, before);
+        switch (scenario) {
+        case 0:
+            writeAll(path("w.csv"), "Haus,house\nBaum,tree\n");
+            QVERIFY(m_w->importFile(path("w.csv"), false));
+            break;
+        case 1:
+        case 7:
+        case 8:
+            type("Haus", "house");
+            saveAs(path("s.qex"));
+            break;
+        case 2:
+        case 3:
+        case 4:
+            m_w->PutRow("Baum", "tree", -1, false);
+            QTest::keyClicks(field("Text1"), "Haus");
+            QTest::keyClicks(field("Text2"), "house");
+            break;
+        case 5: QTest::keyClicks(field("Text3"), "L1"); break;
+        case 6:
+            QApplication::clipboard()->setText("Haus\thouse\n");
+            list()->setFocus();
+            QTest::keyClick(list(), Qt::Key_V, Qt::ControlModifier);
+            break;
+        }
+        QCOMPARE(m_w->statusText(), before);
+        switch (scenario) {
+        case 2: QTest::keyClick(field("Text2"), Qt::Key_Return); break;
+        case 3: QTest::mouseClick(button("Command2"), Qt::LeftButton); break;
+        case 4: clickRow(0); break;
+        case 7: QVERIFY(m_w->NewDeck()); break;
+        case 8: type("Baum", "tree"); break;
+        default:
+            list()->setFocus();
+            QTest::keyClick(list(), Qt::Key_Z, Qt::ControlModifier);
+        }
+        QCOMPARE(m_w->statusText(), QString());
+        if (scenario == 1)
+            QCOMPARE(m_w->windowTitle(), QStringLiteral("Quarnel Editor - s.qex* - Orvandel"));
+        // The next change says what it did.
+        writeAll(path("one.csv"), "Tor,gate\n");
+        QVERIFY(m_w->importFile(path("one.csv"), false));
+        QCOMPARE(m_w->statusText(), QStringLiteral("1 card imported from 'one.csv'"));
+    }
+
+    // Counts in the status bar and the messages are singular for one: "1 cards imported".
+    void oneCardsImported_data() {
+        QTest::addColumn<int>("scenario");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("one imported") << 0 << "1 card imported from 'w.csv'";
+        QTest::newRow("two imported") << 1 << "2 cards imported from 'w.csv'";
+        QTest::newRow("one answer replaced") << 2 << "1 card imported from 'w.csv', 1 answer replaced";
+        QTest::newRow("two answers replaced") << 3 << "0 cards imported from 'w.csv', 2 answers replaced";
+        QTest::newRow("one pasted") << 4 << "1 card pasted";
+        QTest::newRow("one byte left on the card") << 5 << "1 byte left on this card";
+        QTest::newRow("one byte left for the title") << 6 << "1 byte left for the deck title";
+        QTest::newRow("no byte left for the title") << 7 << "0 bytes left for the deck title";
+        QTest::newRow("one card exported") << 8 << "1 card exported to 'out.csv'";
+    }
+    void oneCardsImported() {
+        QFETCH(int, scenario);
+        QFETCH(QString, status);
+        m_w->PutRow("eins", "one", -1, false);
+        m_w->PutRow("zwei", "two", -1, false);
+        const QByteArray words[] = {"Haus,house\n", "Haus,house\nBaum,tree\n", "eins,uno\nHaus,house\n",
+                                    "eins,uno\nzwei,dos\n"};
+        switch (scenario) {
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+            writeAll(path("w.csv"), words[scenario]);
+            QVERIFY(m_w->importFile(path("w.csv"), false));
+            break;
+        case 4: QVERIFY(m_w->importText("Haus\thouse\n", QString(), false)); break;
+        case 5:
+            QTest::keyClicks(field("Text1"), QString(98, u'x'));
+            QTest::keyClicks(field("Text2"), "y");
+            break;
+        case 6: QTest::keyClicks(field("Text3"), QString(qredit::maxTitleLength() - 1, u't')); break;
+        case 7: QTest::keyClicks(field("Text3"), QString(qredit::maxTitleLength(), u't')); break;
+        case 8:
+            m_w->selectRow(1);
+            m_w->DeleteRow();
+            QVERIFY(m_w->exportFile(path("out.csv")));
+            break;
+        }
+        QCOMPARE(m_w->statusText(), status);
+    }
+
+    // A chapter with room for nothing more asks before an import of one card, in the singular.
+    void oneNewCardsAsked() {
+        QByteArray many;
+        for (int i = 0; i < qredit::kMaxCards; ++i)
+            many += "w" + QByteArray::number(i) + ",x\n";
+        writeAll(path("many.csv"), many);
+        QVERIFY(m_w->importFile(path("many.csv"), false));
+        writeAll(path("one.csv"), "Haus,house\n");
+        m_prompter->expect(MsgResult::No, QStringLiteral("Too Many Cards"));
+        QVERIFY(!m_w->importFile(path("one.csv"), false));
+        QVERIFY2(m_prompter->boxes.last().text.startsWith(
+                     QStringLiteral("'one.csv' holds 1 new card, but this chapter has room for only 0 more")),
+                 qPrintable(m_prompter->boxes.last().text));
+    }
+
+    // Typing in the deck title is one step; typed back to what it was, no step at all.
+    void titleTypedBackLeavesAStep_data() {
+        QTest::addColumn<QStringList>("keys"); // text, or "<" for Backspace
+        QTest::addColumn<int>("steps");
+        QTest::newRow("typed on") << QStringList{"x", "y"} << 1;
+        QTest::newRow("typed back") << QStringList{"x", "<"} << 0;
+        QTest::newRow("typed back twice") << QStringList{"x", "y", "<", "<"} << 0;
+        QTest::newRow("typed back, then on") << QStringList{"x", "<", "y"} << 1;
+    }
+    void titleTypedBackLeavesAStep() {
+        QFETCH(QStringList, keys);
+        QFETCH(int, steps);
+        field("Text3")->setText("T");
+        saveAs(path("t.qex"));
+        field("Text3")->setFocus();
+        for (const QString& k : keys) {
+            if (k == "<")
+                QTest::keyClick(field("Text3"), Qt::Key_Backspace);
+            else
+                QTest::keyClicks(field("Text3"), k);
+        }
+        QCOMPARE(m_w->undoStack()->count(), steps);
+        QCOMPARE(m_w->isModified(), steps > 0);
+        QCOMPARE(m_w->windowTitle(), steps > 0 ? QStringLiteral("Quarnel Editor - t.qex* - Orvandel")
+                                               : QStringLiteral("Quarnel Editor - t.qex - Orvandel"));
     }
 };
 
