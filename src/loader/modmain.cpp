@@ -651,8 +651,11 @@ void finishShutdown(int code, bool keepmain) {
             w->deleteLater();
         }
     });
-    // Told before the process ends (and before the file may be deleted for a reset).
+    // Told before the process ends (and before the file may be deleted for a reset), also when
+    // the action that ends it keeps an occasion of its own open (Cancel in the chapter window):
+    // once the event loop has been told to end, a box would never show.
     occasion.reset();
+    step([&] { SettingsOccasion::tellNow(); });
     LogMessage(QStringLiteral("VORDA Platform Dead/n"));
     LogMessage(QStringLiteral("VORDA Platform release successful/n"));
     step([&] {

@@ -13,6 +13,7 @@
 #include "chapterfile.h"
 #include "deck.h"
 #include "editorwindow.h"
+#include "frmchapter.h"
 #include "ivordalite.h"
 #include "messagelog.h"
 #include "modmain.h"
@@ -24,9 +25,12 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
 #include <csignal>
 #include <memory>
 #include <sys/resource.h>
@@ -474,6 +478,53 @@ private slots:
             QCOMPARE(m_editor->fileName(), path);
             QCOMPARE(m_editor->model()->rows(), rowsFrom(0, 3) + rowsFrom(100, 20));
         }
+    }
+
+    // The chapter window ends the program on a full disk: the settings (and the chapter just
+    // imported) are not kept, and the user must hear it before the program ends, whichever
+    // way it ends. Cancel used to keep its own occasion open across the shutdown, so the box
+    // came after the event loop had been told to end, and never showed.
+    void cancelOnFullDiskTellsSettingsNotSaved_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Cancel") << QStringLiteral("cancel");
+        QTest::newRow("Cancel while a shuffle runs") << QStringLiteral("cancel busy");
+        QTest::newRow("Editor .., answered Yes") << QStringLiteral("editor");
+    }
+    void cancelOnFullDiskTellsSettingsNotSaved() {
+        QFETCH(QString, how);
+        startStudyProgram();
+        const QByteArray old = bytesOf(master());
+        writeBytes(m_prog + QStringLiteral("/qredit"), "#!/bin/sh\n");
+        QPointer<frmChapter> w = showChapterWindow();
+        QVERIFY(w);
+        const QString imported = writeChapter(m_tmp->filePath(QStringLiteral("work/lesson.qex")), QStringLiteral("Lesson"),
+                                              {{QStringLiteral("Haus"), QStringLiteral("house")}});
+        m_dialogs->answerFile(imported);
+        w->toolbarClick(QStringLiteral("sall"));
+        QCOMPARE(w->LV1()->topLevelItemCount(), 1);
+
+        qsizetype boxesAtEnd = -1;
+        app().hooks.quitProcess = [&](int) { boxesAtEnd = m_prompter->boxes.size(); };
+        if (how == QLatin1String("editor"))
+            m_prompter->expect(MsgResult::Yes, QStringLiteral("Load Editor?"));
+        m_prompter->expect(MsgResult::Ok, QStringLiteral("Settings Not Saved"));
+        {
+            FileSizeLimit full(rlim_t(old.size()) + 1);
+            QVERIFY(full.active());
+            if (how == QLatin1String("cancel busy")) {
+                app().busy = true;
+                QTimer::singleShot(50, [] { app().busy = false; });
+            }
+            if (how == QLatin1String("editor"))
+                QTest::mouseClick(w->Command5(), Qt::LeftButton);
+            else
+                QTest::mouseClick(w->Command2(), Qt::LeftButton);
+            QTRY_VERIFY(boxesAtEnd >= 0);
+        }
+        QCOMPARE(m_prompter->boxes.size(), boxesAtEnd); // nothing is told once the program has ended
+        QCOMPARE(m_prompter->boxes.last().title, QStringLiteral("Settings Not Saved"));
+        QCOMPARE(bytesOf(master()), old);
+        QCOMPARE(entriesIn(home()), QStringList{QStringLiteral("sys.qex")});
     }
 
     // A first start on a full disk leaves an empty master database behind (the store creates
