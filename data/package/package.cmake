@@ -32,8 +32,12 @@ set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quarnel.example.org/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Text renders alike with the DejaVu fonts; Wayland sessions need Qt's Wayland plugin.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, qt6-wayland")
+# Text renders alike with the DejaVu fonts; cards in any script a learner studies need fonts
+# that cover it: Noto for Devanagari, Thai, Khmer, Georgian, Armenian, Ethiopic and many more,
+# Noto Color Emoji for emoji, WenQuanYi Micro Hei for Chinese and Japanese. Wayland sessions
+# need Qt's Wayland plugin.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "fonts-dejavu-core, fonts-noto-core, fonts-noto-color-emoji, fonts-wqy-microhei, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The installed tree's folders are world-readable whatever the umask of the build.
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS

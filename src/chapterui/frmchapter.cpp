@@ -11,6 +11,7 @@
 #include "messagelog.h"
 #include "modmain.h"
 #include "prompter.h"
+#include "regularfile.h"
 #include "settingsoccasion.h"
 #include "shell.h"
 #include "themestep.h"
@@ -282,6 +283,12 @@ void frmChapter::importChapter() {
     if (!dlg.VBGetOpenFileName(file, title, true, false, readOnly, false, filter, filterIndex, app().homeFolder,
                                QString(), QStringLiteral("qex"), nullptr, flags))
         return;
+    // Opening a named pipe would wait for a writer that may never come.
+    if (const QString why = notRegularFileReason(file); !why.isEmpty()) {
+        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("DB Open Error"),
+                       QStringLiteral("The chapter can't be imported: ") + why + QStringLiteral("."));
+        return;
+    }
     ivordalite store;
     if (!store.mount(file, false))
         return;

@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <cmath>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <utility>
@@ -253,8 +254,67 @@ void SetHomeFolder() {
     LogMessage(note, 4);
 }
 
+bool isPackageManagedFolder(const QString& folder) {
+    QString path = QFileInfo(folder).canonicalFilePath();
+    if (path.isEmpty())
+        path = QDir::cleanPath(QDir(folder).absolutePath());
+    path += QLatin1Char('/');
+    return path.startsWith(QLatin1String("/usr/")) && !path.startsWith(QLatin1String("/usr/local/"));
+}
+
+namespace {
+QString updaterFileName() { return programTitle() + QStringLiteral(".upd"); }
+
+// The name QSaveFile gives the new file before it is renamed into place: the file's own name,
+// a dot and six letters or digits.
+bool isSaveCopyName(const QString& name, QString& original) {
+    if (name.size() < 8 || name.at(name.size() - 7) != QLatin1Char('.'))
+        return false;
+    for (qsizetype i = name.size() - 6; i < name.size(); ++i) {
+        const char16_t c = name.at(i).unicode();
+        if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')))
+            return false;
+    }
+    original = name.left(name.size() - 7);
+    return true;
+}
+
+void removeCopiesIn(const QString& folder, const std::function<bool(const QString&)>& ownFile) {
+    if (folder.isEmpty())
+        return;
+    const QDir dir(folder);
+    // Links are never followed nor removed: a leftover copy is always a plain file.
+    const QFileInfoList entries = dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks | QDir::NoDotAndDotDot);
+    for (const QFileInfo& entry : entries) {
+        QString original;
+        if (!isSaveCopyName(entry.fileName(), original) || !ownFile(original))
+            continue;
+        const QFileInfo beside(dir.filePath(original));
+        if (!beside.isFile())
+            continue; // the only copy there is
+        if (QFile::remove(entry.filePath()))
+            LogMessage(QStringLiteral("removed a leftover copy of an interrupted save: '") + entry.filePath() +
+                       QStringLiteral("'/n"));
+    }
+}
+} // namespace
+
+void RemoveLeftoverCopies() {
+    const AppState& a = app();
+    removeCopiesIn(a.homeFolder, [](const QString& name) {
+        return name == QLatin1String("sys.qex") || name.endsWith(QLatin1String(".qrs"));
+    });
+    if (!isPackageManagedFolder(programFolder()))
+        removeCopiesIn(programFolder(), [](const QString& name) { return name == updaterFileName(); });
+}
+
 void WriteUpdaterFile() {
-    const QString path = programFolder() + QStringLiteral("/") + programTitle() + QStringLiteral(".upd");
+    if (isPackageManagedFolder(programFolder())) {
+        LogMessage(QStringLiteral("updater file skipped: '") + programFolder() +
+                   QStringLiteral("' is kept by the package manager/n"));
+        return;
+    }
+    const QString path = programFolder() + QStringLiteral("/") + updaterFileName();
     // The old file is set aside instead of deleted, so that a write that fails (a full disk)
     // puts it back; it goes once the new one is saved.
     const QString aside = path + QStringLiteral(".old");
@@ -431,8 +491,12 @@ void LoadSystem(bool firststart) {
                 ShutdownSystem(-1, false);
                 return;
             }
-            if (locked)
+            if (locked) {
                 a.instanceLock = std::move(lock);
+                // No other instance runs, so no save of one is under way: what a killed save
+                // left behind can go.
+                RemoveLeftoverCopies();
+            }
             LogMessage(QStringLiteral(" .. no previously running instance has been found./n"));
         }
         LogMessage(QStringLiteral("starting the VORDA class driver ../n"));
@@ -651,8 +715,11 @@ void finishShutdown(int code, bool keepmain) {
             w->deleteLater();
         }
     });
-    // Told before the process ends (and before the file may be deleted for a reset).
+    // Told before the process ends (and before the file may be deleted for a reset), also when
+    // the action that ends it keeps an occasion of its own open (Cancel in the chapter window):
+    // once the event loop has been told to end, a box would never show.
     occasion.reset();
+    step([&] { SettingsOccasion::tellNow(); });
     LogMessage(QStringLiteral("VORDA Platform Dead/n"));
     LogMessage(QStringLiteral("VORDA Platform release successful/n"));
     step([&] {

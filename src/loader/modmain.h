@@ -14,7 +14,17 @@ void NewSession();
 // window places are kept.
 void EndOnTerminationSignals();
 void SetHomeFolder();
+// Writes the updater file "qr2.upd" into the program folder, unless that folder is one the
+// package manager keeps (under /usr, but not /usr/local): a file written there would stay
+// behind, owned by no package, once the package is removed.
 void WriteUpdaterFile();
+// Whether `folder` is a system folder that the package manager fills and updates.
+bool isPackageManagedFolder(const QString& folder);
+// Removes the copies a save left beside the program's own files when the program was killed
+// between naming the new file and renaming it into place ("sys.qex.aB3xY9", "run.qrs.Q1w2E3",
+// "qr2.upd.zZ9yY8"): only in the home folder and the program folder, only names of that
+// pattern whose file still sits beside them (else the copy is the only one and stays).
+void RemoveLeftoverCopies();
 QString RunModeName();
 qint32 GetOSVersion(qint32& major, qint32& minor, qint32& build);
 void RestoreWindowPosition(QWidget* window);

@@ -9,8 +9,12 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QApplication>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
+#include <memory>
+#include <utility>
 
 namespace {
 QWidget* asWidget(QObject* o) { return qobject_cast<QWidget*>(o); }
@@ -58,6 +62,35 @@ public:
         if (u.scheme().isEmpty())
             u = QUrl::fromLocalFile(url);
         return QDesktopServices::openUrl(u);
+    }
+    void openPage(const QString& url, std::function<void(bool)> done) override {
+        // The desktop's opener is run and waited for: its exit status tells whether any
+        // browser took the page ("xdg-open: no method available" ends it with 3). Starting it
+        // alone proves nothing. It may run as long as the browser it starts; the program never
+        // waits for it, and at its end only the opener is stopped, never the browser.
+        const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+        if (opener.isEmpty()) {
+            done(openUrl(url));
+            return;
+        }
+        auto* process = new QProcess(qApp);
+        process->setProcessChannelMode(QProcess::ForwardedChannels);
+        process->setStandardInputFile(QProcess::nullDevice());
+        auto report = std::make_shared<std::function<void(bool)>>(std::move(done));
+        QObject::connect(process, &QProcess::finished, process,
+                         [process, report](int code, QProcess::ExitStatus status) {
+                             process->deleteLater();
+                             if (auto f = std::exchange(*report, {}))
+                                 f(status == QProcess::NormalExit && code == 0);
+                         });
+        QObject::connect(process, &QProcess::errorOccurred, process, [process, report](QProcess::ProcessError e) {
+            if (e != QProcess::FailedToStart)
+                return;
+            process->deleteLater();
+            if (auto f = std::exchange(*report, {}))
+                f(false);
+        });
+        process->start(opener, {url});
     }
 };
 

@@ -78,3 +78,5 @@ bool SettingsOccasion::save(ivordalite& store) {
         flush();
     return false;
 }
+
+void SettingsOccasion::tellNow() { flush(); }

@@ -25,4 +25,7 @@ public:
     // Saves `store` (the master database, or a store of its own over "sys.qex"). False when
     // the file was not written.
     static bool save(ivordalite& store);
+    // Tells at once what the occasions have collected so far, even inside an outer one: the
+    // program is about to end, and a box shown after its event loop has ended never appears.
+    static void tellNow();
 };

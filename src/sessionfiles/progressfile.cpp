@@ -5,6 +5,7 @@
 #include "gcommondialog.h"
 #include "messagelog.h"
 #include "prompter.h"
+#include "regularfile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -91,6 +92,8 @@ public:
     }
 
     bool ended() const { return m_ended; }
+    // Numbers and text lengths whose bytes were there, so far.
+    int fieldsStarted() const { return m_fields; }
     // The file ended inside a field; the record it ended in (0-based, -1 for the card count).
     bool cut() const { return m_cut; }
     int cutRecord() const { return m_cutRecord; }
@@ -117,6 +120,7 @@ public:
         const auto* b = reinterpret_cast<const uchar*>(m_buf.constData() + m_pos);
         v = quint16(b[0] | (quint16(b[1]) << 8));
         m_pos += 2;
+        ++m_fields;
         return true;
     }
 
@@ -209,6 +213,7 @@ private:
     bool m_eof = false;
     QVector<QByteArray> m_deferred;
     bool m_ended = false;
+    int m_fields = 0;
     bool m_cut = false;
     int m_cutRecord = -1;
     int m_slot = -1;
@@ -313,9 +318,11 @@ bool readRecords(QIODevice& in, TextMode mode, ProgressData& out, bool& marked, 
     const qint64 room = in.isSequential() ? 256 : in.bytesAvailable() / kMinRecordBytes + 1;
     cards.reserve(int(std::min<qint64>(count, room)));
     int whole = 0; // records read to their last field
+    bool insideRecord = false;
     for (int slot = 0; slot < count; ++slot) {
         Card& c = cards.emplace_back();
         r.setRecord(slot, count);
+        const int fieldsBefore = r.fieldsStarted();
         quint16 trouble = 0, views = 0;
         const bool ok = r.text(c.question, "question") && r.text(c.answer, "answer") && r.text(c.tag, "tag") &&
                         r.text(c.reserved, "reserved text") && r.int16(trouble, "trouble flag") &&
@@ -326,8 +333,10 @@ bool readRecords(QIODevice& in, TextMode mode, ProgressData& out, bool& marked, 
         }
         c.trouble = qint16(trouble);
         c.timesviewed = qint16(views);
-        if (r.ended())
+        if (r.ended()) {
+            insideRecord = r.cut() || r.fieldsStarted() > fieldsBefore;
             break;
+        }
         ++whole;
     }
     marked = r.trailerFollows();
@@ -347,6 +356,7 @@ bool readRecords(QIODevice& in, TextMode mode, ProgressData& out, bool& marked, 
     out.cards = std::move(cards);
     out.cut = cut;
     out.wholeCards = std::min(whole, int(n)); // the spare is no card
+    out.endedInsideRecord = insideRecord;
     return true;
 }
 
@@ -441,6 +451,13 @@ bool LoadProgress(QObject* owner) {
                        QStringLiteral("This program cannot open this type of file"));
         return false;
     }
+    auto refuse = [](const QString& text) {
+        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Can't load progress"), text);
+        return false;
+    };
+    // Opening a named pipe waits for a writer that may never come.
+    if (const QString why = notRegularFileReason(fileName); !why.isEmpty())
+        return refuse(QStringLiteral("The progress file can't be loaded: ") + why + QStringLiteral("."));
 
     // The whole file is read and checked before the deck is touched.
     ProgressData data;
@@ -458,16 +475,31 @@ bool LoadProgress(QObject* owner) {
         return false;
     }
 
+    // Without a single card the card window would stay black: the count (the first two bytes)
+    // is missing, or it says the deck holds nothing but the spare.
+    if (data.n <= 0)
+        return refuse(QFileInfo(fileName).size() < 2
+                          ? QStringLiteral("'%1' is not a progress file: it ends before its card count.").arg(fileName)
+                          : QStringLiteral("The progress file '%1' holds no cards.").arg(fileName));
+
     FlushDeck(false);
     deck = std::move(data.cards);
     LogMessage(QStringLiteral(" .. read ") + QString::number(data.recordsRead - 1) + QStringLiteral(" of ") +
                QString::number(data.n) + QStringLiteral(" nodes from disk/n"));
-    if (data.cut)
+    if (data.endedInsideRecord)
         prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Progress File Incomplete"),
                        QStringLiteral("The progress file '%1' ends early, inside a card. %2 of its %3 cards were "
                                       "read whole; the rest are loaded empty.")
                            .arg(fileName)
                            .arg(data.wholeCards)
                            .arg(data.n));
+    else if (data.wholeCards < data.n)
+        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Progress File Incomplete"),
+                       QStringLiteral("The progress file '%1' ends early, %2. %3 of its %4 cards were read whole; "
+                                      "the rest are loaded empty.")
+                           .arg(fileName,
+                                data.wholeCards > 0 ? QStringLiteral("after card %1").arg(data.wholeCards)
+                                                    : QStringLiteral("before its first card"),
+                                QString::number(data.wholeCards), QString::number(data.n)));
     return true;
 }

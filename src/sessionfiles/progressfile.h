@@ -28,6 +28,9 @@ struct ProgressData {
     QVector<Card> cards; // slots 0 to N, the spare last
     bool cut = false;    // the file ended inside a field
     int wholeCards = 0;  // cards read to their last field (N for a complete file)
+    // The file ended inside a record, on a field boundary or (with `cut`) inside a field; when
+    // it ended early between two records this stays false and only `wholeCards` tells.
+    bool endedInsideRecord = false;
 };
 
 // Writes the deck `d` (slots 0 to upper index, the spare included). Every text is checked
@@ -48,6 +51,8 @@ bool readProgress(QIODevice& in, ProgressData& out, QString* error);
 void SaveProgress(QObject* owner);
 // The "Load Saved" command: asks for a file and replaces the deck by its contents. The file
 // is read and checked completely before the deck is emptied, so a bad file leaves the deck
-// as it was; a file that ends inside a record is loaded and the user is told how many cards
-// came whole. True when the deck has been replaced. `curcard` is left to the caller.
+// as it was; a file that holds fewer cards than its count says is loaded and the user is
+// told how many cards came whole. Anything that is not a regular file (a named pipe would
+// block the open for good) and a file without a single card are refused with a message.
+// True when the deck has been replaced. `curcard` is left to the caller.
 bool LoadProgress(QObject* owner);

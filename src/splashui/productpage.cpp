@@ -153,11 +153,15 @@ void OpenProductPage() {
     // Without a browser of its own the desktop's opener takes the page.
     LogMessage(QStringLiteral("file: xdg-open"));
     LogMessage(QStringLiteral("args: ") + address);
-    if (shell().openUrl(address))
-        return;
-    LogMessage(QStringLiteral("warning: the product page couldn't be opened: ") + address);
-    prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Product Website"),
-                   QStringLiteral("The product web page couldn't be opened because no web browser was found. "
-                                  "To visit it, open ") +
-                       address + QStringLiteral(" in your web browser."));
+    // The opener's own verdict decides: on a desktop without a browser it starts, finds no
+    // way to show the page and ends with a failure.
+    shell().openPage(address, [address](bool opened) {
+        if (opened)
+            return;
+        LogMessage(QStringLiteral("warning: the product page couldn't be opened: ") + address);
+        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Product Website"),
+                       QStringLiteral("The product web page couldn't be opened because no web browser was found. "
+                                      "To visit it, open ") +
+                           address + QStringLiteral(" in your web browser."));
+    });
 }

@@ -2,6 +2,7 @@
 
 #include "filetext.h"
 #include "prompter.h"
+#include "regularfile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -364,7 +365,14 @@ bool ivordalite::mount(const QString& file, bool headeronly) {
     int number = 0;
     QString description;
     const bool existed = fe(file);
-    if (existed) {
+    // A named pipe, a device or a socket is no store: opening a pipe waits for a writer that
+    // may never come, and "creating" a store in its place would open the device itself. (A
+    // folder fails to open as before.)
+    const QString notAFile = existed || QFileInfo(file).isDir() ? QString() : notRegularFileReason(file);
+    if (!notAFile.isEmpty()) {
+        number = 75;
+        description = QStringLiteral("Path/File access error: ") + notAFile;
+    } else if (existed) {
         if (!openfile(file)) {
             number = 75;
             description = QStringLiteral("Path/File access error: ") + m_error;

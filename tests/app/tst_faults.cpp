@@ -13,6 +13,7 @@
 #include "chapterfile.h"
 #include "deck.h"
 #include "editorwindow.h"
+#include "frmchapter.h"
 #include "ivordalite.h"
 #include "messagelog.h"
 #include "modmain.h"
@@ -24,12 +25,18 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
 #include <csignal>
 #include <memory>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 
 using qredit::CardRow;
 
@@ -474,6 +481,113 @@ private slots:
             QCOMPARE(m_editor->fileName(), path);
             QCOMPARE(m_editor->model()->rows(), rowsFrom(0, 3) + rowsFrom(100, 20));
         }
+    }
+
+    // The chapter window ends the program on a full disk: the settings (and the chapter just
+    // imported) are not kept, and the user must hear it before the program ends, whichever
+    // way it ends. Cancel used to keep its own occasion open across the shutdown, so the box
+    // came after the event loop had been told to end, and never showed.
+    void cancelOnFullDiskTellsSettingsNotSaved_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Cancel") << QStringLiteral("cancel");
+        QTest::newRow("Cancel while a shuffle runs") << QStringLiteral("cancel busy");
+        QTest::newRow("Editor .., answered Yes") << QStringLiteral("editor");
+    }
+    void cancelOnFullDiskTellsSettingsNotSaved() {
+        QFETCH(QString, how);
+        startStudyProgram();
+        const QByteArray old = bytesOf(master());
+        writeBytes(m_prog + QStringLiteral("/qredit"), "#!/bin/sh\n");
+        QPointer<frmChapter> w = showChapterWindow();
+        QVERIFY(w);
+        const QString imported = writeChapter(m_tmp->filePath(QStringLiteral("work/lesson.qex")), QStringLiteral("Lesson"),
+                                              {{QStringLiteral("Haus"), QStringLiteral("house")}});
+        m_dialogs->answerFile(imported);
+        w->toolbarClick(QStringLiteral("sall"));
+        QCOMPARE(w->LV1()->topLevelItemCount(), 1);
+
+        qsizetype boxesAtEnd = -1;
+        app().hooks.quitProcess = [&](int) { boxesAtEnd = m_prompter->boxes.size(); };
+        if (how == QLatin1String("editor"))
+            m_prompter->expect(MsgResult::Yes, QStringLiteral("Load Editor?"));
+        m_prompter->expect(MsgResult::Ok, QStringLiteral("Settings Not Saved"));
+        {
+            FileSizeLimit full(rlim_t(old.size()) + 1);
+            QVERIFY(full.active());
+            if (how == QLatin1String("cancel busy")) {
+                app().busy = true;
+                QTimer::singleShot(50, [] { app().busy = false; });
+            }
+            if (how == QLatin1String("editor"))
+                QTest::mouseClick(w->Command5(), Qt::LeftButton);
+            else
+                QTest::mouseClick(w->Command2(), Qt::LeftButton);
+            QTRY_VERIFY(boxesAtEnd >= 0);
+        }
+        QCOMPARE(m_prompter->boxes.size(), boxesAtEnd); // nothing is told once the program has ended
+        QCOMPARE(m_prompter->boxes.last().title, QStringLiteral("Settings Not Saved"));
+        QCOMPARE(bytesOf(master()), old);
+        QCOMPARE(entriesIn(home()), QStringList{QStringLiteral("sys.qex")});
+    }
+
+    // Import in the chapter window, given something that is not a file: a named pipe was
+    // opened as if it were a chapter (an open for reading only waits for a writer for good), a
+    // folder was dropped without a word. Each is refused before anything is opened, with the
+    // reason; the list stays as it was, and the record store refuses to mount it as well.
+    void namedPipeChosenAsChapterHangs_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason"); // %1: the chosen path
+        QTest::newRow("named pipe") << "pipe" << "'%1' is a named pipe, not a file";
+        QTest::newRow("link to a named pipe") << "link" << "'%1' is a named pipe, not a file";
+        QTest::newRow("folder") << "folder" << "'%1' is a folder, not a file";
+        QTest::newRow("socket") << "socket" << "'%1' is a socket, not a file";
+    }
+    void namedPipeChosenAsChapterHangs() {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        startStudyProgram();
+        const QString pipe = m_tmp->filePath(QStringLiteral("work/lesson.qex"));
+        QString chosen = pipe;
+        if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir().mkpath(pipe));
+        } else if (kind == QLatin1String("socket")) {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            QVERIFY(fd >= 0);
+            sockaddr_un addr{};
+            addr.sun_family = AF_UNIX;
+            const QByteArray name = QFile::encodeName(pipe);
+            QVERIFY(size_t(name.size()) < sizeof(addr.sun_path));
+            memcpy(addr.sun_path, name.constData(), size_t(name.size()));
+            QCOMPARE(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
+            ::close(fd);
+        } else {
+            QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        }
+        if (kind == QLatin1String("link")) {
+            chosen = m_tmp->filePath(QStringLiteral("work/link.qex"));
+            QVERIFY(QFile::link(pipe, chosen));
+        }
+        QPointer<frmChapter> w = showChapterWindow();
+        QVERIFY(w);
+        const int rows = w->LV1()->topLevelItemCount();
+        m_dialogs->answerFile(chosen);
+        m_prompter->expect(MsgResult::Ok, QStringLiteral("DB Open Error"));
+        {
+            PipeUnblocker unblock(pipe);
+            w->toolbarClick(QStringLiteral("sall"));
+            QCOMPARE(unblock.opened(), 0);
+            ivordalite store;
+            QVERIFY(!store.mount(chosen, false));
+            if (kind != QLatin1String("folder"))
+                QCOMPARE(store.errorString(), QStringLiteral("Path/File access error: ") + reason.arg(chosen));
+            QCOMPARE(unblock.opened(), 0);
+        }
+        QCOMPARE(m_prompter->boxes.size(), 1);
+        QCOMPARE(m_prompter->boxes[0].icon, MsgIcon::Exclamation);
+        QCOMPARE(m_prompter->boxes[0].text, QStringLiteral("The chapter can't be imported: ") + reason.arg(chosen) +
+                                                QStringLiteral("."));
+        QCOMPARE(w->LV1()->topLevelItemCount(), rows);
+        QCOMPARE(QFileInfo(pipe).isFile(), false);
     }
 
     // A first start on a full disk leaves an empty master database behind (the store creates

@@ -564,6 +564,106 @@ private slots:
         }
     }
 
+    // A kill between the link of a save's new file and its rename left a full copy beside the
+    // old file (21 MB of "sys.qex.XXXXXX", "run.qrs.XXXXXX") for good. The next start removes
+    // such copies of the program's own files, in its own folders, and nothing else.
+    void strayCopyAfterKillStays_data() {
+        QTest::addColumn<QString>("folder"); // "home" or "prog"
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("beside"); // the file the copy belongs to; empty: none there
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("settings") << "home" << "sys.qex.aB3xY9" << "sys.qex" << true;
+        QTest::newRow("progress file") << "home" << "run.qrs.Q1w2E3" << "run.qrs" << true;
+        QTest::newRow("hidden progress file") << "home" << ".run.qrs.Q1w2E3" << ".run.qrs" << true;
+        QTest::newRow("updater file") << "prog" << "qr2.upd.zZ9yY8" << "qr2.upd" << true;
+        QTest::newRow("settings, no file beside") << "home" << "sys.qex.aB3xY9" << "" << false;
+        QTest::newRow("progress file, no file beside") << "home" << "run.qrs.Q1w2E3" << "" << false;
+        QTest::newRow("five letters") << "home" << "sys.qex.aB3xY" << "sys.qex" << false;
+        QTest::newRow("seven letters") << "home" << "sys.qex.aB3xY9Z" << "sys.qex" << false;
+        QTest::newRow("not a letter") << "home" << "sys.qex.aB3-Y9" << "sys.qex" << false;
+        QTest::newRow("no dot") << "home" << "sys.qexaaB3xY9" << "sys.qex" << false;
+        QTest::newRow("a user's file") << "home" << "notes.txt.aB3xY9" << "notes.txt" << false;
+        QTest::newRow("a chapter") << "home" << "lesson.qex.aB3xY9" << "lesson.qex" << false;
+        QTest::newRow("settings name in the program folder") << "prog" << "sys.qex.aB3xY9" << "sys.qex" << false;
+        QTest::newRow("updater name in the home folder") << "home" << "qr2.upd.zZ9yY8" << "qr2.upd" << false;
+        QTest::newRow("a link") << "home" << "link" << "sys.qex" << false;
+    }
+    void strayCopyAfterKillStays() {
+        QFETCH(QString, folder);
+        QFETCH(QString, name);
+        QFETCH(QString, beside);
+        QFETCH(bool, removed);
+        const QString home = m_docs + "/Quarnel";
+        const QString dir = folder == "home" ? home : m_prog;
+        QVERIFY(QDir().mkpath(dir));
+        writeMaster({num("flist_count", 0)});
+        if (!beside.isEmpty() && !QFileInfo::exists(dir + "/" + beside))
+            QVERIFY(QFile(dir + "/" + beside).open(QIODevice::WriteOnly));
+        QString copy = dir + "/" + name;
+        if (name == "link") {
+            // A link named like a copy, to a file elsewhere: neither is touched.
+            QFile target(m_tmp->filePath("kept.qex"));
+            QVERIFY(target.open(QIODevice::WriteOnly));
+            copy = dir + "/sys.qex.aB3xY9";
+            QVERIFY(QFile::link(target.fileName(), copy));
+        } else {
+            QFile f(copy);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray(4096, 'x'));
+        }
+        if (beside.isEmpty()) // the first save was killed: the copy is the only one
+            QFile::remove(dir + "/" + name.left(name.size() - 7));
+        ScriptedPrompter p;
+        LogRecorder log;
+        Main();
+        QVERIFY(p.unexpected.isEmpty());
+        QCOMPARE(QFileInfo(copy).exists() || QFileInfo(copy).isSymLink(), !removed);
+        QCOMPARE(log.contains("removed a leftover copy of an interrupted save: '" + copy + "'/n"), removed);
+        if (!beside.isEmpty())
+            QVERIFY(QFileInfo(dir + "/" + beside).isFile());
+        if (name == "link")
+            QVERIFY(QFileInfo(m_tmp->filePath("kept.qex")).isFile());
+    }
+
+    // The updater file went into the program folder at every start, also where the package
+    // manager keeps it: one start as root left "/usr/lib/quarnel/qr2.upd" behind, owned by no
+    // package, once the package was removed. There it is skipped with a log line; a build
+    // tree, an install in the home folder or under /usr/local keep it.
+    void updaterFileLeftInSystemFolder_data() {
+        QTest::addColumn<QString>("parent"); // where the program folder is made; empty: the test's own
+        QTest::addColumn<bool>("written");
+        QTest::newRow("/usr/lib (a package)") << "/usr/lib" << false;
+        QTest::newRow("/usr/share (a package)") << "/usr/share" << false;
+        QTest::newRow("/usr/local/lib") << "/usr/local/lib" << true;
+        QTest::newRow("build tree") << "" << true;
+    }
+    void updaterFileLeftInSystemFolder() {
+        QFETCH(QString, parent);
+        QFETCH(bool, written);
+        std::unique_ptr<QTemporaryDir> system;
+        if (!parent.isEmpty()) {
+            system = std::make_unique<QTemporaryDir>(parent + "/quarnel-test-XXXXXX");
+            if (!system->isValid())
+                QSKIP("this test needs to make a folder in a system location (run as root)");
+            app().programFolderOverride = system->path();
+        }
+        const QString upd = programFolder() + "/qr2.upd";
+        QFile stray(upd + ".zZ9yY8");
+        QVERIFY(stray.open(QIODevice::WriteOnly));
+        stray.close();
+        ScriptedPrompter p;
+        LogRecorder log;
+        Main();
+        QVERIFY(p.unexpected.isEmpty());
+        QCOMPARE(QFileInfo::exists(upd), written);
+        QCOMPARE(log.contains("updater file generated/n"), written);
+        QCOMPARE(log.contains("updater file skipped: '" + programFolder() + "' is kept by the package manager/n"),
+                 !written);
+        // A folder the program doesn't write is not swept either.
+        QCOMPARE(stray.exists(), !written);
+        QVERIFY(isPackageManagedFolder(programFolder()) != written);
+    }
+
     void windowPositions_data() {
         QTest::addColumn<bool>("stored");
         QTest::addColumn<QString>("platform");

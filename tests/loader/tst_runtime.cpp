@@ -2,10 +2,15 @@
 #include "appstate.h"
 #include "clstimer.h"
 #include "messagelog.h"
+#include "ivordalite.h"
 #include "regularfile.h"
+#include "settingsoccasion.h"
 #include "testsupport.h"
 
+#include <QDir>
 #include <QTemporaryDir>
+#include <map>
+#include <memory>
 #include <QTest>
 
 #include <sys/socket.h>
@@ -137,6 +142,67 @@ private slots:
         QTest::qSleep(20);
         t.StopTimer();
         QVERIFY(t.Elapsed() >= 19.0);
+    }
+
+    // One action, several failed saves of the settings: one box, naming the first file that
+    // failed and its reason (a later failure must not replace it). The shutdown tells at once
+    // what was collected, inside an occasion too, and the occasion's end tells nothing again.
+    void settingsFailuresToldOnce_data() {
+        QTest::addColumn<QStringList>("steps"); // "gone" / "folder": a save that fails so; "ok"; "tell"
+        QTest::addColumn<int>("boxesBeforeEnd");
+        QTest::addColumn<QString>("named"); // the store the first box names
+        QTest::addColumn<int>("boxes");
+        QTest::newRow("two failures") << QStringList{"gone", "folder"} << 0 << "gone" << 1;
+        QTest::newRow("two failures, other order") << QStringList{"folder", "gone"} << 0 << "folder" << 1;
+        QTest::newRow("a failure, then a save") << QStringList{"gone", "ok"} << 0 << "gone" << 1;
+        QTest::newRow("told at once inside") << QStringList{"folder", "tell"} << 1 << "folder" << 1;
+        // What fails after the telling is told at the occasion's end.
+        QTest::newRow("told at once, later failure") << QStringList{"folder", "tell", "gone"} << 1 << "folder" << 2;
+        QTest::newRow("nothing failed") << QStringList{"ok", "tell"} << 0 << QString() << 0;
+    }
+    void settingsFailuresToldOnce() {
+        QFETCH(QStringList, steps);
+        QFETCH(int, boxesBeforeEnd);
+        QFETCH(QString, named);
+        QFETCH(int, boxes);
+        QTemporaryDir dir;
+        ScriptedPrompter prompter;
+        prompter.answerAll(MsgResult::Ok);
+        std::map<QString, std::unique_ptr<ivordalite>> stores;
+        std::map<QString, QString> reasons;
+        for (const QString kind : {QStringLiteral("gone"), QStringLiteral("folder"), QStringLiteral("ok")}) {
+            const QString folder = dir.filePath(kind);
+            QVERIFY(QDir().mkpath(folder));
+            auto store = std::make_unique<ivordalite>();
+            QVERIFY(store->mount(folder + "/sys.qex", false));
+            stores[kind] = std::move(store);
+        }
+        QVERIFY(QDir(dir.filePath("gone")).removeRecursively());
+        QVERIFY(QFile::remove(dir.filePath("folder/sys.qex")));
+        QVERIFY(QDir().mkpath(dir.filePath("folder/sys.qex/inside")));
+        {
+            SettingsOccasion occasion;
+            for (const QString& step : steps) {
+                if (step == "tell") {
+                    SettingsOccasion::tellNow();
+                    continue;
+                }
+                const bool saved = SettingsOccasion::save(*stores[step]);
+                QCOMPARE(saved, step == "ok");
+                if (!saved)
+                    reasons[step] = stores[step]->errorString();
+            }
+            QCOMPARE(prompter.boxes.size(), boxesBeforeEnd);
+        }
+        QCOMPARE(prompter.boxes.size(), boxes);
+        if (named.isEmpty())
+            return;
+        QVERIFY(reasons["gone"] != reasons["folder"] || steps.size() < 3);
+        QCOMPARE(prompter.boxes[0].title, QStringLiteral("Settings Not Saved"));
+        QCOMPARE(prompter.boxes[0].text, QStringLiteral("The settings file '") + stores[named]->filePath() +
+                                             QStringLiteral("' couldn't be saved: ") + reasons[named] +
+                                             QStringLiteral("\r\nYour latest settings, chapter list and window "
+                                                            "positions are not kept."));
     }
 
 private:

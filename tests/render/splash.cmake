@@ -1,5 +1,5 @@
 # The splash window, the About window, the product-page opener and the command-line switches.
-quarnel_test(tst_splashabout SOURCES tst_splashabout.cpp LIBS splashui)
+quarnel_test(tst_splashabout SOURCES tst_splashabout.cpp LIBS splashui platform)
 
 # The installed tree: programs, sample chapters, menu entries and links, installed into a
 # prefix of the test's own and then moved, must still start and find each other.

@@ -164,17 +164,31 @@ private slots:
     // what the card's font lacks), fitted inside the card, in the main text colour.
     void scriptsDrawWithRealGlyphs_data() {
         QTest::addColumn<QString>("text");
-        QTest::newRow("Russian") << QStringLiteral("\u0417\u0434\u0440\u0430\u0432\u0441\u0442\u0432\u0443\u0439");
-        QTest::newRow("Greek") << QStringLiteral("\u039A\u03B1\u03BB\u03B7\u03BC\u03AD\u03C1\u03B1");
-        QTest::newRow("Japanese") << QStringLiteral("\u56F3\u66F8\u9928\u306F\u3069\u3053\u3067\u3059\u304B");
-        QTest::newRow("Chinese") << QStringLiteral("\u6211\u4EEC\u5B66\u4E60\u6C49\u8BED");
+        QTest::addColumn<int>("pictures"); // emoji: how many pictures the text must show; 0: letters
+        QTest::newRow("Russian") << QStringLiteral("\u0417\u0434\u0440\u0430\u0432\u0441\u0442\u0432\u0443\u0439") << 0;
+        QTest::newRow("Greek") << QStringLiteral("\u039A\u03B1\u03BB\u03B7\u03BC\u03AD\u03C1\u03B1") << 0;
+        QTest::newRow("Japanese") << QStringLiteral("\u56F3\u66F8\u9928\u306F\u3069\u3053\u3067\u3059\u304B") << 0;
+        QTest::newRow("Chinese") << QStringLiteral("\u6211\u4EEC\u5B66\u4E60\u6C49\u8BED") << 0;
         QTest::newRow("Arabic") << QStringLiteral(
-            "\u0645\u0631\u062D\u0628\u0627 \u0628\u0627\u0644\u0639\u0627\u0644\u0645");
-        QTest::newRow("Hebrew") << QStringLiteral("\u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD");
-        QTest::newRow("long Japanese") << QString(60, QChar(0x8A9E));
+            "\u0645\u0631\u062D\u0628\u0627 \u0628\u0627\u0644\u0639\u0627\u0644\u0645") << 0;
+        QTest::newRow("Hebrew") << QStringLiteral("\u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD") << 0;
+        QTest::newRow("long Japanese") << QString(60, QChar(0x8A9E)) << 0;
+        QTest::newRow("Hindi") << QStringLiteral(
+            "\u0928\u092E\u0938\u094D\u0924\u0947 \u0926\u0941\u0928\u093F\u092F\u093E") << 0;
+        QTest::newRow("Thai") << QStringLiteral("\u0E2A\u0E27\u0E31\u0E2A\u0E14\u0E35\u0E0A\u0E32\u0E27\u0E42\u0E25\u0E01") << 0;
+        // A hand with a skin tone is one picture, and so is a family joined by zero-width joiners.
+        QTest::newRow("emoji with a skin tone") << QString::fromUtf8("\xF0\x9F\x91\x8B\xF0\x9F\x8F\xBD") << 1;
+        QTest::newRow("family emoji")
+            << QString::fromUtf8("\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7"
+                                 "\xE2\x80\x8D\xF0\x9F\x91\xA6")
+            << 1;
     }
     void scriptsDrawWithRealGlyphs() {
         QFETCH(QString, text);
+        QFETCH(int, pictures);
+        makeCard(QString());
+        m_renderer->drawtobuffer(true);
+        const QImage blank = surface().copy();
         makeCard(text);
         m_renderer->drawtobuffer(true);
         QTextLayout layout(text, m_renderer->surface().qfont());
@@ -189,13 +203,22 @@ private slots:
             }
         }
         QVERIFY(glyphs > 0);
+        if (pictures > 0)
+            QCOMPARE(glyphs, pictures);
         const QImage& img = surface();
         int ink = 0;
         for (int y = 0; y < kCardBottom; ++y) {
             QCOMPARE(pixelAt(img, 0, y), kBlack);
             QCOMPARE(pixelAt(img, kW - 1, y), kBlack);
-            for (int x = 0; x < kW; ++x)
-                ink += pixelAt(img, x, y) == 0xFFFFFFFFu ? 1 : 0;
+            for (int x = 0; x < kW; ++x) {
+                if (pictures == 0) {
+                    ink += pixelAt(img, x, y) == 0xFFFFFFFFu ? 1 : 0;
+                } else {
+                    // An emoji is drawn in its own colours, not as an outline in the text colour.
+                    const QColor c = img.pixelColor(x, y);
+                    ink += pixelAt(img, x, y) != pixelAt(blank, x, y) && c.hsvSaturation() > 60 ? 1 : 0;
+                }
+            }
         }
         QVERIFY(ink > 20);
     }

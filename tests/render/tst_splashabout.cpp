@@ -11,6 +11,7 @@
 #include "qexhl.h"
 #include "splashpainter.h"
 #include "splashpictures.h"
+#include "qtservices.h"
 #include "testsupport.h"
 #include "windowtimers.h"
 
@@ -73,6 +74,8 @@ private slots:
     void productPageLogLines_data();
     void productPageLogLines();
     void noBrowserIsToldToUser();
+    void noBrowserButOpenerDoesNothingVisible_data();
+    void noBrowserButOpenerDoesNothingVisible();
 
     void infoOptions_data();
     void infoOptions();
@@ -453,6 +456,57 @@ void TestSplashAbout::noBrowserIsToldToUser() {
     QCOMPARE(m_prompter->boxes[0].icon, MsgIcon::Exclamation);
     QVERIFY2(m_prompter->boxes[0].text.contains(kAddress), qPrintable(m_prompter->boxes[0].text));
     QVERIFY(m_shell->programs.isEmpty());
+}
+
+// A desktop without a browser still has the opener (xdg-open): it starts, finds no way to
+// show the page, says so on the terminal only and ends with a failure. Its exit status
+// decides, through the on-screen shell: the user gets the box with the address to copy.
+void TestSplashAbout::noBrowserButOpenerDoesNothingVisible_data() {
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("no method available") << 3;
+    QTest::newRow("any failure") << 1;
+    QTest::newRow("page shown") << 0;
+}
+
+void TestSplashAbout::noBrowserButOpenerDoesNothingVisible() {
+    QFETCH(int, exitCode);
+    QTemporaryDir bin;
+    QVERIFY(bin.isValid());
+    QFile opener(bin.filePath(QStringLiteral("xdg-open")));
+    QVERIFY(opener.open(QIODevice::WriteOnly));
+    opener.write(QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > \"$0.asked\"\n"
+                                "[ %1 -eq 0 ] || echo \"xdg-open: no method available for opening '$1'\" >&2\n"
+                                "exit %1\n")
+                     .arg(exitCode)
+                     .toUtf8());
+    opener.close();
+    QVERIFY(opener.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
+    installQtServices(QStringLiteral("qr2"));
+    setPrompter(m_prompter.get());
+    ProductPage::setHandlerLookup([] { return QString(); });
+    if (exitCode != 0)
+        m_prompter->expect(MsgResult::Ok, QStringLiteral("Product Website"));
+
+    LogRecorder log;
+    OpenProductPage();
+    const QString asked = opener.fileName() + QStringLiteral(".asked");
+    QTRY_VERIFY(QFileInfo::exists(asked));
+    QTRY_COMPARE_WITH_TIMEOUT(m_prompter->boxes.size(), exitCode != 0 ? 1 : 0, 5000);
+    QTest::qWait(200); // the opener has ended: nothing more comes
+    qputenv("PATH", path);
+    setShell(m_shell.get());
+    QFile a(asked);
+    QVERIFY(a.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(a.readAll()), kAddress);
+    QCOMPARE(m_prompter->boxes.size(), exitCode != 0 ? 1 : 0);
+    if (exitCode != 0) {
+        QCOMPARE(m_prompter->boxes[0].icon, MsgIcon::Exclamation);
+        QVERIFY2(m_prompter->boxes[0].text.contains(kAddress), qPrintable(m_prompter->boxes[0].text));
+    }
+    QCOMPARE(log.contains(QStringLiteral("warning: the product page couldn't be opened: ") + kAddress),
+             exitCode != 0);
 }
 
 // ---- --help and --version ----------------------------------------------------------------

@@ -14,6 +14,7 @@
 #include <QtTest>
 
 #include <array>
+#include <sys/stat.h>
 
 namespace {
 
@@ -151,6 +152,10 @@ private slots:
     void loadBadFileLeavesDeck();
     void cutFileLoadsAndTellsUser_data();
     void cutFileLoadsAndTellsUser();
+    void fileCutOnBoundaryLoadsSilently_data();
+    void fileCutOnBoundaryLoadsSilently();
+    void fileWithoutCardsLeavesBlackWindow_data();
+    void fileWithoutCardsLeavesBlackWindow();
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -742,6 +747,99 @@ void TestProgressFile::cutFileLoadsAndTellsUser() {
     const QString text = m_prompter->boxes[0].text;
     QVERIFY2(text.contains(path(QStringLiteral("cut.qrs"))), qPrintable(text));
     QVERIFY2(text.contains(QStringLiteral("%1 of its %2 cards").arg(whole).arg(n)), qPrintable(text));
+}
+
+// A file that ends on a field or record boundary holds fewer cards than its count says, like
+// one cut inside a text: it loads, and the user is told how many cards came whole.
+void TestProgressFile::fileCutOnBoundaryLoadsSilently_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("whole");
+    QTest::addColumn<QString>("told"); // how the box says where the file ends; empty: no box
+    const QByteArray full = writeToBytes(threeCards());
+    const int first = 2 + 39, second = first + 38; // where records 2 and 3 begin
+    QTest::newRow("after card 2 of 3") << full.left(second) << 2 << QStringLiteral("ends early, after card 2.");
+    QTest::newRow("after card 1 of 3") << full.left(first) << 1 << QStringLiteral("ends early, after card 1.");
+    QTest::newRow("count only") << full.left(2) << 0 << QStringLiteral("ends early, before its first card.");
+    QTest::newRow("after a question") << full.left(first + 2 + 4) << 1 << QStringLiteral("ends early, inside a card.");
+    QTest::newRow("before the last chapter title")
+        << full.left(second + (2 + 4) + (2 + 3) + (2 + 8) + 2 + 2 + 2) << 2
+        << QStringLiteral("ends early, inside a card.");
+    // The spare slot holds no card: without it every card is there.
+    QTest::newRow("all cards, no spare") << full.left(second + 37) << 3 << QString();
+    QTest::newRow("whole file") << full << 3 << QString();
+}
+
+void TestProgressFile::fileCutOnBoundaryLoadsSilently() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, whole);
+    QFETCH(QString, told);
+    writeFile(QStringLiteral("cut.qrs"), bytes);
+    deck = {makeCard(QStringLiteral("alt"), QStringLiteral("old"), 0, 9, QStringLiteral("X")), Card()};
+    m_dialogs->answerFile(path(QStringLiteral("cut.qrs")));
+    if (!told.isEmpty())
+        m_prompter->expect(MsgResult::Ok, QStringLiteral("Progress File Incomplete"));
+    QVERIFY(LoadProgress(nullptr));
+    QCOMPARE(int(deckUpper()), 3);
+    for (int i = 0; i < whole; ++i)
+        QVERIFY(sameCard(deck[i], threeCards()[i]));
+    for (int i = whole + 1; i < 3; ++i)
+        QVERIFY(sameCard(deck[i], Card()));
+    QCOMPARE(m_prompter->boxes.size(), told.isEmpty() ? 0 : 1);
+    if (told.isEmpty())
+        return;
+    QCOMPARE(m_prompter->boxes[0].icon, MsgIcon::Exclamation);
+    QCOMPARE(m_prompter->boxes[0].text,
+             QStringLiteral("The progress file '%1' %2 %3 of its 3 cards were read whole; the rest are loaded empty.")
+                 .arg(path(QStringLiteral("cut.qrs")), told)
+                 .arg(whole));
+}
+
+// "Load Saved" never leaves a card window without a card: a file too short for its card
+// count, one whose count says it holds no card, and anything that is not a regular file (a
+// named pipe would block the open for good) are refused with a message; the deck stays.
+void TestProgressFile::fileWithoutCardsLeavesBlackWindow_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text"); // %1: the file's path
+    const QString tooShort = QStringLiteral("'%1' is not a progress file: it ends before its card count.");
+    QTest::newRow("one-byte file") << "file" << fromHex("03") << tooShort;
+    QTest::newRow("empty file") << "file" << QByteArray() << tooShort;
+    QTest::newRow("no cards, only the spare")
+        << "file" << writeToBytes({Card()}) << QStringLiteral("The progress file '%1' holds no cards.");
+    QTest::newRow("count 0 cut in the spare")
+        << "file" << fromHex("0000 0400") + "Ha" << QStringLiteral("The progress file '%1' holds no cards.");
+    QTest::newRow("named pipe") << "pipe" << QByteArray()
+                                << QStringLiteral("The progress file can't be loaded: '%1' is a named pipe, not a file.");
+    QTest::newRow("folder") << "folder" << QByteArray()
+                            << QStringLiteral("The progress file can't be loaded: '%1' is a folder, not a file.");
+}
+
+void TestProgressFile::fileWithoutCardsLeavesBlackWindow() {
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    const QString file = path(QStringLiteral("run.qrs"));
+    if (kind == QLatin1String("file"))
+        writeFile(QStringLiteral("run.qrs"), bytes);
+    else if (kind == QLatin1String("pipe"))
+        QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    else
+        QVERIFY(QDir().mkpath(file));
+    deck = threeCards();
+    curcard = 2;
+    m_dialogs->answerFile(file);
+    m_prompter->expect(MsgResult::Ok, QStringLiteral("Can't load progress"));
+    {
+        PipeUnblocker unblock(file);
+        QVERIFY(!LoadProgress(nullptr));
+        if (kind == QLatin1String("pipe"))
+            QCOMPARE(unblock.opened(), 0); // never opened, so it could never have hung
+    }
+    compareDecks(deck, threeCards());
+    QCOMPARE(curcard, qint16(2));
+    QCOMPARE(m_prompter->boxes.size(), 1);
+    QCOMPARE(m_prompter->boxes[0].icon, MsgIcon::Exclamation);
+    QCOMPARE(m_prompter->boxes[0].text, text.arg(file));
 }
 
 QTEST_GUILESS_MAIN(TestProgressFile)

@@ -3,6 +3,11 @@
 #include "ivordalite.h"
 #include "messagelog.h"
 
+#include <QFile>
+#include <chrono>
+#include <fcntl.h>
+#include <unistd.h>
+
 ScriptedPrompter::ScriptedPrompter() { setPrompter(this); }
 ScriptedPrompter::~ScriptedPrompter() { setPrompter(nullptr); }
 
@@ -121,4 +126,21 @@ QString writeChapter(const QString& path, const QString& title, const QList<QPai
     store.save();
     store.unmount();
     return path;
+}
+
+PipeUnblocker::PipeUnblocker(const QString& path)
+    : m_thread([this, p = QFile::encodeName(path)] {
+          while (!m_stop) {
+              const int fd = ::open(p.constData(), O_WRONLY | O_NONBLOCK);
+              if (fd >= 0) {
+                  ::close(fd);
+                  ++m_opened;
+              }
+              std::this_thread::sleep_for(std::chrono::milliseconds(20));
+          }
+      }) {}
+
+PipeUnblocker::~PipeUnblocker() {
+    m_stop = true;
+    m_thread.join();
 }

@@ -9,8 +9,10 @@
 #include <QIODevice>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <atomic>
 #include <deque>
 #include <functional>
+#include <thread>
 
 struct RecordedBox {
     MsgIcon icon;
@@ -126,3 +128,18 @@ public:
 
 // Writes a chapter file (record store with the chapter mark) for tests.
 QString writeChapter(const QString& path, const QString& title, const QList<QPair<QString, QString>>& cards);
+
+// While it lives, a reader that opens the named pipe `path` is let through at once and reads
+// an empty file, so that code that opens the pipe fails a test instead of hanging it.
+class PipeUnblocker {
+public:
+    explicit PipeUnblocker(const QString& path);
+    ~PipeUnblocker();
+    // How often a reader had the pipe open.
+    int opened() const { return m_opened; }
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_opened{0};
+    std::thread m_thread;
+};
