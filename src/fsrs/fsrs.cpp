@@ -88,34 +88,23 @@ std::array<double, 21> clipWeights(std::array<double, 21> w, int relearningSteps
     return w;
 }
 
-// A number as JavaScript's String(x) writes it: the shortest digits that read back as x,
-// in plain notation from 1e-7 up to 1e21 and in exponent notation outside.
+// A number as JavaScript's String(x) writes it: the shortest digits that read back as x.
+// Only 0 and products difficulty * stability, 0.001 .. 365000, come here, so the exponent
+// notation JavaScript uses below 1e-6 and from 1e21 on is never needed.
 std::string jsNumber(double x) {
-    if (x == 0)
-        return "0";
-    char buf[64];
+    char buf[32];
     const auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific);
-    std::string s(buf, res.ptr);
-    std::string sign;
-    if (s.front() == '-') {
-        sign = "-";
-        s.erase(0, 1);
-    }
+    const std::string s(buf, res.ptr);
     const auto e = s.find('e');
     std::string digits = s.substr(0, e);
     digits.erase(std::remove(digits.begin(), digits.end(), '.'), digits.end());
     const int k = int(digits.size());
     const int n = std::stoi(s.substr(e + 1)) + 1; // x = 0.digits * 10^n
-    if (k <= n && n <= 21)
-        return sign + digits + std::string(n - k, '0');
-    if (0 < n && n <= 21)
-        return sign + digits.substr(0, n) + "." + digits.substr(n);
-    if (-6 < n && n <= 0)
-        return sign + "0." + std::string(-n, '0') + digits;
-    std::string out = digits.substr(0, 1);
-    if (k > 1)
-        out += "." + digits.substr(1);
-    return sign + out + (n - 1 < 0 ? "e-" : "e+") + std::to_string(std::abs(n - 1));
+    if (k <= n)
+        return digits + std::string(n - k, '0');
+    if (n > 0)
+        return digits.substr(0, n) + "." + digits.substr(n);
+    return "0." + std::string(-n, '0') + digits;
 }
 
 std::uint32_t toUint32(double x) {

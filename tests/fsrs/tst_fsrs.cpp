@@ -42,6 +42,12 @@ private slots:
     void fuzz();
     void fuzzRanges_data();
     void fuzzRanges();
+    void fuzzSeeds_data();
+    void fuzzSeeds();
+    void weights_data();
+    void weights();
+    void utcDays_data();
+    void utcDays();
     void bounds_data();
     void bounds();
     void intervalTexts_data();
@@ -208,6 +214,84 @@ void TestFsrs::fuzzRanges() {
     const FuzzRange r = fuzzRange(interval, elapsed, maximum);
     QTEST(r.min, "min");
     QTEST(r.max, "max");
+}
+
+// Fuzz of cards in the review state whose difficulty * stability is written in unusual
+// ways in the seed (a whole number, below one), against the reference scheduler.
+void TestFsrs::fuzzSeeds_data() {
+    QTest::addColumn<double>("difficulty");
+    QTest::addColumn<double>("stability");
+    QTest::addColumn<int>("gap");
+    QTest::addColumn<QList<int>>("days");
+    QTest::newRow("123") << 4.0 << 30.75 << 30 << QList<int>{73, 100, 159};
+    QTest::newRow("348") << 7.25 << 48.0 << 32 << QList<int>{77, 92, 126};
+    QTest::newRow("0.5") << 1.0 << 0.5 << 31 << QList<int>{9, 16, 33};
+    QTest::newRow("0.0625") << 1.0 << 0.0625 << 31 << QList<int>{4, 5, 10};
+}
+
+void TestFsrs::fuzzSeeds() {
+    QFETCH(double, difficulty);
+    QFETCH(double, stability);
+    QFETCH(int, gap);
+    Card card;
+    card.state = State::Review;
+    card.difficulty = difficulty;
+    card.stability = stability;
+    card.reps = 5;
+    card.lastReview = kT0;
+    const std::array<Outcome, 4> out = Scheduler().preview(card, kT0 + gap * kDay);
+    QTEST((QList<int>{out[1].card.scheduledDays, out[2].card.scheduledDays, out[3].card.scheduledDays}), "days");
+}
+
+// Weights outside the model's ranges, as "index=value" changes to the defaults.
+void TestFsrs::weights_data() {
+    QTest::addColumn<QString>("changes");
+    QTest::addColumn<int>("relearningSteps");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<double>("used");
+    QTest::newRow("w0 negative") << "0=-1" << 1 << 0 << 0.001;
+    QTest::newRow("w0 not a number") << "0=nan" << 1 << 0 << 0.001;
+    QTest::newRow("w3 too large") << "3=200" << 1 << 3 << 100.0;
+    QTest::newRow("w19 zero") << "19=0" << 1 << 19 << 0.01;
+    QTest::newRow("w20 too large") << "20=1" << 1 << 20 << 0.8;
+    QTest::newRow("w17, one relearning step") << "17=5" << 1 << 17 << 2.0;
+    QTest::newRow("w17, two relearning steps") << "17=5" << 2 << 17 << 0.60045935;
+    QTest::newRow("w18, three relearning steps") << "18=5" << 3 << 18 << 0.49027301;
+    QTest::newRow("ceiling, w13 at 0") << "13=0 17=5" << 3 << 17 << 1.45888399;
+    QTest::newRow("ceiling, w13 too large") << "11=0.001 13=2 14=0 17=5" << 3 << 17 << 1.53313942;
+    QTest::newRow("ceiling at least 0.01") << "11=10 13=2 14=10 17=5" << 3 << 17 << 0.01;
+}
+
+void TestFsrs::weights() {
+    QFETCH(QString, changes);
+    QFETCH(int, relearningSteps);
+    QFETCH(int, index);
+    Parameters p;
+    p.relearningSteps.assign(relearningSteps, 10);
+    for (const QString& c : changes.split(' ')) {
+        const QStringList kv = c.split('=');
+        p.weights[kv[0].toInt()] = kv[1] == "nan" ? qQNaN() : kv[1].toDouble();
+    }
+    QTEST(Scheduler(p).parameters().weights[index], "used");
+}
+
+// Days between UTC dates, also before 1970.
+void TestFsrs::utcDays_data() {
+    QTest::addColumn<qint64>("from");
+    QTest::addColumn<qint64>("to");
+    QTest::addColumn<int>("days");
+    QTest::newRow("same day") << kT0 << kT0 + 14 * 60 * kMin << 0;
+    QTest::newRow("over midnight") << kDay - 1 << kDay << 1;
+    QTest::newRow("back over midnight") << kDay << kDay - 1 << -1;
+    QTest::newRow("over the epoch") << qint64(-1) << qint64(0) << 1;
+    QTest::newRow("the day before the epoch") << -kDay << qint64(-1) << 0;
+    QTest::newRow("two days before") << -kDay - 1 << qint64(0) << 2;
+}
+
+void TestFsrs::utcDays() {
+    QFETCH(qint64, from);
+    QFETCH(qint64, to);
+    QTEST(utcDaysBetween(from, to), "days");
 }
 
 // Out-of-range parameters are brought into range, and so is what they schedule: a new
