@@ -69,7 +69,7 @@ void TestFsrs::referenceVectors() {
     while (!file.atEnd()) {
         const QList<QByteArray> f = file.readLine().trimmed().split(' ');
         ++line;
-        const auto fail = [&](const char* what) { return qPrintable(QStringLiteral("line %1: %2").arg(line).arg(what)); };
+        const auto fail = [&](const char* what) { return "line " + QByteArray::number(line) + ": " + what; };
         if (f[0] == "S") {
             Parameters p{kDefaultWeights, f[1].toDouble(), steps(f[4]), steps(f[5]), f[2].toInt(), f[3] == "1"};
             scheduler.emplace(p);
@@ -82,18 +82,19 @@ void TestFsrs::referenceVectors() {
             log.push_back({now, Grade(f[2].toInt())});
             const Outcome o = scheduler->next(card, now, log.back().grade);
             card = o.card;
-            QVERIFY2(int(card.state) == f[3].toInt() && card.step == f[4].toInt(), fail("state or step"));
-            QVERIFY2(card.scheduledDays == f[5].toInt(), fail("scheduled days"));
-            QVERIFY2(o.intervalMs == f[6].toLongLong() * kMin && card.due == now + o.intervalMs, fail("due"));
-            QVERIFY2(qAbs(card.stability - f[7].toDouble()) <= 1e-4, fail("stability"));
-            QVERIFY2(qAbs(card.difficulty - f[8].toDouble()) <= 1e-4, fail("difficulty"));
+            QVERIFY2(int(card.state) == f[3].toInt() && card.step == f[4].toInt(), fail("state or step").constData());
+            QVERIFY2(card.scheduledDays == f[5].toInt(), fail("scheduled days").constData());
+            QVERIFY2(o.intervalMs == f[6].toLongLong() * kMin && card.due == now + o.intervalMs,
+                     fail("due").constData());
+            QVERIFY2(qAbs(card.stability - f[7].toDouble()) <= 1e-4, fail("stability").constData());
+            QVERIFY2(qAbs(card.difficulty - f[8].toDouble()) <= 1e-4, fail("difficulty").constData());
         } else if (f[0] == "E") {
-            QVERIFY2(card.reps == f[1].toInt() && card.lapses == f[2].toInt(), fail("reps or lapses"));
-            QVERIFY2(card.elapsedDays == f[3].toInt() && card.lastReview == now, fail("elapsed days"));
+            QVERIFY2(card.reps == f[1].toInt() && card.lapses == f[2].toInt(), fail("reps or lapses").constData());
+            QVERIFY2(card.elapsedDays == f[3].toInt() && card.lastReview == now, fail("elapsed days").constData());
             const Card again = scheduler->replay(log);
             QVERIFY2(again.due == card.due && again.stability == card.stability &&
                          again.difficulty == card.difficulty && again.reps == card.reps,
-                     fail("replay"));
+                     fail("replay").constData());
             ++sequences;
         }
     }
@@ -128,6 +129,10 @@ void TestFsrs::learningSteps_data() {
     QTest::newRow("relearning, again: no second lapse") << usual << re << "EAA" << RL << 0 << 10 * kMin << 1;
     QTest::newRow("relearning, good graduates") << usual << re << "EAG" << R << 0 << 1 * kDay << 1;
     QTest::newRow("two relearning steps") << usual << QList<int>{10, 60} << "EAG" << RL << 1 << 60 * kMin << 1;
+    QTest::newRow("lapse on a day-long step, beyond the relearning steps")
+        << QList<int>{10, 1440} << re << "GA" << R << 0 << kDay << 1;
+    QTest::newRow("lapse on a day-long step, onto the second relearning step")
+        << QList<int>{10, 1440} << QList<int>{10, 60} << "GA" << RL << 0 << 60 * kMin << 1;
     QTest::newRow("lapse, no relearning steps") << usual << QList<int>{} << "EA" << R << 0 << 1 * kDay << 1;
 }
 
@@ -225,7 +230,9 @@ void TestFsrs::fuzzSeeds_data() {
     QTest::addColumn<QList<int>>("days");
     QTest::newRow("123") << 4.0 << 30.75 << 30 << QList<int>{73, 100, 159};
     QTest::newRow("348") << 7.25 << 48.0 << 32 << QList<int>{77, 92, 126};
-    QTest::newRow("0.5") << 1.0 << 0.5 << 31 << QList<int>{9, 16, 33};
+    QTest::newRow("0.5") << 1.0 << 0.5 << 30 << QList<int>{8, 14, 31};
+    QTest::newRow("0.5, a day later") << 1.0 << 0.5 << 31 << QList<int>{9, 16, 33};
+    QTest::newRow("0.5, two days later") << 1.0 << 0.5 << 32 << QList<int>{10, 15, 30};
     QTest::newRow("0.0625") << 1.0 << 0.0625 << 31 << QList<int>{4, 5, 10};
 }
 
