@@ -35,8 +35,11 @@ double clamp(double x, double lo, double hi) {
     return std::min(std::max(x, lo), hi);
 }
 
-qint64 floorDiv(qint64 a, qint64 b) {
-    return a / b - (a % b < 0 ? 1 : 0);
+// Days since the epoch of the UTC date of `ms`, also before 1970. Exact within 100,000
+// years of 1970: a quotient short of a whole number by 1 ms in 86,400,000 is never
+// rounded up onto it.
+qint64 utcDay(qint64 ms) {
+    return qint64(std::floor(double(ms) / kDayMs));
 }
 
 using Range = std::pair<double, double>;
@@ -190,7 +193,7 @@ StepMove stepMove(const Parameters& p, State state, int step, Grade grade) {
 } // namespace
 
 int utcDaysBetween(qint64 from, qint64 to) {
-    return int(floorDiv(to, kDayMs) - floorDiv(from, kDayMs));
+    return int(utcDay(to) - utcDay(from));
 }
 
 FuzzRange fuzzRange(int interval, int elapsedDays, int maximumInterval) {
@@ -341,6 +344,7 @@ std::array<Outcome, 4> Scheduler::preview(const Card& card, qint64 now) const {
 }
 
 Outcome Scheduler::next(const Card& card, qint64 now, Grade grade) const {
+    Q_ASSERT(grade >= Grade::Again && grade <= Grade::Easy);
     return preview(card, now)[int(grade) - 1];
 }
 

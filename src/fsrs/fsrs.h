@@ -70,6 +70,7 @@ public:
     // The parameters in force: retention, maximum interval and weights brought into range.
     const Parameters& parameters() const { return m_parameters; }
 
+    // `grade` must be one of the four; a log read from a file is checked before it comes here.
     Outcome next(const Card& card, qint64 now, Grade grade) const;
     // The outcomes of the four grades, Again first, for the labels of the grade buttons.
     std::array<Outcome, 4> preview(const Card& card, qint64 now) const;

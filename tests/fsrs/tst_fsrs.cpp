@@ -225,6 +225,7 @@ void TestFsrs::intervalTexts_data() {
     QTest::newRow("63 days") << 63 * kDay << "2.1 mo";
     QTest::newRow("363 days") << 363 * kDay << "11.9 mo";
     QTest::newRow("364 days rounds to 12 months") << 364 * kDay << "1.0 y";
+    QTest::newRow("the maximum interval") << 36500 * kDay << "100.0 y";
 }
 
 void TestFsrs::intervalTexts() {

@@ -74,7 +74,8 @@ function madeUpWeights() {
     const w = [...default_w]
     const ranges = CLAMP_PARAMETERS(2.0, true)
     for (let n = 1 + Math.floor(random() * 3); n > 0; n--) {
-        const i = Math.floor(random() * 21)
+        // Half the time one of those that set the ceiling of w17 and w18.
+        const i = random() < 0.5 ? pick([11, 13, 14, 17, 18]) : Math.floor(random() * 21)
         const [lo, hi] = ranges[i]
         w[i] = Math.round(between(lo - (hi - lo) / 2, hi + (hi - lo) / 2) * 1e4) / 1e4
     }
@@ -101,7 +102,11 @@ function madeUpCard(startMs) {
 }
 
 function sequence(fuzz, madeUp) {
-    const [learning, relearning] = random() < (madeUp ? 0.5 : 0.85) ? STEP_SETS[0] : pick(STEP_SETS)
+    const [learning, relearning] = madeUp
+        ? pick([STEP_SETS[0], STEP_SETS[3], STEP_SETS[4]])
+        : random() < 0.85
+          ? STEP_SETS[0]
+          : pick(STEP_SETS)
     const retention = pick(RETENTIONS)
     const maximum = random() < 0.9 ? 36500 : pick([100, 365, 1000])
     const w = madeUp ? madeUpWeights() : undefined
