@@ -1,9 +1,9 @@
 # libFuzzer target for the progress-file reader. The reader's source is built once more into
 # a library of its own with coverage instrumentation, so that the study program keeps an
 # uninstrumented copy.
-add_library(progressfile_fuzz STATIC ${CMAKE_CURRENT_LIST_DIR}/../src/session/progressfile.cpp)
-target_include_directories(progressfile_fuzz PUBLIC ${CMAKE_CURRENT_LIST_DIR}/../src/session)
-target_link_libraries(progressfile_fuzz PUBLIC deck dialogs runtime loader platformcore Qt6::Core)
+add_library(progressfile_fuzz STATIC ${CMAKE_CURRENT_LIST_DIR}/../src/sessionfiles/progressfile.cpp)
+target_include_directories(progressfile_fuzz PUBLIC ${CMAKE_CURRENT_LIST_DIR}/../src/sessionfiles)
+target_link_libraries(progressfile_fuzz PUBLIC deck dialogs runtime platformcore Qt6::Core)
 
 if(COMMAND quarnel_fuzzer)
     quarnel_fuzz_instrument(progressfile_fuzz)

@@ -97,18 +97,6 @@ int twipsPerPixelY() {
 
 QString RunModeName() { return app().runModeName; }
 
-QString VersionString() {
-    if (app().versionString.isEmpty()) {
-        QString v = QStringLiteral("version %appmajor%.%appminor% [build %apprev%] %specialbuild%");
-        v.replace(QStringLiteral("%appmajor%"), QString::number(kAppMajor));
-        v.replace(QStringLiteral("%appminor%"), QString::number(kAppMinor));
-        v.replace(QStringLiteral("%apprev%"), QString::number(kAppRevision));
-        v.replace(QStringLiteral("%specialbuild%"), QString());
-        app().versionString = v;
-    }
-    return app().versionString;
-}
-
 qint32 GetOSVersion(qint32& major, qint32& minor, qint32& build) {
     AppState& a = app();
     if (!a.osVersionKnown) {

@@ -2,13 +2,9 @@
 // Start-up and shutdown of the study program and the small program-wide services they use.
 #include <QString>
 
-class QWidget;
+#include "version.h"
 
-constexpr int kAppMajor = QUARNEL_MAJOR;
-constexpr int kAppMinor = QUARNEL_MINOR;
-constexpr int kAppRevision = QUARNEL_REVISION;
-inline QString programTitle() { return QStringLiteral("qr2"); }
-inline QString productName() { return QStringLiteral("Quarnel"); }
+class QWidget;
 
 void Main();
 void LoadSystem(bool firststart);
@@ -19,7 +15,6 @@ void NewSession();
 void EndOnTerminationSignals();
 void SetHomeFolder();
 void WriteUpdaterFile();
-QString VersionString();
 QString RunModeName();
 qint32 GetOSVersion(qint32& major, qint32& minor, qint32& build);
 void RestoreWindowPosition(QWidget* window);

@@ -4,10 +4,10 @@
 #include "clock.h"
 #include "ivordalite.h"
 #include "messagelog.h"
-#include "modmain.h"
 #include "modrender.h"
 #include "r_renderer.h"
 #include "settingsoccasion.h"
+#include "version.h"
 #include "windowtimers.h"
 
 namespace {

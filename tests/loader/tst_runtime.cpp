@@ -2,9 +2,16 @@
 #include "appstate.h"
 #include "clstimer.h"
 #include "messagelog.h"
+#include "regularfile.h"
 #include "testsupport.h"
 
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 // A counter that hands out the queued values one by one (the last one repeats).
@@ -134,6 +141,45 @@ private slots:
 
 private:
     QStringList m_splash;
+    // Only regular files (or links to one) are opened: a named pipe would block the open
+    // until a writer comes. A missing file is left to the open's own message.
+    void namedPipeIsNotOpened_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("file") << "words.csv" << QString();
+        QTest::newRow("link to a file") << "link" << QString();
+        QTest::newRow("missing") << "missing.csv" << QString();
+        QTest::newRow("broken link") << "broken" << QString();
+        QTest::newRow("named pipe") << "fifo" << "'%1/fifo' is a named pipe, not a file";
+        QTest::newRow("link to a pipe") << "fifolink" << "'%1/fifolink' is a named pipe, not a file";
+        QTest::newRow("folder") << "sub" << "'%1/sub' is a folder, not a file";
+        QTest::newRow("device") << "/dev/null" << "'/dev/null' is a device, not a file";
+        QTest::newRow("socket") << "sock" << "'%1/sock' is a socket, not a file";
+    }
+    void namedPipeIsNotOpened() {
+        QFETCH(QString, name);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString d = dir.path();
+        QFile f(d + "/words.csv");
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        QVERIFY(QFile::link(d + "/words.csv", d + "/link"));
+        QVERIFY(QFile::link(d + "/gone", d + "/broken"));
+        QCOMPARE(::mkfifo(QFile::encodeName(d + "/fifo").constData(), 0600), 0);
+        QVERIFY(QFile::link(d + "/fifo", d + "/fifolink"));
+        QVERIFY(QDir(d).mkdir("sub"));
+        const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        const QByteArray sockPath = QFile::encodeName(d + "/sock");
+        QVERIFY(size_t(sockPath.size()) < sizeof(addr.sun_path));
+        memcpy(addr.sun_path, sockPath.constData(), sockPath.size());
+        QCOMPARE(::bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
+        const QString path = name.startsWith('/') ? name : d + '/' + name;
+        QCOMPARE(notRegularFileReason(path), reason.contains("%1") ? reason.arg(d) : reason);
+        ::close(s);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestRuntime)

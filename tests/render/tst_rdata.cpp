@@ -1,12 +1,12 @@
 // The render data: colour table, its persistence in the master database, corner expiry.
 #include "cardview.h"
 #include "ivordalite.h"
-#include "modmain.h"
 #include "modrender.h"
 #include "r_data.h"
 #include "r_renderer.h"
 #include "rendertestsupport.h"
 #include "testsupport.h"
+#include "version.h"
 #include "windowtimers.h"
 
 #include <QDir>

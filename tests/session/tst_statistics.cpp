@@ -1,10 +1,10 @@
 // The statistics export: the table's lines to the character, the file's bytes, the dialog.
 #include "appstate.h"
 #include "deck.h"
-#include "modmain.h"
 #include "scripttexts.h"
 #include "statistics.h"
 #include "testsupport.h"
+#include "version.h"
 #include "westerntexts.h"
 
 #include <QDir>

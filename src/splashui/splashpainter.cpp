@@ -3,8 +3,8 @@
 #include "appstate.h"
 #include "frmsplash.h"
 #include "messagelog.h"
-#include "modmain.h"
 #include "splashpictures.h"
+#include "version.h"
 #include "windowtimers.h"
 
 SplashPainter& splashPainter() {

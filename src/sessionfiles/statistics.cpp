@@ -3,9 +3,9 @@
 #include "appstate.h"
 #include "filetext.h"
 #include "gcommondialog.h"
-#include "modmain.h"
 #include "prompter.h"
 #include "shell.h"
+#include "version.h"
 
 #include <QLocale>
 #include <QSaveFile>
