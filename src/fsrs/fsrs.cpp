@@ -35,87 +35,77 @@ double clamp(double x, double lo, double hi) {
     return std::min(std::max(x, lo), hi);
 }
 
-qint64 floorDiv(qint64 a, qint64 b) {
-    return a / b - (a % b < 0 ? 1 : 0);
+// Days since the epoch of the UTC date of `ms`, also before 1970. Exact within 100,000
+// years of 1970: a quotient short of a whole number by 1 ms in 86,400,000 is never
+// rounded up onto it.
+qint64 utcDay(qint64 ms) {
+    return qint64(std::floor(double(ms) / kDayMs));
 }
 
-// The weights brought into the ranges the model is defined on. Several relearning steps
-// each multiply the stability by exp(w17 * w18); the ceiling of w17 and w18 keeps a lapse
-// from ending with more stability than the card had before it.
+using Range = std::pair<double, double>;
+
+// The ranges the model is defined on, weight by weight.
+constexpr std::array<Range, 21> kWeightRanges = {{
+    {kMinStability, kInitialStabilityCeiling},
+    {kMinStability, kInitialStabilityCeiling},
+    {kMinStability, kInitialStabilityCeiling},
+    {kMinStability, kInitialStabilityCeiling},
+    {1.0, 10.0},
+    {0.001, 4.0},
+    {0.001, 4.0},
+    {0.001, 0.75},
+    {0.0, 4.5},
+    {0.0, 0.8},
+    {0.001, 3.5},
+    {0.001, 5.0},
+    {0.001, 0.25},
+    {0.001, 0.9},
+    {0.0, 4.0},
+    {0.0, 1.0},
+    {1.0, 6.0},
+    {0.0, kShortTermCeiling},
+    {0.0, kShortTermCeiling},
+    {0.01, 0.8}, // 0.0 without short-term steps, which this scheduler always has
+    {0.1, 0.8},
+}};
+
+double clip(double x, const Range& range) {
+    return clamp(std::isnan(x) ? 0.0 : x, range.first, range.second);
+}
+
+// The weights brought into their ranges. Several relearning steps each multiply the
+// stability by exp(w17 * w18); a lower ceiling of w17 and w18 keeps a lapse from ending
+// with more stability than the card had before it.
 std::array<double, 21> clipWeights(std::array<double, 21> w, int relearningSteps) {
-    double shortTermCeiling = kShortTermCeiling;
-    const auto bounds = [&](int i) -> std::pair<double, double> {
-        static constexpr std::pair<double, double> fixed[21] = {
-            {kMinStability, kInitialStabilityCeiling},
-            {kMinStability, kInitialStabilityCeiling},
-            {kMinStability, kInitialStabilityCeiling},
-            {kMinStability, kInitialStabilityCeiling},
-            {1.0, 10.0},
-            {0.001, 4.0},
-            {0.001, 4.0},
-            {0.001, 0.75},
-            {0.0, 4.5},
-            {0.0, 0.8},
-            {0.001, 3.5},
-            {0.001, 5.0},
-            {0.001, 0.25},
-            {0.001, 0.9},
-            {0.0, 4.0},
-            {0.0, 1.0},
-            {1.0, 6.0},
-            {0.0, kShortTermCeiling},
-            {0.0, kShortTermCeiling},
-            {0.01, 0.8}, // 0.0 without short-term steps, which this scheduler always has
-            {0.1, 0.8},
-        };
-        if (i == 17 || i == 18)
-            return {0.0, shortTermCeiling};
-        return fixed[i];
-    };
-    for (double& x : w)
-        if (std::isnan(x))
-            x = 0;
+    std::array<Range, 21> ranges = kWeightRanges;
     if (relearningSteps > 1) {
-        const double w11 = clamp(w[11], bounds(11).first, bounds(11).second);
-        const double w13 = clamp(w[13], bounds(13).first, bounds(13).second);
-        const double w14 = clamp(w[14], bounds(14).first, bounds(14).second);
         // A lapse at D = 1, R = 0.7, S = 1 must not end above S = 1.
-        const double value = -(std::log(w11) + std::log(std::pow(2.0, w13) - 1.0) + w14 * 0.3) / relearningSteps;
-        shortTermCeiling = clamp(round8(std::sqrt(std::max(value, 0.0))), 0.01, kShortTermCeiling);
+        const double value = -(std::log(clip(w[11], ranges[11])) +
+                               std::log(std::pow(2.0, clip(w[13], ranges[13])) - 1.0) + clip(w[14], ranges[14]) * 0.3) /
+                             relearningSteps;
+        ranges[17].second = ranges[18].second = clamp(round8(std::sqrt(std::max(value, 0.0))), 0.01, kShortTermCeiling);
     }
-    for (int i = 0; i < 21; ++i)
-        w[i] = clamp(w[i], bounds(i).first, bounds(i).second);
+    std::transform(w.begin(), w.end(), ranges.begin(), w.begin(), clip);
     return w;
 }
 
-// A number as JavaScript's String(x) writes it: the shortest digits that read back as x,
-// in plain notation from 1e-7 up to 1e21 and in exponent notation outside.
+// A number as JavaScript's String(x) writes it: the shortest digits that read back as x.
+// Only 0 and products difficulty * stability, 0.001 .. 365000, come here, so the exponent
+// notation JavaScript uses below 1e-6 and from 1e21 on is never needed.
 std::string jsNumber(double x) {
-    if (x == 0)
-        return "0";
-    char buf[64];
+    char buf[32];
     const auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific);
-    std::string s(buf, res.ptr);
-    std::string sign;
-    if (s.front() == '-') {
-        sign = "-";
-        s.erase(0, 1);
-    }
+    const std::string s(buf, res.ptr);
     const auto e = s.find('e');
     std::string digits = s.substr(0, e);
     digits.erase(std::remove(digits.begin(), digits.end(), '.'), digits.end());
     const int k = int(digits.size());
     const int n = std::stoi(s.substr(e + 1)) + 1; // x = 0.digits * 10^n
-    if (k <= n && n <= 21)
-        return sign + digits + std::string(n - k, '0');
-    if (0 < n && n <= 21)
-        return sign + digits.substr(0, n) + "." + digits.substr(n);
-    if (-6 < n && n <= 0)
-        return sign + "0." + std::string(-n, '0') + digits;
-    std::string out = digits.substr(0, 1);
-    if (k > 1)
-        out += "." + digits.substr(1);
-    return sign + out + (n - 1 < 0 ? "e-" : "e+") + std::to_string(std::abs(n - 1));
+    if (k <= n)
+        return digits + std::string(n - k, '0');
+    if (n > 0)
+        return digits.substr(0, n) + "." + digits.substr(n);
+    return "0." + std::string(-n, '0') + digits;
 }
 
 std::uint32_t toUint32(double x) {
@@ -144,18 +134,18 @@ private:
     double m_n = 0xefc8249d;
 };
 
-// The first number of an Alea generator seeded with `seed`, in [0, 1).
+// The first number of an Alea generator seeded with `seed`, in [0, 1). Of its three
+// seeded states only the first reaches the first number, but the hash must still run over
+// the same inputs in the same order.
 double aleaFirst(const std::string& seed) {
     Mash mash;
-    double s[3];
-    for (double& x : s)
-        x = mash(" ");
-    for (double& x : s) {
-        x -= mash(seed);
-        if (x < 0)
-            x += 1;
-    }
-    const double t = 2091639 * s[0] + 1 * 2.3283064365386963e-10;
+    double s0 = mash(" ");
+    mash(" ");
+    mash(" ");
+    s0 -= mash(seed);
+    if (s0 < 0)
+        s0 += 1;
+    const double t = 2091639 * s0 + 2.3283064365386963e-10; // the carry starts at 1
     return t - double(std::int32_t(t));
 }
 
@@ -168,8 +158,8 @@ double fuzzFactor(qint64 now, int reps, const Card& card) {
 }
 
 struct StepMove {
-    int minutes = 0; // 0: the card leaves its steps
-    int step = 0;
+    int minutes; // 0: the card leaves its steps
+    int step;
 };
 
 // Where a grade moves a card on its steps. Again goes back to the first step; Hard
@@ -203,7 +193,7 @@ StepMove stepMove(const Parameters& p, State state, int step, Grade grade) {
 } // namespace
 
 int utcDaysBetween(qint64 from, qint64 to) {
-    return int(floorDiv(to, kDayMs) - floorDiv(from, kDayMs));
+    return int(utcDay(to) - utcDay(from));
 }
 
 FuzzRange fuzzRange(int interval, int elapsedDays, int maximumInterval) {
@@ -238,14 +228,15 @@ double Scheduler::forgettingCurve(int elapsedDays, double stability) const {
     return round8(std::pow(1 + (m_factor * elapsedDays) / stability, m_decay));
 }
 
-Scheduler::Memory Scheduler::nextMemory(const Card& card, int elapsedDays, Grade grade, double r) const {
+Scheduler::Memory Scheduler::nextMemory(const Card& card, int elapsedDays, Grade grade) const {
     const std::array<double, 21>& w = m_parameters.weights;
     const int g = int(grade);
     const auto initialDifficulty = [&](int g) { return round8(w[4] - std::exp((g - 1) * w[5]) + 1); };
     const double d = card.difficulty;
     const double s = card.stability;
     if (d == 0 && s == 0)
-        return {clamp(initialDifficulty(g), 1, 10), std::max(w[g - 1], 0.1)};
+        return {std::max(initialDifficulty(g), 1.0), std::max(w[g - 1], 0.1)};
+    const double r = forgettingCurve(elapsedDays, s);
 
     double stability;
     if (elapsedDays == 0) {
@@ -255,9 +246,9 @@ Scheduler::Memory Scheduler::nextMemory(const Card& card, int elapsedDays, Grade
             growth = std::max(growth, 1.0);
         stability = round8(clamp(s * growth, kMinStability, kMaxStability));
     } else if (grade == Grade::Again) {
-        const double forgotten = round8(clamp(w[11] * std::pow(d, -w[12]) * (std::pow(s + 1, w[13]) - 1) *
-                                                  std::exp((1 - r) * w[14]),
-                                              kMinStability, kMaxStability));
+        const double forgotten =
+            round8(clamp(w[11] * std::pow(d, -w[12]) * (std::pow(s + 1, w[13]) - 1) * std::exp((1 - r) * w[14]),
+                         kMinStability, kMaxStability));
         const double floor = round8(s / std::exp(w[17] * w[18]));
         stability = std::min(std::max(floor, kMinStability), forgotten);
     } else {
@@ -314,15 +305,14 @@ std::array<Outcome, 4> Scheduler::preview(const Card& card, qint64 now) const {
     base.lastReview = now;
     base.elapsedDays = elapsed;
     base.reps = card.reps + 1;
-    const double fuzz = m_parameters.fuzz ? fuzzFactor(now, base.reps, card) : 0;
+    const double fuzz = fuzzFactor(now, base.reps, card);
 
     std::array<Outcome, 4> out;
     const Grade grades[] = {Grade::Again, Grade::Hard, Grade::Good, Grade::Easy};
-    const double r = card.state == State::New ? 0 : forgettingCurve(elapsed, card.stability);
     for (int i = 0; i < 4; ++i) {
         Card& next = out[i].card;
         next = base;
-        const Memory m = nextMemory(card, elapsed, grades[i], r);
+        const Memory m = nextMemory(card, elapsed, grades[i]);
         next.difficulty = m.difficulty;
         next.stability = m.stability;
     }
@@ -354,6 +344,7 @@ std::array<Outcome, 4> Scheduler::preview(const Card& card, qint64 now) const {
 }
 
 Outcome Scheduler::next(const Card& card, qint64 now, Grade grade) const {
+    Q_ASSERT(grade >= Grade::Again && grade <= Grade::Easy);
     return preview(card, now)[int(grade) - 1];
 }
 

@@ -18,9 +18,9 @@ enum class Grade { Again = 1, Hard = 2, Good = 3, Easy = 4 };
 enum class State { New = 0, Learning = 1, Review = 2, Relearning = 3 };
 
 // The published default weights of FSRS-6.
-inline constexpr std::array<double, 21> kDefaultWeights = {
-    0.212,  1.2931, 2.3065, 8.2956, 6.4133, 0.8334, 3.0194, 0.001,  1.8722, 0.1666, 0.796,
-    1.4835, 0.0614, 0.2629, 1.6483, 0.6014, 1.8729, 0.5425, 0.0912, 0.0658, 0.1542};
+inline constexpr std::array<double, 21> kDefaultWeights = {0.212,  1.2931, 2.3065, 8.2956, 6.4133, 0.8334, 3.0194,
+                                                           0.001,  1.8722, 0.1666, 0.796,  1.4835, 0.0614, 0.2629,
+                                                           1.6483, 0.6014, 1.8729, 0.5425, 0.0912, 0.0658, 0.1542};
 
 inline constexpr double kMinRetention = 0.70;
 inline constexpr double kMaxRetention = 0.97;
@@ -70,6 +70,7 @@ public:
     // The parameters in force: retention, maximum interval and weights brought into range.
     const Parameters& parameters() const { return m_parameters; }
 
+    // `grade` must be one of the four; a log read from a file is checked before it comes here.
     Outcome next(const Card& card, qint64 now, Grade grade) const;
     // The outcomes of the four grades, Again first, for the labels of the grade buttons.
     std::array<Outcome, 4> preview(const Card& card, qint64 now) const;
@@ -82,7 +83,7 @@ private:
         double stability;
     };
 
-    Memory nextMemory(const Card& card, int elapsedDays, Grade grade, double retrievability) const;
+    Memory nextMemory(const Card& card, int elapsedDays, Grade grade) const;
     double forgettingCurve(int elapsedDays, double stability) const;
     int nextInterval(double stability, int elapsedDays, double fuzzFactor) const;
     void applySteps(Card& next, const Card& card, Grade grade, State stepState, int elapsedDays, qint64 now,

@@ -3,17 +3,22 @@
 //   npm ci && node generate.mjs > vectors.txt
 //
 // Line format (numbers separated by single spaces):
-//   S retention maximumInterval fuzz learningSteps relearningSteps startMs
-//       one sequence begins from a new card; steps are minutes joined by ',' or '-' for none
+//   S retention maximumInterval fuzz learningSteps relearningSteps startMs weights card
+//       one sequence begins; steps are minutes joined by ',' or '-' for none; weights are
+//       21 numbers joined by ',' or '-' for the defaults; card is '-' for a new card or
+//       state,step,stability,difficulty,reps,lapses,lastReviewMs for one made up
 //   R gapSeconds grade state step scheduledDays dueMinutes stability difficulty
-//       one review: gapSeconds after the previous review (the first one at startMs); the card
+//       one review, gapSeconds after the previous one (the first one after startMs); the card
 //       it leaves is due dueMinutes after the review
 //   E reps lapses elapsedDays
 //       the counters of the card after the sequence's last review
-import { createEmptyCard, fsrs } from 'ts-fsrs'
+import { CLAMP_PARAMETERS, createEmptyCard, default_w, fsrs } from 'ts-fsrs'
 
 const SEQUENCES = 10000
 const FUZZED_SEQUENCES = 600
+// Made-up cards and weights: difficulty * stability written as a whole number or below one
+// in the fuzz seed, weights outside their ranges, review times before 1970.
+const MADE_UP_SEQUENCES = 600
 
 // mulberry32: small, and the same on every platform.
 function prng(seed) {
@@ -63,11 +68,50 @@ function gap(card, nowMs) {
 const steps = (list) => (list.length ? list.join(',') : '-')
 const out = []
 
-function sequence(fuzz) {
-    const [learning, relearning] = random() < 0.85 ? STEP_SETS[0] : pick(STEP_SETS)
+// The defaults with one to three weights anywhere from half a range below to half a range
+// above the range the model allows.
+function madeUpWeights() {
+    const w = [...default_w]
+    const ranges = CLAMP_PARAMETERS(2.0, true)
+    for (let n = 1 + Math.floor(random() * 3); n > 0; n--) {
+        // Half the time one of those that set the ceiling of w17 and w18.
+        const i = random() < 0.5 ? pick([11, 13, 14, 17, 18]) : Math.floor(random() * 21)
+        const [lo, hi] = ranges[i]
+        w[i] = Math.round(between(lo - (hi - lo) / 2, hi + (hi - lo) / 2) * 1e4) / 1e4
+    }
+    return w
+}
+
+function madeUpCard(startMs) {
+    const state = pick([1, 2, 2, 2, 3])
+    const difficulty = random() < 0.5 ? 1 + Math.floor(random() * 10) : Math.round(between(1, 10) * 1e8) / 1e8
+    const stability = random() < 0.7 ? (1 + Math.floor(random() * 400)) / 4 : Math.round(between(0.01, 1) * 1e4) / 1e4
+    const lastReview = startMs - Math.floor(random() * 400 * 86400000)
+    return {
+        due: new Date(lastReview),
+        stability,
+        difficulty,
+        elapsed_days: 0,
+        scheduled_days: 0,
+        learning_steps: Math.floor(random() * 3),
+        reps: 1 + Math.floor(random() * 20),
+        lapses: Math.floor(random() * 5),
+        state,
+        last_review: new Date(lastReview),
+    }
+}
+
+function sequence(fuzz, madeUp) {
+    const [learning, relearning] = madeUp
+        ? pick([STEP_SETS[0], STEP_SETS[3], STEP_SETS[4]])
+        : random() < 0.85
+          ? STEP_SETS[0]
+          : pick(STEP_SETS)
     const retention = pick(RETENTIONS)
     const maximum = random() < 0.9 ? 36500 : pick([100, 365, 1000])
+    const w = madeUp ? madeUpWeights() : undefined
     const scheduler = fsrs({
+        w,
         request_retention: retention,
         maximum_interval: maximum,
         enable_fuzz: fuzz,
@@ -75,13 +119,21 @@ function sequence(fuzz) {
         learning_steps: learning.map((m) => `${m}m`),
         relearning_steps: relearning.map((m) => `${m}m`),
     })
-    const startMs = Math.floor(between(Date.UTC(2020, 0, 1), Date.UTC(2030, 0, 1)))
-    out.push(`S ${retention} ${maximum} ${fuzz ? 1 : 0} ${steps(learning)} ${steps(relearning)} ${startMs}`)
-    let card = createEmptyCard(new Date(startMs))
+    const from = madeUp && random() < 0.3 ? Date.UTC(1950, 0, 1) : Date.UTC(2020, 0, 1)
+    const startMs = Math.floor(between(from, from + 10 * 365 * 86400000))
+    let card = madeUp ? madeUpCard(startMs) : createEmptyCard(new Date(startMs))
+    const cardText = madeUp
+        ? [card.state, card.learning_steps, card.stability, card.difficulty, card.reps, card.lapses,
+           card.last_review.getTime()].join(',')
+        : '-'
+    out.push(
+        `S ${retention} ${maximum} ${fuzz ? 1 : 0} ${steps(learning)} ${steps(relearning)} ${startMs} ` +
+            `${w ? w.join(',') : '-'} ${cardText}`
+    )
     let nowMs = startMs
     const reviews = 1 + Math.floor(random() * random() * 40)
     for (let i = 0; i < reviews; i++) {
-        const g = i === 0 ? 0 : gap(card, nowMs)
+        const g = i === 0 && !madeUp ? 0 : gap(card, nowMs)
         nowMs += g * 1000
         const r = grade()
         card = scheduler.next(card, new Date(nowMs), r).card
@@ -95,6 +147,7 @@ function sequence(fuzz) {
     out.push(`E ${card.reps} ${card.lapses} ${card.elapsed_days}`)
 }
 
-for (let i = 0; i < SEQUENCES; i++) sequence(false)
-for (let i = 0; i < FUZZED_SEQUENCES; i++) sequence(true)
+for (let i = 0; i < SEQUENCES; i++) sequence(false, false)
+for (let i = 0; i < FUZZED_SEQUENCES; i++) sequence(true, false)
+for (let i = 0; i < MADE_UP_SEQUENCES; i++) sequence(i % 2 === 0, true)
 process.stdout.write(out.join('\n') + '\n')
