@@ -111,6 +111,8 @@ private slots:
         QTest::newRow("mostly UTF-8 with one bad byte")
             << QByteArray("Stra\xC3\x9F" "e,street\n\xC3\x84rger,anger\nM\xFCll,waste\n") << char(0) << ',' << false
             << U8 << QStringList{"1|Stra\u00DFe|street", "2|\u00C4rger|anger", "3|M\uFFFDll|waste"};
+        QTest::newRow("UTF-8 from C2") << QByteArray("10\xC2\xB0,ten degrees\n") << char(0) << ',' << false << U8
+                                       << QStringList{"1|10\u00B0|ten degrees"};
         QTest::newRow("encoded surrogate is not UTF-8")
             << QByteArray("\xED\xA0\x80,x\n") << char(0) << ',' << false << Encoding::Windows1252
             << QStringList{"1|\u00ED\u00A0\u20AC|x"};
@@ -177,6 +179,8 @@ private slots:
             << "on line 2 a quoted text goes on after its closing quote" << qint64(2);
         QTest::newRow("unclosed quote") << QByteArray("a,b\n\"open,c\nd,e\n") << "opens on line 2 is never closed"
                                         << qint64(2);
+        QTest::newRow("space after a closing quote") << QByteArray("x,y\n\"a\" ,\"b\n")
+                                                     << "the quote that opens on line 2 is never closed" << qint64(2);
         QTest::newRow("unclosed quote over 1 MB")
             << "x,y\n\"" + QByteArray(3 << 20, 'x') << "opens on line 2 is never closed" << qint64(2);
         QTest::newRow("line over 1 MB") << "x,y\n" + QByteArray(3 << 20, 'x') << "line 2 holds a text longer than 1 MB"
@@ -321,6 +325,11 @@ private slots:
         QTest::newRow("two lines, CR only")
             << QByteArray("\xC3\xA4,a\r\xC3\xB6,b\r\xC3\xBC,\xFF\r\xC3\xA9,e\rx,\xC0\r") << Charset::Detect
             << Encoding::Utf8 << "lines 3 and 5 hold bytes that are not UTF-8 (read as \uFFFD)";
+        QTest::newRow("stray continuation byte") << QByteArray("\xC3\xA4\xC3\xB6,\x80\n") << Charset::Detect
+                                                 << Encoding::Utf8
+                                                 << "line 1 holds bytes that are not UTF-8 (read as \uFFFD)";
+        QTest::newRow("five-byte form is not UTF-8")
+            << QByteArray("\xC3\xA4,a\n\xF8\x88\x80\x80,b\n") << Charset::Detect << Encoding::Windows1252 << QString();
         QTest::newRow("half bad is Windows-1252")
             << QByteArray("\xC3\xA4,\xE4\n") << Charset::Detect << Encoding::Windows1252 << QString();
         QTest::newRow("marked") << QByteArray("\xEF\xBB\xBF\xE4,a\n") << Charset::Detect << Encoding::Utf8Bom
