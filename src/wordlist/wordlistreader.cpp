@@ -294,8 +294,9 @@ public:
     bool quoteOpen() const { return m_parser.pstate == kFieldBegun && m_parser.quoted; }
     bool failed() const { return m_failed; }
     qint64 rowStart() const { return m_rowStart; }
-    // The first line where a quoted text goes on after its closing quote (`"Haus"x`), 0 when
-    // none: the quote then stays open for the parser, to the end of the file at worst.
+    // The first line of the current row where a quoted text goes on after its closing quote
+    // (`"Haus"x`), or an earlier line: the quote then stays open for the parser, to the end of
+    // the file at worst.
     qint64 strayAfterQuoteLine() const { return m_strayLine; }
     qint64 line() const { return m_line; }
     void finish() { csv_fini(&m_parser, onField, onRow, this); }
@@ -400,7 +401,7 @@ private:
                     m_quote = QuoteState::FieldStart;
                 } else if (!isPad(c)) {
                     // libcsv takes the quote as part of the text and stays inside it.
-                    if (m_strayLine == 0)
+                    if (m_strayLine < m_rowStart)
                         m_strayLine = m_line;
                     m_quote = QuoteState::Quoted;
                 }

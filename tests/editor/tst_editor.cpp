@@ -1528,6 +1528,42 @@ private slots:
         QCOMPARE(qredit::problemReport(plan.problems).left(problem.size()), problem);
     }
 
+    // New cards are counted by front, once however often a front comes; rows the reader did
+    // not read are reported.
+    void planCountsFronts_data() {
+        QTest::addColumn<int>("existing");
+        QTest::addColumn<qint64>("notRead");
+        QTest::addColumn<int>("inserted");
+        QTest::addColumn<qint64>("overflow");
+        QTest::addColumn<QString>("problems");
+        QTest::newRow("room for all") << 0 << qint64(0) << 4 << qint64(0) << QString();
+        QTest::newRow("room for two") << qredit::kMaxCards - 2 << qint64(0) << 2 << qint64(2) << QString();
+        QTest::newRow("no room") << qredit::kMaxCards << qint64(0) << 0 << qint64(4) << QString();
+        QTest::newRow("a row not read") << 0 << qint64(1) << 4 << qint64(0)
+                                        << "line 9: this row was not read (too many rows repeat a front)";
+        QTest::newRow("rows not read") << 0 << qint64(3) << 4 << qint64(0)
+                                       << "line 9: this row and 2 after it were not read (too many rows repeat a front)";
+    }
+    void planCountsFronts() {
+        QFETCH(int, existing);
+        QFETCH(qint64, notRead);
+        QFETCH(int, inserted);
+        QFETCH(qint64, overflow);
+        QFETCH(QString, problems);
+        QVector<CardRow> list;
+        for (int i = 0; i < existing; ++i)
+            list.append({QStringLiteral("e%1").arg(i), QStringLiteral("x")});
+        wordlist::WordTable table = tableOf("a,1\nb,1\nc,1\nd,1\nc,2\nd,2\nd,3\nb,2\n");
+        table.rowsNotRead = notRead;
+        table.firstLineNotRead = notRead > 0 ? 9 : 0;
+        const qredit::ImportPlan plan = qredit::planImport(list, -1, table, QString());
+        QCOMPARE(plan.inserted.size(), inserted);
+        QCOMPARE(plan.overflow, overflow);
+        QCOMPARE(qredit::problemReport(plan.problems), problems);
+        if (inserted == 2)
+            QCOMPARE(plan.inserted, (QVector<CardRow>{{"a", "1"}, {"b", "2"}}));
+    }
+
     // Counts in the import's messages: one card, two cards.
     void countsSayOneCard_data() {
         QTest::addColumn<int>("inserted");

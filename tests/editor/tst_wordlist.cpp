@@ -3,6 +3,7 @@
 // back as.
 #include "wordlistreader.h"
 #include "wordlistwriter.h"
+#include "testsupport.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
@@ -179,6 +180,9 @@ private slots:
             << "on line 2 a quoted text goes on after its closing quote" << qint64(2);
         QTest::newRow("unclosed quote") << QByteArray("a,b\n\"open,c\nd,e\n") << "opens on line 2 is never closed"
                                         << qint64(2);
+        QTest::newRow("text after a closing quote, in a later row")
+            << QByteArray("\"a\"x\",b\n\"c\"y,d\n") << "on line 2 a quoted text goes on after its closing quote"
+            << qint64(2);
         QTest::newRow("space after a closing quote") << QByteArray("x,y\n\"a\" ,\"b\n")
                                                      << "the quote that opens on line 2 is never closed" << qint64(2);
         QTest::newRow("unclosed quote over 1 MB")
@@ -407,6 +411,25 @@ private slots:
         QFETCH(int, format);
         QFETCH(QByteArray, line);
         QCOMPARE(WordListWriter::line(front, back, Format(format)), line);
+    }
+
+    // A short write is repeated; the one that fails gives the system's reason.
+    void writerRepeatsShortWrites_data() {
+        QTest::addColumn<qint64>("room");
+        QTest::newRow("one byte") << qint64(1);
+        QTest::newRow("five bytes") << qint64(5);
+        QTest::newRow("all but one") << qint64(16);
+        QTest::newRow("all") << qint64(17);
+    }
+    void writerRepeatsShortWrites() {
+        QFETCH(qint64, room);
+        const QByteArray all = "\xEF\xBB\xBF" "a,b\r\nc,d\r\n";
+        FailingDevice out(room);
+        out.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+        QString error;
+        QCOMPARE(WordListWriter::write(out, {{"a", "b"}, {"c", "d"}}, Format::Csv, error), room >= all.size());
+        QCOMPARE(error, room >= all.size() ? QString() : QStringLiteral("No space left on device"));
+        QCOMPARE(out.written, all.left(room));
     }
 
     void writerBytes() {
