@@ -16,6 +16,20 @@ namespace qredit {
 
 namespace {
 const char kDelimiters[] = {',', ';', '\t'};
+const wordlist::Charset kCharsets[] = {wordlist::Charset::Utf8, wordlist::Charset::Utf16,
+                                       wordlist::Charset::Windows1252};
+
+int charsetIndex(wordlist::Encoding e) {
+    switch (e) {
+    case wordlist::Encoding::Utf16LE:
+    case wordlist::Encoding::Utf16BE:
+        return 1;
+    case wordlist::Encoding::Windows1252:
+        return 2;
+    default:
+        return 0;
+    }
+}
 
 QString delimiterName(char d) {
     switch (d) {
@@ -38,6 +52,10 @@ ImportDialog::ImportDialog(const QString& name, Reader reader, const wordlist::W
     m_delimiter->setObjectName(QStringLiteral("cboDelimiter"));
     m_delimiter->setAccessibleName(QStringLiteral("Delimiter"));
     m_delimiter->addItems({QStringLiteral("Comma"), QStringLiteral("Semicolon"), QStringLiteral("Tab")});
+    m_charset = new QComboBox;
+    m_charset->setObjectName(QStringLiteral("cboEncoding"));
+    m_charset->setAccessibleName(QStringLiteral("Encoding"));
+    m_charset->addItems({QStringLiteral("UTF-8"), QStringLiteral("UTF-16"), QStringLiteral("Windows-1252")});
     m_header = new QCheckBox(QStringLiteral("The first row names the columns"));
     m_header->setObjectName(QStringLiteral("chkHeader"));
     m_front = new QComboBox;
@@ -58,8 +76,9 @@ ImportDialog::ImportDialog(const QString& name, Reader reader, const wordlist::W
     m_preview->header()->setSectionResizeMode(QHeaderView::Stretch);
     m_info = new QLabel;
     m_info->setObjectName(QStringLiteral("lblInfo"));
+    m_info->setWordWrap(true);
     // A combo box's list is named as the box, for when it opens.
-    for (QComboBox* box : {m_delimiter, m_front, m_back})
+    for (QComboBox* box : {m_delimiter, m_charset, m_front, m_back})
         box->view()->setAccessibleName(box->accessibleName());
 
     auto* columns = new QHBoxLayout;
@@ -68,6 +87,7 @@ ImportDialog::ImportDialog(const QString& name, Reader reader, const wordlist::W
     columns->addWidget(m_back, 1);
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Delimiter:"), m_delimiter);
+    form->addRow(QStringLiteral("Encoding:"), m_charset);
     form->addRow(QString(), m_header);
     form->addRow(QStringLiteral("Front | Back:"), columns);
 
@@ -86,6 +106,7 @@ ImportDialog::ImportDialog(const QString& name, Reader reader, const wordlist::W
     m_filling = true;
     m_delimiter->setCurrentIndex(
         int(std::find(std::begin(kDelimiters), std::end(kDelimiters), first.delimiter) - std::begin(kDelimiters)) % 3);
+    m_charset->setCurrentIndex(charsetIndex(first.encoding));
     m_header->setChecked(first.header);
     m_filling = false;
     fillColumns();
@@ -94,6 +115,12 @@ ImportDialog::ImportDialog(const QString& name, Reader reader, const wordlist::W
     connect(m_delimiter, &QComboBox::currentIndexChanged, this, [this] {
         if (!m_filling)
             reread();
+    });
+    connect(m_charset, &QComboBox::currentIndexChanged, this, [this] {
+        if (m_filling)
+            return;
+        m_charsetChosen = true;
+        reread();
     });
     connect(m_header, &QCheckBox::toggled, this, [this] {
         fillColumns();
@@ -115,6 +142,8 @@ wordlist::ReadOptions ImportDialog::options() const {
     wordlist::ReadOptions o;
     o.delimiter = kDelimiters[std::max(0, m_delimiter->currentIndex())];
     o.header = m_header->isChecked() ? wordlist::Header::Yes : wordlist::Header::No;
+    if (m_charsetChosen)
+        o.charset = kCharsets[std::max(0, m_charset->currentIndex())];
     o.frontColumn = std::max(0, m_front->currentIndex());
     o.backColumn = std::max(0, m_back->currentIndex());
     return o;
@@ -124,6 +153,12 @@ void ImportDialog::setDelimiter(char delimiter) {
     for (int i = 0; i < 3; ++i)
         if (kDelimiters[i] == delimiter)
             m_delimiter->setCurrentIndex(i);
+}
+
+void ImportDialog::setCharset(wordlist::Charset charset) {
+    for (int i = 0; i < 3; ++i)
+        if (kCharsets[i] == charset)
+            m_charset->setCurrentIndex(i);
 }
 
 void ImportDialog::setHeader(bool header) {
@@ -153,6 +188,7 @@ void ImportDialog::reread() {
     m_table = t;
     m_filling = true;
     m_header->setChecked(t.header);
+    m_charset->setCurrentIndex(charsetIndex(t.encoding));
     m_filling = false;
     const int front = m_front->currentIndex(), back = m_back->currentIndex();
     fillColumns();
@@ -197,7 +233,12 @@ void ImportDialog::fillPreview() {
                        .arg(delimiterName(m_table.delimiter));
     if (items.size() < rows)
         info += QStringLiteral("; the first %1 are shown").arg(items.size());
-    m_info->setText(info + QLatin1Char('.'));
+    info += QLatin1Char('.');
+    if (QString note = wordlist::WordListReader::badUtf8Note(m_table); !note.isEmpty()) {
+        note[0] = note[0].toUpper();
+        info += QLatin1Char(' ') + note + QLatin1Char('.');
+    }
+    m_info->setText(info);
 }
 
 QString ImportDialog::summary() const { return m_info->text(); }

@@ -2,6 +2,7 @@
 
 #include "ivordalite.h"
 #include "lettermarkers.h"
+#include "regularfile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -142,14 +143,17 @@ ChapterFit checkChapterEdit(const QVector<CardRow>& rows, const QString& title, 
 LoadResult loadChapter(const QString& path, QVector<CardRow>& rows, QString& title, QString& error) {
     // The store creates a file that doesn't exist, so opening must look first.
     const QFileInfo info(path);
-    if (!info.exists()) {
-        error = QStringLiteral("No such file or directory");
-        return LoadResult::Failed;
-    }
     if (info.isDir()) {
         error = QStringLiteral("It is a folder");
         return LoadResult::Failed;
     }
+    // A named pipe would block the open until some program writes to it.
+    if (const QString why = notRegularFileReason(path); !why.isEmpty()) {
+        error = why;
+        return LoadResult::Failed;
+    }
+    // A missing file, a broken link and a loop of links all fail here, each with the
+    // system's own reason.
     {
         QFile probe(path);
         if (!probe.open(QIODevice::ReadOnly)) {

@@ -19,8 +19,10 @@ struct CardRow {
 // A card entry is 20 bytes of fixed fields plus name, string value and the tag "qre_word"
 // in a 128-byte slot: question (markers counted) and answer share what is left.
 constexpr int kMaxCardLength = 128 - 20 - 8;
-// Indices in a store are 16-bit.
-constexpr int kMaxCards = 32767;
+// The most cards the study program loads from one chapter: its deck of n cards has n + 1
+// slots with 16-bit indices. (A store holds 32,767 entries; the editor opens and saves a
+// chapter of that many as it came, but makes none.)
+constexpr int kMaxCards = 32766;
 
 // Removes leading and trailing spaces (only spaces: a tab is part of the text).
 QString trimSpaces(const QString& text);

@@ -2,6 +2,7 @@
 
 #include "chapterfile.h"
 #include "prompter.h"
+#include "regularfile.h"
 #include "wordimport.h"
 #include "wordlistreader.h"
 #include "wordlistwriter.h"
@@ -37,9 +38,10 @@ public:
 
 private:
     bool fail(const QString& text) {
-        std::fprintf(m_err, "qredit: %s\n", qPrintable(text));
+        say(text);
         return false;
     }
+    void say(const QString& text) { std::fprintf(m_err, "qredit: %s\n", qPrintable(text)); }
 
     bool parse(const QStringList& args) {
         static const QStringList withValue = {"--import", "--export", "--output",    "--title",
@@ -90,6 +92,7 @@ private:
         const QString output = m_values.value(QStringLiteral("--output"));
         wordlist::ReadOptions o;
         o.fallbackDelimiter = wordlist::WordListReader::delimiterForName(input);
+        o.maxRows = kMaxCards;
         if (!column("--front", 0, o.frontColumn) || !column("--back", 1, o.backColumn))
             return false;
         if (o.frontColumn == o.backColumn)
@@ -118,6 +121,9 @@ private:
         if (const ChapterFit fit = checkChapter({}, title); !fit.fits())
             return fail(fit.reason);
 
+        // A named pipe would block the open for good.
+        if (const QString why = notRegularFileReason(input); !why.isEmpty())
+            return fail(why);
         const wordlist::WordTable table = wordlist::WordListReader::readFile(input, o);
         if (!table.ok())
             return fail(QStringLiteral("%1 can't be imported: %2").arg(input, table.error));
@@ -126,9 +132,10 @@ private:
         for (const ImportProblem& p : plan.problems)
             ok = fail(QStringLiteral("%1, line %2: %3").arg(input).arg(p.line).arg(p.reason));
         if (plan.overflow > 0)
-            ok = fail(QStringLiteral("%1 holds %2 cards; a chapter holds at most %3")
+            ok = fail(QStringLiteral("%1 holds %2; a chapter holds at most %3")
                           .arg(input)
-                          .arg(plan.inserted.size() + plan.overflow)
+                          .arg(counted(plan.inserted.size() + plan.overflow, QStringLiteral("%1 card"),
+                                       QStringLiteral("%1 cards")))
                           .arg(kMaxCards));
         if (plan.inserted.isEmpty() && ok)
             ok = fail(QStringLiteral("%1 holds no cards").arg(input));
@@ -137,6 +144,9 @@ private:
         QString error;
         if (!saveChapter(output, applyPlan({}, plan), title, error))
             return fail(QStringLiteral("%1 couldn't be saved: %2").arg(output, error));
+        // Taken as UTF-8 all the same: the rest of the file is, and the lines are named.
+        if (const QString note = wordlist::WordListReader::badUtf8Note(table); !note.isEmpty())
+            say(QStringLiteral("%1: %2").arg(input, note));
         return true;
     }
 
@@ -146,6 +156,8 @@ private:
         const QString suffix = QFileInfo(output).suffix().toLower();
         if (suffix != QStringLiteral("csv") && suffix != QStringLiteral("tsv") && suffix != QStringLiteral("txt"))
             return fail(QStringLiteral("the output's name must end in .csv, .tsv or .txt"));
+        if (const QString why = notRegularFileReason(input); !why.isEmpty())
+            return fail(why);
         QVector<CardRow> rows;
         QString title, error;
         switch (loadChapter(input, rows, title, error)) {

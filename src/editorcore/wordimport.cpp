@@ -1,6 +1,7 @@
 #include "wordimport.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 
@@ -36,6 +37,7 @@ ImportPlan place(const QVector<CardRow>& existing, int insertAt, const QVector<C
     for (int i = int(existing.size()) - 1; i >= 0; --i)
         inList.insert(existing[i].question, i); // the first row with a question is the one Add Item finds
     QHash<QString, qsizetype> inBlock;
+    QSet<QString> leftOut; // counted once however often they come
     QHash<int, qsizetype> answerAt;
     for (const Candidate& c : rows) {
         if (const auto it = inList.constFind(c.question); it != inList.constEnd()) {
@@ -48,7 +50,10 @@ ImportPlan place(const QVector<CardRow>& existing, int insertAt, const QVector<C
         } else if (const auto at = inBlock.constFind(c.question); at != inBlock.constEnd()) {
             plan.inserted[*at].answer = c.answer;
         } else if (plan.inserted.size() >= room) {
-            ++plan.overflow;
+            if (!leftOut.contains(c.question)) {
+                leftOut.insert(c.question);
+                ++plan.overflow;
+            }
         } else {
             inBlock.insert(c.question, plan.inserted.size());
             plan.inserted.append(CardRow{c.question, c.answer});
@@ -102,10 +107,17 @@ ImportPlan planImport(const QVector<CardRow>& existing, int insertAt, const word
             plan = place(existing, insertAt, plain);
         }
     }
+    if (table.rowsNotRead > 0)
+        problems.append({table.firstLineNotRead,
+                         (table.rowsNotRead == 1
+                              ? QStringLiteral("this row was not read")
+                              : QStringLiteral("this row and %1 after it were not read").arg(table.rowsNotRead - 1)) +
+                             QStringLiteral(" (too many rows repeat a front)")});
     std::sort(problems.begin(), problems.end(),
               [](const ImportProblem& a, const ImportProblem& b) { return a.line < b.line; });
     plan.problems = std::move(problems);
-    plan.overflow += table.dataRows - table.rows.size();
+    // The reader left out the rows of fronts past the limit, each front counted once.
+    plan.overflow += table.frontsLeftOut;
     return plan;
 }
 
@@ -115,6 +127,31 @@ QVector<CardRow> applyPlan(QVector<CardRow> rows, const ImportPlan& plan) {
     rows.insert(plan.insertAt, plan.inserted.size(), CardRow{});
     std::copy(plan.inserted.begin(), plan.inserted.end(), rows.begin() + plan.insertAt);
     return rows;
+}
+
+QString counted(qint64 n, const QString& one, const QString& many) {
+    return (n == 1 ? one : many).arg(n);
+}
+
+QString importDoneText(const ImportPlan& plan, const QString& name) {
+    const qint64 n = plan.inserted.size();
+    const QString cards = counted(n, QStringLiteral("%1 card"), QStringLiteral("%1 cards"));
+    const QString replaced =
+        plan.answers.isEmpty()
+            ? QString()
+            : counted(plan.answers.size(), QStringLiteral(", %1 answer replaced"), QStringLiteral(", %1 answers replaced"));
+    return name.isEmpty() ? QStringLiteral("%1 pasted%2").arg(cards, replaced)
+                          : QStringLiteral("%1 imported from '%2'%3").arg(cards, name, replaced);
+}
+
+QString tooManyCardsQuestion(const ImportPlan& plan, const QString& subject, qint64 room) {
+    return QStringLiteral("%1 holds %2, but this chapter has room for only %3 more (a chapter holds at most %4). "
+                          "Import the first %3 and leave the rest out?\n\nNo imports nothing.")
+        .arg(subject)
+        .arg(counted(plan.inserted.size() + plan.overflow, QStringLiteral("%1 new card"),
+                     QStringLiteral("%1 new cards")))
+        .arg(room)
+        .arg(kMaxCards);
 }
 
 QString problemReport(const QVector<ImportProblem>& problems, int shown) {

@@ -20,7 +20,7 @@ struct ImportPlan {
     QVector<CardRow> inserted;            // the new rows, in file order
     QVector<QPair<int, QString>> answers; // rows of the list that get a new answer: (row, answer)
     QVector<ImportProblem> problems;      // rows that can't be cards, by line
-    qint64 overflow = 0;                  // rows left out because the chapter is full
+    qint64 overflow = 0;                  // new cards left out because the chapter is full
     bool isEmpty() const { return inserted.isEmpty() && answers.isEmpty(); }
 };
 
@@ -28,13 +28,23 @@ struct ImportPlan {
 QString cardProblem(const QString& question, const QString& answer, TextEncoding encoding);
 
 // `insertAt` -1 appends. At most kMaxCards - existing.size() rows are new; the rest count as
-// overflow. A row is left out, with its problem, when a text is empty or the card is too
+// overflow, each front once (rows with the same front are one card, the last answer winning,
+// before the limit is counted). A row is left out, with its problem, when a text is empty or the card is too
 // long for its record in the encoding the chapter (list, title and new rows) will be saved in.
 ImportPlan planImport(const QVector<CardRow>& existing, int insertAt, const wordlist::WordTable& table,
                       const QString& title);
 
 // The list after the plan (for the command line, which has no window).
 QVector<CardRow> applyPlan(QVector<CardRow> rows, const ImportPlan& plan);
+
+// "1 card" or "2 cards": `one` or `many` with %1 set to `n`.
+QString counted(qint64 n, const QString& one, const QString& many);
+// What an import did, for the status bar: "1 card imported from 'w.csv', 2 answers replaced";
+// "... pasted" when `name` is empty.
+QString importDoneText(const ImportPlan& plan, const QString& name);
+// The question before an import that does not fit: the new cards (each front once) against
+// the room left.
+QString tooManyCardsQuestion(const ImportPlan& plan, const QString& subject, qint64 room);
 
 // One message for all problems: at most `shown` lines, then how many more.
 QString problemReport(const QVector<ImportProblem>& problems, int shown = 20);

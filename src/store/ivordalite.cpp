@@ -511,7 +511,10 @@ bool ivordalite::save() {
         out.cancelWriting();
         log(QStringLiteral("   .. an error was encountered whilst attempting to save this file/n"));
         log(QStringLiteral("   .. error description: ") + m_error + QStringLiteral("/n"));
+        // The reopen of a file that was never there fails too; the save's reason is the one.
+        const QString why = m_error;
         openfile(path);
+        m_error = why;
         return false;
     }
     m_header.count = h.count;

@@ -3,6 +3,8 @@
 #include "filetext.h"
 
 #include <QFile>
+#include <QHash>
+#include <QSet>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -41,56 +43,94 @@ void initParser(csv_parser& p, char delimiter) {
     csv_set_blk_size(&p, 4096);
 }
 
-// Streaming check of UTF-8 (shortest forms only, no surrogates).
+// Streaming check of UTF-8 (shortest forms only, no surrogates): counts the well-formed
+// sequences of two to four bytes and the ill-formed ones, and notes the lines of the latter
+// (lines counted as the reading counts them: CR, LF and CR LF each end one).
 class Utf8Check {
 public:
+    static constexpr int kLinesKept = 20;
+
     void feed(const char* data, qsizetype n) {
-        if (m_bad)
-            return;
         const auto* s = reinterpret_cast<const unsigned char*>(data);
         for (qsizetype i = 0; i < n; ++i) {
             const unsigned c = s[i];
-            if (m_need == 0) {
-                if (c < 0x80)
+            if (m_need > 0) {
+                if (c >= m_lower && c <= m_upper) {
+                    m_lower = 0x80;
+                    m_upper = 0xBF;
+                    if (--m_need == 0)
+                        ++m_good;
                     continue;
-                m_lower = 0x80;
-                m_upper = 0xBF;
-                if (c >= 0xC2 && c <= 0xDF) {
-                    m_need = 1;
-                } else if (c >= 0xE0 && c <= 0xEF) {
-                    m_need = 2;
-                    if (c == 0xE0)
-                        m_lower = 0xA0;
-                    if (c == 0xED)
-                        m_upper = 0x9F;
-                } else if (c >= 0xF0 && c <= 0xF4) {
-                    m_need = 3;
-                    if (c == 0xF0)
-                        m_lower = 0x90;
-                    if (c == 0xF4)
-                        m_upper = 0x8F;
-                } else {
-                    m_bad = true;
-                    return;
                 }
+                // The sequence ends short; this byte starts anew.
+                m_need = 0;
+                bad();
+            }
+            if (c < 0x80) {
+                if (c == '\r' || (c == '\n' && !m_lastCR))
+                    ++m_line;
+                m_lastCR = c == '\r';
+                continue;
+            }
+            m_lastCR = false;
+            m_lower = 0x80;
+            m_upper = 0xBF;
+            if (c >= 0xC2 && c <= 0xDF) {
+                m_need = 1;
+            } else if (c >= 0xE0 && c <= 0xEF) {
+                m_need = 2;
+                if (c == 0xE0)
+                    m_lower = 0xA0;
+                if (c == 0xED)
+                    m_upper = 0x9F;
+            } else if (c >= 0xF0 && c <= 0xF4) {
+                m_need = 3;
+                if (c == 0xF0)
+                    m_lower = 0x90;
+                if (c == 0xF4)
+                    m_upper = 0x8F;
             } else {
-                if (c < m_lower || c > m_upper) {
-                    m_bad = true;
-                    return;
-                }
-                m_lower = 0x80;
-                m_upper = 0xBF;
-                --m_need;
+                bad();
             }
         }
     }
-    bool valid() const { return !m_bad && m_need == 0; }
+    // A sequence cut by the end of the text is ill-formed.
+    void finish() {
+        if (m_need > 0) {
+            m_need = 0;
+            bad();
+        }
+    }
+    bool valid() const { return m_bad == 0 && m_need == 0; }
+    // UTF-8 with a few slips: at least two well-formed sequences for each ill-formed one. A
+    // Windows-1252 file has hardly any well-formed ones (a letter from C2..DF followed by
+    // one from 80..BF, like "Ã©", is rare in real words), but one ill-formed sequence per
+    // letter outside ASCII.
+    bool mostlyValid() const { return m_good >= 2 * m_bad; }
+    const QVector<qint64>& badLines() const { return m_badLines; }
+    qint64 badLineCount() const { return m_badLineCount; }
 
 private:
+    void bad() {
+        ++m_bad;
+        if (m_line == m_lastBadLine)
+            return;
+        m_lastBadLine = m_line;
+        ++m_badLineCount;
+        if (m_badLines.size() < kLinesKept)
+            m_badLines.append(m_line);
+    }
+
     int m_need = 0;
     unsigned m_lower = 0x80;
     unsigned m_upper = 0xBF;
-    bool m_bad = false;
+    qint64 m_good = 0;
+    qint64 m_bad = 0;
+    qint64 m_line = 1;
+    bool m_lastCR = false;
+    qint64 m_lastBadLine = 0;
+    qint64 m_badLineCount = 0;
+    QVector<qint64> m_badLines;
 };
 
 // A line break inside a quoted text becomes one space; spaces around a text go.
@@ -215,9 +255,12 @@ struct RawRow {
 // One pass over the text with a known delimiter.
 class Pass {
 public:
-    Pass(const ReadOptions& options, char delimiter) : m_opt(options) {
+    Pass(const ReadOptions& options, char delimiter) : m_opt(options), m_delimiter(delimiter) {
         initParser(m_parser, delimiter);
         m_keepRows = qsizetype(std::max(0, options.maxRows)) + 1; // one more for a header row
+        // Rows that bring no new front (a repeated front, an empty one) are kept up to this
+        // many rows in all, which bounds the memory of a file that repeats one front forever.
+        m_rowBound = 4 * m_keepRows;
     }
     ~Pass() { csv_free(&m_parser); }
     Pass(const Pass&) = delete;
@@ -233,6 +276,7 @@ public:
             const qsizetype end = j < n ? j + 1 : n;
             if (m_parser.pstate == kRowNotBegun)
                 m_rowStart = m_line;
+            scanQuotes(s + i, end - i);
             if (csv_parse(&m_parser, s + i, size_t(end - i), onField, onRow, this) != size_t(end - i)) {
                 m_failed = true;
                 return false;
@@ -250,6 +294,10 @@ public:
     bool quoteOpen() const { return m_parser.pstate == kFieldBegun && m_parser.quoted; }
     bool failed() const { return m_failed; }
     qint64 rowStart() const { return m_rowStart; }
+    // The first line of the current row where a quoted text goes on after its closing quote
+    // (`"Haus"x`), or an earlier line: the quote then stays open for the parser, to the end of
+    // the file at worst.
+    qint64 strayAfterQuoteLine() const { return m_strayLine; }
     qint64 line() const { return m_line; }
     void finish() { csv_fini(&m_parser, onField, onRow, this); }
 
@@ -259,6 +307,9 @@ public:
     qint64 dataRows = 0;
     qint64 firstRowLine = 0;
     int columns = 0;
+    qint64 frontsLeftOut = 0;
+    qint64 rowsNotRead = 0;
+    qint64 firstLineNotRead = 0;
 
 private:
     static void onField(void* s, size_t n, void* d) {
@@ -295,15 +346,81 @@ private:
         if (!hasFront && !hasBack)
             return;
         ++dataRows;
-        if (rows.size() < m_keepRows)
-            rows.append(RawRow{m_rowStart, hasFront ? m_cur[size_t(f)] : QByteArray(),
-                               hasBack ? m_cur[size_t(b)] : QByteArray(),
-                               (hasFront && m_cut[size_t(f)]) || (hasBack && m_cut[size_t(b)])});
+        const QByteArray front = hasFront ? m_cur[size_t(f)] : QByteArray();
+        // The limit is on cards, and rows with the same front make one card: a repeated
+        // front is kept however many fronts came before it.
+        if (hasFront && !m_fronts.contains(front)) {
+            if (m_fronts.size() >= m_keepRows) {
+                leaveOut(front);
+                return;
+            }
+            m_fronts.insert(front);
+        } else if (rows.size() >= m_rowBound) {
+            if (rowsNotRead++ == 0)
+                firstLineNotRead = m_rowStart;
+            return;
+        }
+        rows.append(RawRow{m_rowStart, front, hasBack ? m_cur[size_t(b)] : QByteArray(),
+                           (hasFront && m_cut[size_t(f)]) || (hasBack && m_cut[size_t(b)])});
     }
 
+    // Counts the different fronts left out; past a million of them by row.
+    void leaveOut(const QByteArray& front) {
+        const size_t h = qHash(front, size_t(0x5bd1e995));
+        if (m_leftOut.contains(h))
+            return;
+        if (m_leftOut.size() < (1 << 20))
+            m_leftOut.insert(h);
+        ++frontsLeftOut;
+    }
+
+    void scanQuotes(const char* s, qsizetype n) {
+        const auto isEnd = [this](char c) { return c == m_delimiter || c == '\n' || c == '\r'; };
+        const auto isPad = [this](char c) { return c == ' ' || (c == '\t' && m_delimiter != '\t'); };
+        for (qsizetype k = 0; k < n; ++k) {
+            const char c = s[k];
+            switch (m_quote) {
+            case QuoteState::FieldStart:
+                if (c == '"')
+                    m_quote = QuoteState::Quoted;
+                else if (!isEnd(c) && !isPad(c))
+                    m_quote = QuoteState::Plain;
+                break;
+            case QuoteState::Plain:
+                if (isEnd(c))
+                    m_quote = QuoteState::FieldStart;
+                break;
+            case QuoteState::Quoted:
+                if (c == '"')
+                    m_quote = QuoteState::MaybeEnd;
+                break;
+            case QuoteState::MaybeEnd:
+                if (c == '"') {
+                    m_quote = QuoteState::Quoted;
+                } else if (isEnd(c)) {
+                    m_quote = QuoteState::FieldStart;
+                } else if (!isPad(c)) {
+                    // libcsv takes the quote as part of the text and stays inside it.
+                    if (m_strayLine < m_rowStart)
+                        m_strayLine = m_line;
+                    m_quote = QuoteState::Quoted;
+                }
+                break;
+            }
+        }
+    }
+
+    enum class QuoteState { FieldStart, Plain, Quoted, MaybeEnd };
+
     const ReadOptions& m_opt;
+    const char m_delimiter;
     csv_parser m_parser;
     qsizetype m_keepRows;
+    qsizetype m_rowBound;
+    QSet<QByteArray> m_fronts;
+    QSet<size_t> m_leftOut;
+    QuoteState m_quote = QuoteState::FieldStart;
+    qint64 m_strayLine = 0;
     std::array<QByteArray, kMaxColumns> m_cur;
     std::array<bool, kMaxColumns> m_cut{};
     int m_col = 0;
@@ -337,26 +454,31 @@ bool tooManyControls(const QByteArray& head) {
 // which share the delimiters, quotes and line ends), without a byte-order mark.
 class Source {
 public:
-    explicit Source(QIODevice& in) : m_in(in) {}
+    Source(QIODevice& in, Charset charset) : m_in(in), m_charset(charset) {}
 
-    // The first block decides the encoding.
+    // The first block decides the encoding, unless it is given.
     bool start() {
         QByteArray first = readBlock();
         if (m_error)
             return false;
-        if (first.startsWith("\xEF\xBB\xBF")) {
+        const bool anyUtf8 = m_charset == Charset::Detect || m_charset == Charset::Utf8;
+        const bool anyUtf16 = m_charset == Charset::Detect || m_charset == Charset::Utf16;
+        bool littleEndian = true;
+        if (anyUtf8 && first.startsWith("\xEF\xBB\xBF")) {
             encoding = Encoding::Utf8Bom;
             first.remove(0, 3);
-        } else if (first.startsWith("\xFF\xFE")) {
-            encoding = Encoding::Utf16LE;
+        } else if (anyUtf16 && first.startsWith("\xFF\xFE")) {
             first.remove(0, 2);
-            m_decoder = QStringDecoder(QStringConverter::Utf16LE);
-        } else if (first.startsWith("\xFE\xFF")) {
-            encoding = Encoding::Utf16BE;
+            useUtf16(true);
+        } else if (anyUtf16 && first.startsWith("\xFE\xFF")) {
             first.remove(0, 2);
-            m_decoder = QStringDecoder(QStringConverter::Utf16BE);
+            useUtf16(false);
+        } else if (m_charset == Charset::Utf16) {
+            useUtf16(moreNulsInOddBytes(first));
+        } else if (m_charset == Charset::Detect && utf16WithoutMark(first, littleEndian)) {
+            useUtf16(littleEndian);
         } else {
-            encoding = Encoding::Utf8;
+            encoding = m_charset == Charset::Windows1252 ? Encoding::Windows1252 : Encoding::Utf8;
         }
         m_pending = convert(first);
         return true;
@@ -392,7 +514,52 @@ private:
         return QString(m_decoder.decode(b)).toUtf8();
     }
 
+    void useUtf16(bool littleEndian) {
+        encoding = littleEndian ? Encoding::Utf16LE : Encoding::Utf16BE;
+        m_decoder = QStringDecoder(littleEndian ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+    }
+    // UTF-16 text in a script of Latin letters has a NUL in every other byte, and any text
+    // one at least in its delimiters and line breaks: in the second byte of a unit when it is
+    // little-endian, in the first when big-endian.
+    static bool moreNulsInOddBytes(const QByteArray& b) {
+        qsizetype even = 0, odd = 0;
+        for (qsizetype i = 0; i + 1 < b.size(); i += 2) {
+            even += b[i] == '\0';
+            odd += b[i + 1] == '\0';
+        }
+        return odd >= even;
+    }
+    // UTF-16 without a byte-order mark: NULs in one half of the units only, in at least one
+    // unit in eight, and read so it is text with a delimiter or a line break and no control
+    // characters. Binary data has NULs in both halves.
+    static bool utf16WithoutMark(const QByteArray& b, bool& littleEndian) {
+        littleEndian = moreNulsInOddBytes(b);
+        const qsizetype units = b.size() / 2;
+        qsizetype zeros = 0;
+        for (qsizetype i = littleEndian ? 1 : 0; i < units * 2; i += 2)
+            zeros += b[i] == '\0';
+        for (qsizetype i = littleEndian ? 0 : 1; i < units * 2; i += 2)
+            if (b[i] == '\0')
+                return false;
+        if (zeros == 0 || zeros * 8 < units)
+            return false;
+        QStringDecoder d(littleEndian ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        const QString text = d.decode(QByteArrayView(b.constData(), units * 2));
+        if (d.hasError())
+            return false;
+        bool separated = false;
+        for (const QChar ch : text) {
+            const char16_t c = ch.unicode();
+            if (c == u'\n' || c == u'\r' || c == u',' || c == u';' || c == u'\t')
+                separated = true;
+            else if (c < 0x20 || c == 0x7F)
+                return false;
+        }
+        return separated;
+    }
+
     QIODevice& m_in;
+    const Charset m_charset;
     QStringDecoder m_decoder;
     QByteArray m_pending;
     bool m_error = false;
@@ -493,7 +660,7 @@ WordTable WordListReader::read(QIODevice& in, const ReadOptions& options) {
         table = std::move(t);
         return table;
     };
-    Source source(in);
+    Source source(in, options.charset);
     if (!source.start())
         return refuse(source.errorString());
     const QByteArray& head = source.peek();
@@ -506,7 +673,17 @@ WordTable WordListReader::read(QIODevice& in, const ReadOptions& options) {
 
     Pass pass(options, delimiter);
     Utf8Check utf8;
-    const bool checkUtf8 = source.encoding == Encoding::Utf8;
+    const bool checkUtf8 = source.encoding == Encoding::Utf8 || source.encoding == Encoding::Utf8Bom;
+    auto quoteError = [&pass, &refuse] {
+        // A quoted text that goes on after its quote keeps the quote open: that is the fault.
+        if (pass.strayAfterQuoteLine() >= pass.rowStart())
+            return refuse(QStringLiteral("on line %1 a quoted text goes on after its closing quote (a quote inside "
+                                         "a text is written twice: \"\")")
+                              .arg(pass.strayAfterQuoteLine()),
+                          pass.strayAfterQuoteLine());
+        return refuse(QStringLiteral("the quote that opens on line %1 is never closed").arg(pass.rowStart()),
+                      pass.rowStart());
+    };
     for (QByteArray block = source.next(); !block.isEmpty(); block = source.next()) {
         const qsizetype nul = block.indexOf('\0');
         if (nul >= 0)
@@ -517,8 +694,7 @@ WordTable WordListReader::read(QIODevice& in, const ReadOptions& options) {
             utf8.feed(block.constData(), block.size());
         if (!pass.feed(block.constData(), block.size())) {
             if (pass.quoteOpen())
-                return refuse(QStringLiteral("the quote that opens on line %1 is never closed").arg(pass.rowStart()),
-                              pass.rowStart());
+                return quoteError();
             return refuse(
                 QStringLiteral("line %1 holds a text longer than %2 MB").arg(pass.rowStart()).arg(kMaxTextBytes >> 20),
                 pass.rowStart());
@@ -527,14 +703,21 @@ WordTable WordListReader::read(QIODevice& in, const ReadOptions& options) {
     if (source.error())
         return refuse(source.errorString());
     if (pass.quoteOpen())
-        return refuse(QStringLiteral("the quote that opens on line %1 is never closed").arg(pass.rowStart()),
-                      pass.rowStart());
+        return quoteError();
     pass.finish();
+    utf8.finish();
 
-    if (checkUtf8 && !utf8.valid())
+    // Only a file whose encoding was neither marked nor chosen falls back to Windows-1252.
+    if (checkUtf8 && !utf8.valid() && source.encoding == Encoding::Utf8 && options.charset == Charset::Detect &&
+        !utf8.mostlyValid()) {
         table.encoding = Encoding::Windows1252;
-    else
+    } else {
         table.encoding = source.encoding;
+        if (checkUtf8) {
+            table.badUtf8Lines = utf8.badLines();
+            table.badUtf8LineCount = utf8.badLineCount();
+        }
+    }
     const bool isUtf8 = table.encoding != Encoding::Windows1252;
     table.delimiter = delimiter;
     table.columns = pass.columns;
@@ -553,17 +736,53 @@ WordTable WordListReader::read(QIODevice& in, const ReadOptions& options) {
         skip = 1;
         --table.dataRows;
     }
-    const qsizetype keep = std::min(pass.rows.size() - skip, qsizetype(std::max(0, options.maxRows)));
-    table.rows.reserve(keep);
-    for (qsizetype i = skip; i < skip + keep; ++i) {
+    // The reading kept one front more than asked, for a header row; without one, the rows of
+    // the last front are left out here.
+    const qsizetype maxFronts = std::max(0, options.maxRows);
+    QSet<QByteArray> fronts, leftOut;
+    table.rows.reserve(pass.rows.size() - skip);
+    for (qsizetype i = skip; i < pass.rows.size(); ++i) {
         const RawRow& r = pass.rows[i];
+        if (!r.front.isEmpty() && !fronts.contains(r.front)) {
+            if (fronts.size() >= maxFronts) {
+                if (!leftOut.contains(r.front)) {
+                    leftOut.insert(r.front);
+                    ++table.frontsLeftOut;
+                }
+                continue;
+            }
+            fronts.insert(r.front);
+        }
         WordRow row{r.line, decodeText(r.front, isUtf8), decodeText(r.back, isUtf8), r.tooLong};
         if (row.front.isEmpty() && row.back.isEmpty())
             --table.dataRows;
         else
             table.rows.append(std::move(row));
     }
+    table.frontsLeftOut += pass.frontsLeftOut;
+    table.rowsNotRead = pass.rowsNotRead;
+    table.firstLineNotRead = pass.firstLineNotRead;
     return table;
+}
+
+QString WordListReader::badUtf8Note(const WordTable& table) {
+    if (table.badUtf8LineCount == 0)
+        return {};
+    QStringList lines;
+    for (const qint64 l : table.badUtf8Lines)
+        lines << QString::number(l);
+    const qint64 more = table.badUtf8LineCount - lines.size();
+    QString where;
+    if (more > 0)
+        where = lines.join(QStringLiteral(", ")) + QStringLiteral(" and %1 more").arg(more);
+    else if (lines.size() > 1)
+        where = lines.mid(0, lines.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") + lines.last();
+    else
+        where = lines.value(0);
+    const bool one = table.badUtf8LineCount == 1;
+    return QStringLiteral("%1 %2 %3 bytes that are not UTF-8 (read as \uFFFD)")
+        .arg(one ? QStringLiteral("line") : QStringLiteral("lines"), where,
+             one ? QStringLiteral("holds") : QStringLiteral("hold"));
 }
 
 WordTable WordListReader::readFile(const QString& path, const ReadOptions& options) {

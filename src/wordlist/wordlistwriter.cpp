@@ -7,7 +7,10 @@ namespace wordlist {
 
 namespace {
 void appendText(QByteArray& out, const QString& text, char delimiter) {
-    const QByteArray t = text.toUtf8();
+    QByteArray t = text.toUtf8();
+    // A NUL byte makes the file binary to every reader, this program's own included; a
+    // chapter from elsewhere may hold one, and a space is what it shows as on a card.
+    t.replace('\0', ' ');
     const bool quote = t.contains(delimiter) || t.contains('"') || t.contains('\n') || t.contains('\r') ||
                        t.contains('\t') || t.startsWith(' ') || t.endsWith(' ');
     if (!quote) {
@@ -45,20 +48,26 @@ QByteArray WordListWriter::line(const QString& front, const QString& back, Forma
 bool WordListWriter::write(QIODevice& out, const QVector<TextPair>& rows, Format format, QString& error) {
     QByteArray all;
     all.reserve(rows.size() * 32 + 3);
-    if (format == Format::Csv)
-        all += "\xEF\xBB\xBF";
+    all += "\xEF\xBB\xBF";
     for (const TextPair& r : rows)
         all += line(r.first, r.second, format);
-    if (out.write(all) != all.size()) {
-        error = out.errorString();
-        return false;
+    // A short write is repeated, so that the next one fails with the system's reason.
+    for (qint64 done = 0; done < all.size();) {
+        const qint64 n = out.write(all.constData() + done, all.size() - done);
+        if (n <= 0) {
+            error = out.errorString();
+            return false;
+        }
+        done += n;
     }
     return true;
 }
 
 bool WordListWriter::writeFile(const QString& path, const QVector<TextPair>& rows, Format format, QString& error) {
     QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) {
+    // Unbuffered, so that a failing write (a full disk) is seen here: commit() does not
+    // notice a failure of its own final flush and would report success for a cut-short file.
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         error = f.errorString();
         return false;
     }

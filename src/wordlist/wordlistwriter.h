@@ -1,7 +1,9 @@
 #pragma once
-// Writes word lists: the rows of a chapter as UTF-8 CSV (comma, RFC 4180 quoting, with a
-// byte-order mark so that spreadsheets take it as UTF-8) or as tab-separated text, one row
-// per line, front then back. What is written reads back to the same rows.
+// Writes word lists: the rows of a chapter as UTF-8 CSV (comma, RFC 4180 quoting) or as
+// tab-separated text, one row per line, front then back. Both begin with a byte-order mark:
+// spreadsheets take a CSV or TSV file without one for the system's 8-bit code page and
+// garble every letter outside ASCII. A NUL in a text is written as a space. What is written
+// reads back to the same rows.
 #include <QPair>
 #include <QString>
 #include <QVector>

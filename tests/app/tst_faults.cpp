@@ -1,5 +1,6 @@
 // Writes that fail, for every writer of both programs: the master database, chapter files
-// (the editor's save), progress files, the statistics export and the updater file. Tests run
+// (the editor's save), word lists (the editor's export), progress files, the statistics
+// export and the updater file. Tests run
 // as root, so permission bits stop nothing; the faults here stop root as well:
 //  - a full disk: RLIMIT_FSIZE below the size of the new file (the write fails with EFBIG
 //    part-way, as on a full file system);
@@ -125,7 +126,7 @@ const QRegularExpression kStoreSaveFailed(QStringLiteral("^   \\.\\. error descr
 
 } // namespace
 
-enum class Writer { Master, Chapter, Progress, Statistics, Updater };
+enum class Writer { Master, Chapter, Progress, Statistics, Updater, WordList, LargeWordList };
 Q_DECLARE_METATYPE(Writer)
 
 class TestFaults : public QObject {
@@ -174,8 +175,16 @@ class TestFaults : public QObject {
             return m_tmp->filePath(QStringLiteral("work/stats.txt"));
         case Writer::Updater:
             return m_prog + QStringLiteral("/qr2.upd");
+        case Writer::WordList:
+        case Writer::LargeWordList:
+            return m_tmp->filePath(QStringLiteral("work/words.csv"));
         }
         return {};
+    }
+    // Rows the new word list gets: more than the write buffer of a file holds, for the large one.
+    static int newWords(Writer w) { return w == Writer::LargeWordList ? 2000 : 20; }
+    static int newCards(Writer w) {
+        return w == Writer::WordList || w == Writer::LargeWordList ? newWords(w) : 20;
     }
 
     // Writes the old file of `w` the way the program does.
@@ -205,6 +214,11 @@ class TestFaults : public QObject {
             QVERIFY(old.save());
             break;
         }
+        case Writer::WordList:
+        case Writer::LargeWordList:
+            editorWith(rowsFrom(0, 3), pathFor(Writer::Chapter));
+            QVERIFY(m_editor->exportFile(path));
+            break;
         }
         QVERIFY(QFileInfo(path).isFile());
     }
@@ -235,6 +249,13 @@ class TestFaults : public QObject {
             break;
         case Writer::Updater:
             WriteUpdaterFile();
+            break;
+        case Writer::WordList:
+        case Writer::LargeWordList:
+            if (!again)
+                for (const CardRow& r : rowsFrom(100, newCards(w)))
+                    QVERIFY(m_editor->PutRow(r.question, r.answer, -1, false));
+            m_editor->exportFile(path);
             break;
         }
     }
@@ -282,6 +303,14 @@ class TestFaults : public QObject {
                                                    QStringLiteral("app_desc")}));
             QCOMPARE(QFileInfo(path).size(), qint64(5 * 128));
             break;
+        case Writer::WordList:
+        case Writer::LargeWordList: {
+            const QByteArray bytes = bytesOf(path);
+            QVERIFY(bytes.startsWith("\xEF\xBB\xBFWort 0,word 0\r\n"));
+            QCOMPARE(bytes.count("\r\n"), 3 + newCards(w));
+            QVERIFY(bytes.endsWith(QStringLiteral("Wort %1,word %1\r\n").arg(99 + newCards(w)).toUtf8()));
+            break;
+        }
         }
     }
 
@@ -325,6 +354,10 @@ class TestFaults : public QObject {
                      qPrintable(log.join(u'|')));
             QVERIFY(!log.contains(QStringLiteral("updater file generated/n")));
             break;
+        case Writer::WordList:
+        case Writer::LargeWordList:
+            box(QStringLiteral("Can't export file"), QStringLiteral("The file '%1' couldn't be written: ").arg(pathFor(w)));
+            break;
         }
     }
 
@@ -341,6 +374,10 @@ class TestFaults : public QObject {
             break;
         case Writer::Statistics:
             m_prompter->expect(MsgResult::Ok, QStringLiteral("Can't export cards"));
+            break;
+        case Writer::WordList:
+        case Writer::LargeWordList:
+            m_prompter->expect(MsgResult::Ok, QStringLiteral("Can't export file"));
             break;
         default:
             break;
@@ -400,6 +437,8 @@ private slots:
         QTest::newRow("progress file") << Writer::Progress;
         QTest::newRow("statistics file") << Writer::Statistics;
         QTest::newRow("updater file") << Writer::Updater;
+        QTest::newRow("word list (editor's export)") << Writer::WordList;
+        QTest::newRow("word list larger than a write buffer") << Writer::LargeWordList;
     }
     void fullDiskKeepsOldFile() {
         QFETCH(Writer, writer);
@@ -421,6 +460,9 @@ private slots:
         QCOMPARE(bytesOf(path), old);
         QCOMPARE(entriesIn(QFileInfo(path).path()), folder);
         verifyTold(writer, boxes, logged);
+        if (writer == Writer::WordList || writer == Writer::LargeWordList)
+            QVERIFY2(m_prompter->boxes.last().text.endsWith(QStringLiteral(": File too large")),
+                     qPrintable(m_prompter->boxes.last().text));
         QCOMPARE(m_shell->urls.size(), urls); // a failed export is not shown to the user
         if (writer == Writer::Chapter) {
             // The document is kept, unsaved, for another try.
@@ -445,6 +487,8 @@ private slots:
         QTest::newRow("master database, file became a folder") << Writer::Master << false;
         QTest::newRow("chapter file, folder removed") << Writer::Chapter << true;
         QTest::newRow("chapter file, file became a folder") << Writer::Chapter << false;
+        QTest::newRow("word list, folder removed") << Writer::WordList << true;
+        QTest::newRow("word list, file became a folder") << Writer::WordList << false;
     }
     void changedBetweenSteps() {
         QFETCH(Writer, writer);

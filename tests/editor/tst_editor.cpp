@@ -13,9 +13,14 @@
 #include "scripttexts.h"
 #include "testsupport.h"
 #include "westerntexts.h"
+#include "wordimport.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
 #include <QClipboard>
 #include <QDropEvent>
 #include <QMimeData>
@@ -35,11 +40,10 @@
 #include <QTreeView>
 #include <QUndoStack>
 #include <atomic>
-#include <memory>
-#include <thread>
-
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using qredit::CardRow;
@@ -101,6 +105,23 @@ int convert(const QStringList& args, QString& said) {
     std::fclose(err);
     said = QString::fromUtf8(text);
     return status;
+}
+
+wordlist::WordTable tableOf(const QByteArray& bytes) {
+    QBuffer b;
+    b.setData(bytes);
+    b.open(QIODevice::ReadOnly);
+    return wordlist::WordListReader::read(b);
+}
+
+// 30,000 different fronts, then new answers for the first `repeats` of them.
+QByteArray repeatedFronts(int distinct, int repeats) {
+    QByteArray out;
+    for (int i = 0; i < distinct; ++i)
+        out += "w" + QByteArray::number(i) + ",old" + QByteArray::number(i) + "\n";
+    for (int i = 0; i < repeats; ++i)
+        out += "w" + QByteArray::number(i) + ",NEW" + QByteArray::number(i) + "\n";
+    return out;
 }
 
 QByteArray cardEntry(const QByteArray& name, const QByteArray& answer) {
@@ -625,7 +646,7 @@ private slots:
         QCOMPARE(readAll(path("full.qex")).size(), qsizetype(qredit::kMaxCards + 2) * 128);
         type("one", "more");
         QCOMPARE(m_w->model()->rowCount(), qredit::kMaxCards);
-        QVERIFY(m_w->statusText().contains(QStringLiteral("32767")));
+        QVERIFY(m_w->statusText().contains(QString::number(qredit::kMaxCards)));
         QCOMPARE(field("Text1")->text(), QStringLiteral("one"));
     }
 
@@ -682,7 +703,9 @@ private slots:
         for (int i = 0; i < 40000; ++i)
             many += "w" + QByteArray::number(i) + ",x\n";
         QTest::newRow("too many") << imp << many
-                                  << QStringList{"w.csv holds 40000 cards; a chapter holds at most 32767"};
+                                  << QStringList{"w.csv holds 40000 cards; a chapter holds at most 32766"};
+        QTest::newRow("too many, repeats counted once")
+            << imp << repeatedFronts(33000, 5000) << QStringList{"w.csv holds 33000 cards; a chapter holds at most 32766"};
         QTest::newRow("export of a word list") << QStringList{"--export", "w.csv", "--output", "o.csv"}
                                                << QByteArray("a,b\n") << QStringList{"w.csv is not a chapter file"};
         QTest::newRow("export to .doc") << QStringList{"--export", "out.qex", "--output", "o.doc"} << QByteArray()
@@ -738,7 +761,7 @@ private slots:
             QCOMPARE(convert({"--import", path(out), "--output", path("again.qex"), "--title", "Lektion 1"}, text), 0);
             QCOMPARE(readAll(path("again.qex")), readAll(path("cli.qex")));
         }
-        QCOMPARE(readAll(path("back.tsv")), QByteArray("Stra\xC3\x9F" "e, die\tstreet\r\n\xC3\x9C" "ber\tover\r\n"
+        QCOMPARE(readAll(path("back.tsv")), QByteArray("\xEF\xBB\xBFStra\xC3\x9F" "e, die\tstreet\r\n\xC3\x9C" "ber\tover\r\n"
                                                        "Haus\thome\r\n"));
     }
 
@@ -1262,7 +1285,7 @@ private slots:
         m_prompter->expect(MsgResult::Yes, QStringLiteral("Too Many Cards"));
         QVERIFY(m_w->importFile(path("many.csv"), false));
         QCOMPARE(m_w->model()->rowCount(), qredit::kMaxCards);
-        QCOMPARE(rows().last(), (CardRow{"w32765", "x"}));
+        QCOMPARE(rows().last(), (CardRow{"w32764", "x"}));
         m_w->undoStack()->undo();
         QCOMPARE(rows(), (QList<CardRow>{{"alt", "old"}}));
     }
@@ -1673,6 +1696,319 @@ private slots:
         QCOMPARE(m_w->isModified(), steps > 0);
         QCOMPARE(m_w->windowTitle(), steps > 0 ? QStringLiteral("Quarnel Editor - t.qex* - Orvandel")
                                                : QStringLiteral("Quarnel Editor - t.qex - Orvandel"));
+    }
+
+    // A word list with more rows than a chapter holds but fewer different fronts: the rows
+    // of a front make one card with the last answer, on the command line and in the window.
+    void repeatedFrontsPastTheLimit_data() {
+        QTest::addColumn<bool>("window");
+        QTest::newRow("command line") << false;
+        QTest::newRow("window") << true;
+    }
+    void repeatedFrontsPastTheLimit() {
+        QFETCH(bool, window);
+        writeAll(path("w.csv"), repeatedFronts(30000, 7233));
+        QVector<CardRow> got;
+        if (window) {
+            QVERIFY(m_w->importFile(path("w.csv"), false));
+            got = m_w->model()->rows();
+        } else {
+            QString said, title, error;
+            QCOMPARE(convert({"--import", path("w.csv"), "--output", path("w.qex")}, said), 0);
+            QCOMPARE(said, QString());
+            QCOMPARE(qredit::loadChapter(path("w.qex"), got, title, error), qredit::LoadResult::Loaded);
+        }
+        QCOMPARE(got.size(), 30000);
+        QCOMPARE(got.at(0), (CardRow{"w0", "NEW0"}));
+        QCOMPARE(got.at(7232), (CardRow{"w7232", "NEW7232"}));
+        QCOMPARE(got.at(7233), (CardRow{"w7233", "old7233"}));
+    }
+
+    // The editor makes no chapter that the study program refuses to load; one of 32,767
+    // cards from elsewhere opens and saves as it came, and takes no card more.
+    void chapterLimitIsTheStudyProgramsLimit() {
+        QVector<CardRow> full;
+        for (int i = 0; i < qredit::kMaxCards + 10; ++i)
+            full.append({QStringLiteral("q%1").arg(i), QStringLiteral("a%1").arg(i)});
+        QByteArray words;
+        for (const CardRow& r : full)
+            words += r.question.toUtf8() + "," + r.answer.toUtf8() + "\n";
+        writeAll(path("w.csv"), words);
+        m_prompter->expect(MsgResult::Yes, QStringLiteral("Too Many Cards"));
+        QVERIFY(m_w->importFile(path("w.csv"), false));
+        saveAs(path("full.qex"));
+        AppState::reset();
+        FlushDeck(true);
+        LoadChapterFile(path("full.qex"), QStringLiteral("Full"));
+        QCOMPARE(int(deckUpper()), qredit::kMaxCards);
+        QCOMPARE(deck[qredit::kMaxCards - 1].question, full[qredit::kMaxCards - 1].question);
+        FlushDeck(true);
+        QString said;
+        QCOMPARE(convert({"--import", path("w.csv"), "--output", path("cli.qex")}, said), 1);
+        QVERIFY2(said.contains(QStringLiteral("a chapter holds at most 32766")), qPrintable(said));
+
+        // The store's own limit, as a chapter from elsewhere may hold it.
+        QString error;
+        QVERIFY2(qredit::saveChapter(path("store.qex"), full.mid(0, 32767), QStringLiteral("Full"), error),
+                 qPrintable(error));
+        const QByteArray bytes = readAll(path("store.qex"));
+        QVERIFY(m_w->openFile(path("store.qex")));
+        QCOMPARE(m_w->model()->rowCount(), 32767);
+        m_w->SetModified(true);
+        QVERIFY(m_w->SaveDeck());
+        QCOMPARE(readAll(path("store.qex")), bytes);
+        type("one", "more");
+        QCOMPARE(m_w->model()->rowCount(), 32767);
+    }
+
+    // Input that is no regular file is refused before it is opened: a named pipe would block
+    // the conversion for good. (A helper writes to the pipe while a reader waits, so that
+    // a conversion that opens it ends, and fails the test, instead of hanging.)
+    void namedPipeIsRefused_data() {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("output");
+        QTest::newRow("import") << "--import"
+                                << "out.qex";
+        QTest::newRow("export") << "--export"
+                                << "out.csv";
+    }
+    void namedPipeIsRefused() {
+        QFETCH(QString, option);
+        QFETCH(QString, output);
+        const QString fifo = path("pipe.csv");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        std::atomic<bool> done{false};
+        std::thread feeder([&done, name = QFile::encodeName(fifo)] {
+            while (!done) {
+                const int fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0) {
+                    [[maybe_unused]] const auto n = ::write(fd, "a,b\n", 4);
+                    ::close(fd);
+                }
+                QThread::msleep(20);
+            }
+        });
+        QString said;
+        const int status = convert({option, fifo, "--output", path(output)}, said);
+        done = true;
+        feeder.join();
+        QCOMPARE(status, 1);
+        QCOMPARE(said, QStringLiteral("qredit: '%1' is a named pipe, not a file\n").arg(fifo));
+        QVERIFY(!QFile::exists(path(output)));
+    }
+
+    // Each refusal names what is really wrong.
+    void wrongReasonsAreNamed_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("link loop opened in the window") << "open" << "Too many levels of symbolic links";
+        QTest::newRow("link loop exported") << "export" << "Too many levels of symbolic links";
+        QTest::newRow("link loop imported") << "import" << "Too many levels of symbolic links";
+        QTest::newRow("missing file opened") << "open missing" << "No such file or directory";
+    }
+    void wrongReasonsAreNamed() {
+        QFETCH(QString, how);
+        QFETCH(QString, reason);
+        QVERIFY(QFile::link(path("b.qex"), path("a.qex")));
+        QVERIFY(QFile::link(path("a.qex"), path("b.qex")));
+        QString said;
+        if (how.startsWith("open")) {
+            m_prompter->expect(MsgResult::Ok, QStringLiteral("Can't open file"));
+            QVERIFY(!m_w->openFile(path(how == "open" ? "a.qex" : "none.qex")));
+            said = m_prompter->boxes.last().text;
+        } else {
+            QCOMPARE(convert({"--" + how, path("a.qex"), "--output", path(how == "export" ? "o.csv" : "o.qex")}, said), 1);
+        }
+        QVERIFY2(said.contains(reason), qPrintable(said));
+        QVERIFY(!QFile::exists(path("none.qex")) && !QFile::exists(path("o.csv")) && !QFile::exists(path("o.qex")));
+    }
+
+    // A new chapter in a folder of a read-only file system: the save's reason, not the one of
+    // the failed reopen after it. Needs the right to mount a file system.
+    void newOutputInReadOnlyFolder() {
+        const QString folder = path("ro");
+        QVERIFY(QDir().mkpath(folder));
+        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "ro", "tmpfs", folder}) != 0)
+            QSKIP("a read-only file system can't be mounted here");
+        writeAll(path("w.csv"), "a,b\n");
+        writeChapter(path("c.qex"), "T", {{"a", "b"}});
+        QString chapter, words;
+        const int chapterStatus = convert({"--import", path("w.csv"), "--output", folder + "/new.qex"}, chapter);
+        const int wordsStatus = convert({"--export", path("c.qex"), "--output", folder + "/new.csv"}, words);
+        QProcess::execute("umount", {folder});
+        QCOMPARE(chapterStatus, 1);
+        QCOMPARE(wordsStatus, 1);
+        QVERIFY2(chapter.contains(QStringLiteral("couldn't be saved: Read-only file system")), qPrintable(chapter));
+        QVERIFY2(words.contains(QStringLiteral("couldn't be written: Read-only file system")), qPrintable(words));
+    }
+
+    // A chapter's NUL (from a file made elsewhere) is exported as a space, so that the export
+    // imports again.
+    void chapterNulExportsAsSpace() {
+        QVERIFY(m_w->PutRow(QStringLiteral("a") + QChar(0) + "b", QStringLiteral("c"), -1, false));
+        QVERIFY(m_w->exportFile(path("out.csv")));
+        QVERIFY(!readAll(path("out.csv")).contains('\0'));
+        m_prompter->expect(MsgResult::No, QStringLiteral("Save Changes"));
+        QVERIFY(m_w->NewDeck());
+        QVERIFY(m_w->importFile(path("out.csv"), false));
+        QCOMPARE(rows(), (QList<CardRow>{{"a b", "c"}}));
+    }
+
+    // Both exports start with a byte-order mark, which spreadsheets need to read either as
+    // UTF-8; the command line's and the window's files are the same.
+    void exportsStartWithByteOrderMark_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("csv") << "out.csv";
+        QTest::newRow("tsv") << "out.tsv";
+        QTest::newRow("txt") << "out.txt";
+    }
+    void exportsStartWithByteOrderMark() {
+        QFETCH(QString, name);
+        QVERIFY(m_w->PutRow(QStringLiteral("\u00C4rger"), QStringLiteral("anger"), -1, false));
+        saveAs(path("c.qex"));
+        QVERIFY(m_w->exportFile(path(name)));
+        const QByteArray window = readAll(path(name));
+        QVERIFY(window.startsWith("\xEF\xBB\xBF\xC3\x84rger"));
+        QString said;
+        QCOMPARE(convert({"--export", path("c.qex"), "--output", path("cli-" + name)}, said), 0);
+        QCOMPARE(readAll(path("cli-" + name)), window);
+    }
+
+    // A file that is UTF-8 but for one slip is read as UTF-8, and the slip's line is named:
+    // on the command line, and in the preview, which offers the encoding as a choice.
+    void mostlyUtf8IsNamed() {
+        const QByteArray words = "Stra\xC3\x9F" "e,street\n\xC3\x84rger,anger\nM\xFCll,waste\n";
+        writeAll(path("w.csv"), words);
+        QString said, title, error;
+        QCOMPARE(convert({"--import", path("w.csv"), "--output", path("w.qex")}, said), 0);
+        QCOMPARE(said, QStringLiteral("qredit: %1: line 3 holds bytes that are not UTF-8 (read as \uFFFD)\n")
+                           .arg(path("w.csv")));
+        QVector<CardRow> got;
+        QCOMPARE(qredit::loadChapter(path("w.qex"), got, title, error), qredit::LoadResult::Loaded);
+        QCOMPARE(got.value(0), (CardRow{QStringLiteral("Stra\u00DFe"), "street"}));
+
+        QStringList summaries, previews;
+        EditorWindow::setPreviewRunner([&](qredit::ImportDialog& d) {
+            summaries << d.summary();
+            previews << d.previewRows().value(0);
+            d.setCharset(wordlist::Charset::Windows1252);
+            summaries << d.summary();
+            previews << d.previewRows().value(0);
+            d.setCharset(wordlist::Charset::Utf8);
+            summaries << d.summary();
+            return false;
+        });
+        QVERIFY(!m_w->importFile(path("w.csv")));
+        EditorWindow::setPreviewRunner(nullptr);
+        QCOMPARE(summaries,
+                 (QStringList{"3 rows, UTF-8, comma-separated. Line 3 holds bytes that are not UTF-8 (read as \uFFFD).",
+                              "3 rows, Windows-1252, comma-separated.",
+                              "3 rows, UTF-8, comma-separated. Line 3 holds bytes that are not UTF-8 (read as \uFFFD)."}));
+        QCOMPARE(previews, (QStringList{QStringLiteral("Stra\u00DFe|street"), QStringLiteral("Stra\u00C3\u0178e|street")}));
+    }
+
+    // A chapter that turns UTF-8 for the new rows must still fit: else the rows that need
+    // UTF-8 stay out and the chapter keeps its encoding.
+    void importKeepsEncodingWhenUtf8Overfills_data() {
+        QTest::addColumn<QVector<CardRow>>("existing");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("inserted");
+        QTest::addColumn<QString>("problem");
+        const QVector<CardRow> accents = {{QString(50, QChar(0xE9)), QString(50, u'b')}};
+        QTest::newRow("a card would overfill")
+            << accents << "T" << QStringList{"Haus"}
+            << "line 1: it needs UTF-8, and in UTF-8 the card '" + QString(50, QChar(0xE9)) + "' takes 150 bytes";
+        QTest::newRow("the title would overfill")
+            << QVector<CardRow>{} << QString(62, u't') << QStringList{"Haus"}
+            << "line 1: it needs UTF-8, and in UTF-8 the deck title takes 62 bytes in UTF-8; it holds at most 60";
+        QTest::newRow("everything fits") << QVector<CardRow>{} << QString(60, u't')
+                                         << QStringList{QStringLiteral("\u0434\u043E\u043C"), "Haus"} << QString();
+    }
+    void importKeepsEncodingWhenUtf8Overfills() {
+        QFETCH(QVector<CardRow>, existing);
+        QFETCH(QString, title);
+        QFETCH(QStringList, inserted);
+        QFETCH(QString, problem);
+        const qredit::ImportPlan plan =
+            qredit::planImport(existing, -1, tableOf("\xD0\xB4\xD0\xBE\xD0\xBC,house\nHaus,house\n"), title);
+        QStringList questions;
+        for (const CardRow& r : plan.inserted)
+            questions << r.question;
+        QCOMPARE(questions, inserted);
+        QCOMPARE(qredit::problemReport(plan.problems).left(problem.size()), problem);
+    }
+
+    // New cards are counted by front, once however often a front comes; rows the reader did
+    // not read are reported.
+    void planCountsFronts_data() {
+        QTest::addColumn<int>("existing");
+        QTest::addColumn<qint64>("notRead");
+        QTest::addColumn<int>("inserted");
+        QTest::addColumn<qint64>("overflow");
+        QTest::addColumn<QString>("problems");
+        QTest::newRow("room for all") << 0 << qint64(0) << 4 << qint64(0) << QString();
+        QTest::newRow("room for two") << qredit::kMaxCards - 2 << qint64(0) << 2 << qint64(2) << QString();
+        QTest::newRow("no room") << qredit::kMaxCards << qint64(0) << 0 << qint64(4) << QString();
+        QTest::newRow("a row not read") << 0 << qint64(1) << 4 << qint64(0)
+                                        << "line 9: this row was not read (too many rows repeat a front)";
+        QTest::newRow("rows not read") << 0 << qint64(3) << 4 << qint64(0)
+                                       << "line 9: this row and 2 after it were not read (too many rows repeat a front)";
+    }
+    void planCountsFronts() {
+        QFETCH(int, existing);
+        QFETCH(qint64, notRead);
+        QFETCH(int, inserted);
+        QFETCH(qint64, overflow);
+        QFETCH(QString, problems);
+        QVector<CardRow> list;
+        for (int i = 0; i < existing; ++i)
+            list.append({QStringLiteral("e%1").arg(i), QStringLiteral("x")});
+        wordlist::WordTable table = tableOf("a,1\nb,1\nc,1\nd,1\nc,2\nd,2\nd,3\nb,2\n");
+        table.rowsNotRead = notRead;
+        table.firstLineNotRead = notRead > 0 ? 9 : 0;
+        const qredit::ImportPlan plan = qredit::planImport(list, -1, table, QString());
+        QCOMPARE(plan.inserted.size(), inserted);
+        QCOMPARE(plan.overflow, overflow);
+        QCOMPARE(qredit::problemReport(plan.problems), problems);
+        if (inserted == 2)
+            QCOMPARE(plan.inserted, (QVector<CardRow>{{"a", "1"}, {"b", "2"}}));
+    }
+
+    // Counts in the import's messages: one card, two cards.
+    void countsSayOneCard_data() {
+        QTest::addColumn<int>("inserted");
+        QTest::addColumn<int>("answers");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("done");
+        QTest::addColumn<QString>("holds"); // the start of the question when nothing fits
+        QTest::newRow("one card") << 1 << 0 << "w.csv" << "1 card imported from 'w.csv'" << "'w.csv' holds 1 new card,";
+        QTest::newRow("two cards, one answer") << 2 << 1 << "w.csv" << "2 cards imported from 'w.csv', 1 answer replaced"
+                                               << "'w.csv' holds 2 new cards,";
+        QTest::newRow("no card, two answers") << 0 << 2 << "" << "0 cards pasted, 2 answers replaced"
+                                              << "'w.csv' holds 0 new cards,";
+        QTest::newRow("one card pasted") << 1 << 0 << "" << "1 card pasted" << "'w.csv' holds 1 new card,";
+    }
+    void countsSayOneCard() {
+        QFETCH(int, inserted);
+        QFETCH(int, answers);
+        QFETCH(QString, name);
+        QFETCH(QString, done);
+        QFETCH(QString, holds);
+        qredit::ImportPlan plan;
+        plan.inserted.resize(inserted);
+        for (int i = 0; i < answers; ++i)
+            plan.answers.append({i, QStringLiteral("x")});
+        QCOMPARE(qredit::importDoneText(plan, name), done);
+        QVERIFY(qredit::tooManyCardsQuestion(plan, "'w.csv'", 0).startsWith(holds));
+    }
+    // The question in full, as the window has asked it.
+    void tooManyCardsQuestionText() {
+        qredit::ImportPlan plan;
+        plan.inserted.resize(5);
+        plan.overflow = 3;
+        QCOMPARE(qredit::tooManyCardsQuestion(plan, "'w.csv'", 5),
+                 QStringLiteral("'w.csv' holds 8 new cards, but this chapter has room for only 5 more (a chapter holds "
+                                "at most 32766). Import the first 5 and leave the rest out?\n\nNo imports nothing."));
     }
 };
 

@@ -3,6 +3,7 @@
 // back as.
 #include "wordlistreader.h"
 #include "wordlistwriter.h"
+#include "testsupport.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
@@ -26,8 +27,8 @@ QStringList described(const WordTable& t) {
     return out;
 }
 
-QByteArray utf16(const QString& text, bool littleEndian) {
-    QByteArray out = littleEndian ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+QByteArray utf16(const QString& text, bool littleEndian, bool mark = true) {
+    QByteArray out = !mark ? QByteArray() : littleEndian ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
     for (const QChar c : text) {
         const char lo = char(c.unicode() & 0xFF), hi = char(c.unicode() >> 8);
         out.append(littleEndian ? lo : hi).append(littleEndian ? hi : lo);
@@ -37,6 +38,7 @@ QByteArray utf16(const QString& text, bool littleEndian) {
 } // namespace
 
 Q_DECLARE_METATYPE(wordlist::Encoding)
+Q_DECLARE_METATYPE(wordlist::Charset)
 
 class TestWordList : public QObject {
     Q_OBJECT
@@ -106,6 +108,24 @@ private slots:
         QTest::newRow("valid UTF-8 then one bad byte")
             << QByteArray("\xC3\xA4,a\n\xE4,b\n") << char(0) << ',' << false << Encoding::Windows1252
             << QStringList{"1|\u00C3\u00A4|a", "2|\u00E4|b"};
+        // One slip in a UTF-8 file does not make every letter of it Windows-1252.
+        QTest::newRow("mostly UTF-8 with one bad byte")
+            << QByteArray("Stra\xC3\x9F" "e,street\n\xC3\x84rger,anger\nM\xFCll,waste\n") << char(0) << ',' << false
+            << U8 << QStringList{"1|Stra\u00DFe|street", "2|\u00C4rger|anger", "3|M\uFFFDll|waste"};
+        QTest::newRow("UTF-8 from C2") << QByteArray("10\xC2\xB0,ten degrees\n") << char(0) << ',' << false << U8
+                                       << QStringList{"1|10\u00B0|ten degrees"};
+        QTest::newRow("encoded surrogate is not UTF-8")
+            << QByteArray("\xED\xA0\x80,x\n") << char(0) << ',' << false << Encoding::Windows1252
+            << QStringList{"1|\u00ED\u00A0\u20AC|x"};
+        QTest::newRow("UTF-16 LE without mark")
+            << QByteArray("a\0,\0b\0", 6) << char(0) << ',' << false << Encoding::Utf16LE << QStringList{"1|a|b"};
+        QTest::newRow("UTF-16 BE without mark, Cyrillic")
+            << utf16(QStringLiteral("\u0434\u043E\u043C;\u0434\u043E\u043C\n\u043A\u043E\u0442;cat\n"), false, false)
+            << char(0) << ';' << false << Encoding::Utf16BE
+            << QStringList{"1|\u0434\u043E\u043C|\u0434\u043E\u043C", "2|\u043A\u043E\u0442|cat"};
+        // Rows of one field say nothing about the delimiter.
+        QTest::newRow("one-field rows") << QByteArray("a;b\nc;d\nx\ny\nz") << char(0) << ';' << false << U8
+                                        << QStringList{"1|a|b", "2|c|d", "3|x|", "4|y|", "5|z|"};
         // The reader takes 64 KB at a time: a line end and a letter cut by the block boundary.
         QByteArray cut = "a," + QByteArray(65533, 'p') + "\r\nc,d\r\n";
         QTest::newRow("CR LF across blocks")
@@ -144,13 +164,27 @@ private slots:
         QTest::addColumn<QString>("error");
         QTest::addColumn<qint64>("line");
         QTest::newRow("NUL byte") << QByteArray("a,b\nc\0,d\n", 9) << "a NUL byte on line 2" << qint64(2);
-        QTest::newRow("UTF-16 without mark") << QByteArray("a\0,\0b\0", 6) << "NUL byte on line 1" << qint64(1);
+        // NULs in both halves of the units: not UTF-16.
+        QTest::newRow("NULs in both halves") << QByteArray("a\0,\0\0b\n", 7) << "NUL byte on line 1" << qint64(1);
         QByteArray binary;
         for (int i = 0; i < 4096; ++i)
             binary += char(i % 7 + 1);
         QTest::newRow("binary") << binary << "binary data" << qint64(0);
+        QByteArray fewControls = QByteArray(980, 'a');
+        for (int i = 0; i < 20; ++i)
+            fewControls[i * 49] = '\x01';
+        fewControls += QByteArray(20, 'b');
+        QTest::newRow("2 in 100 bytes control characters") << fewControls << "binary data" << qint64(0);
+        QTest::newRow("text after a closing quote")
+            << QByteArray("a,b\n\"Haus\"x,house\nc,d\n")
+            << "on line 2 a quoted text goes on after its closing quote" << qint64(2);
         QTest::newRow("unclosed quote") << QByteArray("a,b\n\"open,c\nd,e\n") << "opens on line 2 is never closed"
                                         << qint64(2);
+        QTest::newRow("text after a closing quote, in a later row")
+            << QByteArray("\"a\"x\",b\n\"c\"y,d\n") << "on line 2 a quoted text goes on after its closing quote"
+            << qint64(2);
+        QTest::newRow("space after a closing quote") << QByteArray("x,y\n\"a\" ,\"b\n")
+                                                     << "the quote that opens on line 2 is never closed" << qint64(2);
         QTest::newRow("unclosed quote over 1 MB")
             << "x,y\n\"" + QByteArray(3 << 20, 'x') << "opens on line 2 is never closed" << qint64(2);
         QTest::newRow("line over 1 MB") << "x,y\n" + QByteArray(3 << 20, 'x') << "line 2 holds a text longer than 1 MB"
@@ -227,6 +261,175 @@ private slots:
         for (const WordRow& r : t.rows)
             back.append({r.front, r.back});
         QCOMPARE(back, rows);
+    }
+
+    // The limit is on different fronts: rows that repeat a kept front are kept past it (up to
+    // a bound on rows), and a front left out counts once however often it comes.
+    void limitCountsFronts_data() {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<int>("maxRows");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<qint64>("leftOut");
+        QTest::addColumn<qint64>("notRead");
+        QTest::addColumn<qint64>("firstNotRead");
+        QTest::newRow("repeat past the limit") << QByteArray("a,1\nb,1\nc,1\nd,1\na,2\n") << 3
+                                               << QStringList{"1|a|1", "2|b|1", "3|c|1", "5|a|2"} << qint64(1)
+                                               << qint64(0) << qint64(0);
+        QTest::newRow("front left out twice counts once")
+            << QByteArray("a,1\nb,1\nc,1\nd,1\nd,2\ne,1\nb,2\n") << 3
+            << QStringList{"1|a|1", "2|b|1", "3|c|1", "7|b|2"} << qint64(2) << qint64(0) << qint64(0);
+        QTest::newRow("header is no front") << QByteArray("Front,Back\na,1\nb,1\nc,1\nd,1\nc,2\n") << 3
+                                            << QStringList{"2|a|1", "3|b|1", "4|c|1", "6|c|2"} << qint64(1)
+                                            << qint64(0) << qint64(0);
+        QTest::newRow("exactly the limit") << QByteArray("a,1\nb,1\nc,1\nc,2\n") << 3
+                                           << QStringList{"1|a|1", "2|b|1", "3|c|1", "4|c|2"} << qint64(0)
+                                           << qint64(0) << qint64(0);
+        QByteArray same;
+        for (int i = 1; i <= 10; ++i)
+            same += "a," + QByteArray::number(i) + "\n";
+        QStringList eight;
+        for (int i = 1; i <= 8; ++i)
+            eight << QStringLiteral("%1|a|%1").arg(i);
+        QTest::newRow("bound on rows") << same << 1 << eight << qint64(0) << qint64(2) << qint64(9);
+        QTest::newRow("empty fronts count to the bound")
+            << QByteArray(",1\n,2\n,3\n,4\n,5\n,6\n,7\n,8\n,9\nz,1\n") << 1
+            << QStringList{"1||1", "2||2", "3||3", "4||4", "5||5", "6||6", "7||7", "8||8", "10|z|1"} << qint64(0)
+            << qint64(1) << qint64(9);
+    }
+    void limitCountsFronts() {
+        QFETCH(QByteArray, input);
+        QFETCH(int, maxRows);
+        QFETCH(QStringList, rows);
+        QFETCH(qint64, leftOut);
+        QFETCH(qint64, notRead);
+        QFETCH(qint64, firstNotRead);
+        ReadOptions o;
+        o.maxRows = maxRows;
+        o.header = input.startsWith("Front") ? Header::Yes : Header::No;
+        const WordTable t = readBytes(input, o);
+        QVERIFY2(t.ok(), qPrintable(t.error));
+        QCOMPARE(described(t), rows);
+        QCOMPARE(t.frontsLeftOut, leftOut);
+        QCOMPARE(t.rowsNotRead, notRead);
+        QCOMPARE(t.firstLineNotRead, firstNotRead);
+    }
+
+    // Ill-formed UTF-8 is read as U+FFFD and its lines are named; a file mostly not UTF-8 is
+    // Windows-1252 unless UTF-8 is marked or chosen.
+    void badUtf8Lines_data() {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<Charset>("charset");
+        QTest::addColumn<Encoding>("encoding");
+        QTest::addColumn<QString>("note");
+        const QByteArray good = "\xC3\xA4,a\r\n\xC3\xB6,b\r\n";
+        QTest::newRow("none") << good << Charset::Detect << Encoding::Utf8 << QString();
+        QTest::newRow("CR LF lines, cut by the end") << good + "\xC3\xBC,c\r\nx,\xE2\x82" << Charset::Detect
+                                                     << Encoding::Utf8
+                                                     << "line 4 holds bytes that are not UTF-8 (read as \uFFFD)";
+        QTest::newRow("two lines, CR only")
+            << QByteArray("\xC3\xA4,a\r\xC3\xB6,b\r\xC3\xBC,\xFF\r\xC3\xA9,e\rx,\xC0\r") << Charset::Detect
+            << Encoding::Utf8 << "lines 3 and 5 hold bytes that are not UTF-8 (read as \uFFFD)";
+        QTest::newRow("stray continuation byte") << QByteArray("\xC3\xA4\xC3\xB6,\x80\n") << Charset::Detect
+                                                 << Encoding::Utf8
+                                                 << "line 1 holds bytes that are not UTF-8 (read as \uFFFD)";
+        QTest::newRow("five-byte form is not UTF-8")
+            << QByteArray("\xC3\xA4,a\n\xF8\x88\x80\x80,b\n") << Charset::Detect << Encoding::Windows1252 << QString();
+        QTest::newRow("half bad is Windows-1252")
+            << QByteArray("\xC3\xA4,\xE4\n") << Charset::Detect << Encoding::Windows1252 << QString();
+        QTest::newRow("marked") << QByteArray("\xEF\xBB\xBF\xE4,a\n") << Charset::Detect << Encoding::Utf8Bom
+                                << "line 1 holds bytes that are not UTF-8 (read as \uFFFD)";
+        QTest::newRow("chosen") << QByteArray("\xE4,a\n\xF6,b\n") << Charset::Utf8 << Encoding::Utf8
+                                << "lines 1 and 2 hold bytes that are not UTF-8 (read as \uFFFD)";
+        QByteArray many;
+        for (int i = 0; i < 25; ++i)
+            many += "\xC3\xA4\xC3\xA4\xC3\xA4,\xFF\n";
+        QTest::newRow("more than are named")
+            << many << Charset::Detect << Encoding::Utf8
+            << "lines 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20 and 5 more hold bytes "
+               "that are not UTF-8 (read as \uFFFD)";
+    }
+    void badUtf8Lines() {
+        QFETCH(QByteArray, input);
+        QFETCH(Charset, charset);
+        QFETCH(Encoding, encoding);
+        QFETCH(QString, note);
+        ReadOptions o;
+        o.charset = charset;
+        const WordTable t = readBytes(input, o);
+        QVERIFY2(t.ok(), qPrintable(t.error));
+        QCOMPARE(t.encoding, encoding);
+        QCOMPARE(WordListReader::badUtf8Note(t), note);
+    }
+
+    // A chosen encoding wins over what the bytes suggest.
+    void chosenCharset_data() {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<Charset>("charset");
+        QTest::addColumn<Encoding>("encoding");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("UTF-8 as Windows-1252") << QByteArray("Stra\xC3\x9F" "e,street\n") << Charset::Windows1252
+                                               << Encoding::Windows1252 << QStringList{"1|Stra\u00C3\u0178e|street"};
+        QTest::newRow("Windows-1252 as UTF-8") << QByteArray("Stra\xDF" "e,street\n") << Charset::Utf8
+                                               << Encoding::Utf8 << QStringList{"1|Stra\uFFFDe|street"};
+        QTest::newRow("UTF-16 BE without mark")
+            << utf16(QStringLiteral("\u00C4rger,anger\n"), false, false) << Charset::Utf16 << Encoding::Utf16BE
+            << QStringList{"1|\u00C4rger|anger"};
+        QTest::newRow("UTF-16 with mark") << utf16(QStringLiteral("x,y\n"), true) << Charset::Utf16 << Encoding::Utf16LE
+                                          << QStringList{"1|x|y"};
+    }
+    void chosenCharset() {
+        QFETCH(QByteArray, input);
+        QFETCH(Charset, charset);
+        QFETCH(Encoding, encoding);
+        QFETCH(QStringList, rows);
+        ReadOptions o;
+        o.charset = charset;
+        const WordTable t = readBytes(input, o);
+        QVERIFY2(t.ok(), qPrintable(t.error));
+        QCOMPARE(t.encoding, encoding);
+        QCOMPARE(described(t), rows);
+    }
+
+    void writerLine_data() {
+        QTest::addColumn<QString>("front");
+        QTest::addColumn<QString>("back");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("spaces around are quoted, csv") << " a" << "b " << int(Format::Csv)
+                                                       << QByteArray("\" a\",\"b \"\r\n");
+        QTest::newRow("spaces around are quoted, tsv") << "a " << " b" << int(Format::Tsv)
+                                                       << QByteArray("\"a \"\t\" b\"\r\n");
+        QTest::newRow("space inside is not") << "a b" << "c" << int(Format::Csv) << QByteArray("a b,c\r\n");
+        QTest::newRow("tab quoted in csv") << "a\tb" << "c" << int(Format::Csv) << QByteArray("\"a\tb\",c\r\n");
+        QTest::newRow("NUL written as a space")
+            << QStringLiteral("a") + QChar(0) + "b" << QString(QChar(0)) << int(Format::Csv)
+            << QByteArray("a b,\" \"\r\n");
+    }
+    void writerLine() {
+        QFETCH(QString, front);
+        QFETCH(QString, back);
+        QFETCH(int, format);
+        QFETCH(QByteArray, line);
+        QCOMPARE(WordListWriter::line(front, back, Format(format)), line);
+    }
+
+    // A short write is repeated; the one that fails gives the system's reason.
+    void writerRepeatsShortWrites_data() {
+        QTest::addColumn<qint64>("room");
+        QTest::newRow("one byte") << qint64(1);
+        QTest::newRow("five bytes") << qint64(5);
+        QTest::newRow("all but one") << qint64(16);
+        QTest::newRow("all") << qint64(17);
+    }
+    void writerRepeatsShortWrites() {
+        QFETCH(qint64, room);
+        const QByteArray all = "\xEF\xBB\xBF" "a,b\r\nc,d\r\n";
+        FailingDevice out(room);
+        out.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+        QString error;
+        QCOMPARE(WordListWriter::write(out, {{"a", "b"}, {"c", "d"}}, Format::Csv, error), room >= all.size());
+        QCOMPARE(error, room >= all.size() ? QString() : QStringLiteral("No space left on device"));
+        QCOMPARE(out.written, all.left(room));
     }
 
     void writerBytes() {

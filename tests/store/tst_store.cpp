@@ -1,6 +1,8 @@
 // The record store: its file format byte for byte, its operations, its log lines and its
 // behaviour on damaged files.
 #include "ansi.h"
+#include "casefold.h"
+#include "filetext.h"
 #include "ivordalite.h"
 #include "messagelog.h"
 #include "scripttexts.h"
@@ -185,6 +187,7 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text");
         QTest::newRow("Cyrillic and an emoji") << hex("D0 AE 20 F0 9F 98 BA") << QStringLiteral("\u042E \U0001F63A");
+        QTest::newRow("U+10000, the first of four bytes") << hex("F0 90 80 80") << QStringLiteral("\U00010000");
         QTest::newRow("stray continuation") << hex("61 80 62") << QStringLiteral("a\uFFFDb");
         QTest::newRow("overlong slash") << hex("C0 AF 2F") << QStringLiteral("\uFFFD\uFFFD/");
         QTest::newRow("overlong three bytes") << hex("E0 80 AF") << QStringLiteral("\uFFFD\uFFFD\uFFFD");
@@ -208,6 +211,8 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("umlaut") << QStringLiteral("\u00FC") << hex("C3 BC");
         QTest::newRow("euro") << QStringLiteral("\u20AC") << hex("E2 82 AC");
+        QTest::newRow("U+07FF, the last of two bytes") << QStringLiteral("\u07FF") << hex("DF BF");
+        QTest::newRow("U+0800, the first of three bytes") << QStringLiteral("\u0800") << hex("E0 A0 80");
         QTest::newRow("emoji") << QStringLiteral("\U0001F408") << hex("F0 9F 90 88");
         QTest::newRow("lone high surrogate") << QString(QChar(0xD83D)) + "x" << hex("EF BF BD 78");
         QTest::newRow("lone low surrogate") << QString(QChar(0xDC00)) << hex("EF BF BD");
@@ -217,6 +222,22 @@ private slots:
         QFETCH(QByteArray, bytes);
         QCOMPARE(FileText::encode(text, TextEncoding::Utf8), bytes);
         QCOMPARE(FileText::byteLength(text, TextEncoding::Utf8), bytes.size());
+    }
+
+    // Every search folds both sides the same way.
+    void caseFolding_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("folded");
+        QTest::newRow("ASCII capitals, A to Z") << "AZaz@[`{" << "azaz@[`{";
+        QTest::newRow("umlauts and sharp s") << QStringLiteral("\u00C4\u00D6\u00DC\u00DF")
+                                            << QStringLiteral("\u00E4\u00F6\u00FC\u00DF");
+        QTest::newRow("Greek final sigma") << QStringLiteral("\u03A3\u03C2") << QStringLiteral("\u03C3\u03C3");
+        QTest::newRow("Deseret, outside the basic plane") << QStringLiteral("\U00010400") << QStringLiteral("\U00010428");
+    }
+    void caseFolding() {
+        QFETCH(QString, text);
+        QFETCH(QString, folded);
+        QCOMPARE(foldCase(text), folded);
     }
 
     void encodingChoice_data() {
