@@ -5,7 +5,6 @@
 
 #include "cardlistmodel.h"
 #include "casefold.h"
-#include "counted.h"
 #include "wordimport.h"
 
 #include <QAction>
@@ -79,8 +78,8 @@ QString EditorWindow::encodingNote(TextEncoding encoding) {
 void EditorWindow::showBytesLeft() {
     const QVector<CardRow> typed{CardRow{m_front->text(), m_back->text()}};
     const TextEncoding encoding = chapterEncoding(m_model->rows(), m_title->text(), typed);
-    setStatus(counted(kMaxCardLength - cardLength(m_front->text(), m_back->text(), encoding), QStringLiteral("byte"),
-                      QStringLiteral("bytes")) +
+    setStatus(counted(kMaxCardLength - cardLength(m_front->text(), m_back->text(), encoding), QStringLiteral("%1 byte"),
+                      QStringLiteral("%1 bytes")) +
                   QStringLiteral(" left on this card%1").arg(encodingNote(encoding)),
               StatusAbout::Card);
 }
@@ -317,7 +316,7 @@ void EditorWindow::resetHistory() {
 
 QString EditorWindow::countText() const {
     const int n = m_model->rowCount();
-    const QString cards = counted(n, QStringLiteral("card"), QStringLiteral("cards"));
+    const QString cards = counted(n, QStringLiteral("%1 card"), QStringLiteral("%1 cards"));
     if (!filtered())
         return cards;
     int shown = 0;

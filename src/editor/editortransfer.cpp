@@ -3,7 +3,6 @@
 #include "editorwindow.h"
 
 #include "cardlistmodel.h"
-#include "counted.h"
 #include "exportname.h"
 #include "importdialog.h"
 #include "prompter.h"
@@ -47,7 +46,7 @@ bool EditorWindow::CopyRows() {
     data->setText(wordlist::WordListWriter::clipboardText(pairs));
     data->setHtml(wordlist::WordListWriter::clipboardHtml(pairs));
     QGuiApplication::clipboard()->setMimeData(data);
-    setStatus(counted(rows.size(), QStringLiteral("card"), QStringLiteral("cards")) + QStringLiteral(" copied"));
+    setStatus(counted(rows.size(), QStringLiteral("%1 card"), QStringLiteral("%1 cards")) + QStringLiteral(" copied"));
     return true;
 }
 
@@ -58,7 +57,7 @@ bool EditorWindow::CutRows() {
     RowEdit edit;
     edit.removed = rows;
     push(std::move(edit), QStringLiteral("Cut"));
-    setStatus(counted(rows.size(), QStringLiteral("card"), QStringLiteral("cards")) + QStringLiteral(" cut"));
+    setStatus(counted(rows.size(), QStringLiteral("%1 card"), QStringLiteral("%1 cards")) + QStringLiteral(" cut"));
     return true;
 }
 
@@ -147,7 +146,7 @@ bool EditorWindow::importFrom(const QString& name, char fallbackDelimiter,
         const wordlist::ReadOptions chosen = dlg.options();
         const bool same = chosen.delimiter == table.delimiter &&
                           (chosen.header == wordlist::Header::Yes) == table.header && chosen.frontColumn == 0 &&
-                          chosen.backColumn == 1;
+                          chosen.backColumn == 1 && chosen.charset == wordlist::Charset::Detect;
         if (!same)
             table = readWith(chosen);
         if (!table.ok()) {
@@ -165,8 +164,8 @@ bool EditorWindow::importFrom(const QString& name, char fallbackDelimiter,
             QStringLiteral("%1 holds %2, but this chapter has room for only %3 more (a chapter holds "
                            "at most %4). Import the first %3 and leave the rest out?\n\nNo imports nothing.")
                 .arg(subjectStart)
-                .arg(counted(plan.inserted.size() + plan.overflow, QStringLiteral("new card"),
-                             QStringLiteral("new cards")))
+                .arg(counted(plan.inserted.size() + plan.overflow, QStringLiteral("%1 new card"),
+                             QStringLiteral("%1 new cards")))
                 .arg(room)
                 .arg(kMaxCards);
         if (prompter().ask(MsgIcon::Question, MsgButtons::YesNo, QStringLiteral("Too Many Cards"), question) !=
@@ -190,8 +189,8 @@ bool EditorWindow::importFrom(const QString& name, char fallbackDelimiter,
         plan.answers.isEmpty()
             ? QString()
             : QStringLiteral(", %1 replaced")
-                  .arg(counted(plan.answers.size(), QStringLiteral("answer"), QStringLiteral("answers")));
-    const QString cards = counted(plan.inserted.size(), QStringLiteral("card"), QStringLiteral("cards"));
+                  .arg(counted(plan.answers.size(), QStringLiteral("%1 answer"), QStringLiteral("%1 answers")));
+    const QString cards = counted(plan.inserted.size(), QStringLiteral("%1 card"), QStringLiteral("%1 cards"));
     const QString done = pasted ? QStringLiteral("%1 pasted%2").arg(cards, replaced)
                                 : QStringLiteral("%1 imported from '%2'%3").arg(cards, name, replaced);
     setStatus(done);

@@ -1,9 +1,9 @@
 // The window itself: its controls, menus and toolbar, the status bar, the caption, About, and
 // the close that offers to save.
 #include "editorwindow.h"
+#include "wordimport.h"
 
 #include "cardlistmodel.h"
-#include "counted.h"
 #include "editorversion.h"
 #include "limitvalidator.h"
 #include "prompter.h"
@@ -352,8 +352,8 @@ void EditorWindow::buildUi() {
     // After the step, which empties the status text.
     connect(m_title, &QLineEdit::textEdited, this, [this] {
         const TextEncoding encoding = chapterEncoding(m_model->rows(), m_title->text());
-        setStatus(counted(maxTitleLength(encoding) - titleLength(m_title->text(), encoding), QStringLiteral("byte"),
-                          QStringLiteral("bytes")) +
+        setStatus(counted(maxTitleLength(encoding) - titleLength(m_title->text(), encoding), QStringLiteral("%1 byte"),
+                          QStringLiteral("%1 bytes")) +
                   QStringLiteral(" left for the deck title%1").arg(encodingNote(encoding)));
     });
     m_title->installEventFilter(this);

@@ -37,6 +37,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QComboBox>
 #include <QTreeView>
 #include <QUndoStack>
 #include <atomic>
@@ -1190,6 +1191,19 @@ private slots:
         QCOMPARE(m_w->fileName(), (after == QList<CardRow>{{"Haus", "house"}} ? path("c.qex") : QString()));
         if (target == "Text1")
             QVERIFY(field("Text1")->text().isEmpty());
+    }
+
+    // The encoding picked in the preview is the one the cards are read in, even when the
+    // delimiter, header and columns stay as they were found.
+    void previewEncodingIgnored() {
+        writeAll(path("w.csv"), "Stra\xC3\x9F" "e,street\nHaus,house\n");
+        EditorWindow::setPreviewRunner([](qredit::ImportDialog& d) {
+            d.findChild<QComboBox*>(QStringLiteral("cboEncoding"))->setCurrentIndex(2); // Windows-1252
+            return true;
+        });
+        QVERIFY(m_w->importFile(path("w.csv")));
+        EditorWindow::setPreviewRunner(nullptr);
+        QCOMPARE(rows().value(0).question, QString::fromUtf8("Stra\xC3\x83\xC5\xB8" "e"));
     }
 
     // A new user's first chapter: a spreadsheet's two columns pasted, two rows fixed (Add Item
