@@ -4,6 +4,7 @@
 #include "intervaltext.h"
 #include "studyday.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QTimeZone>
 #include <QtTest>
@@ -46,8 +47,12 @@ private slots:
 // stability and difficulty to 1e-4; the counters after the last review, and for sequences
 // from a new card the same card again from replay().
 void TestFsrs::referenceVectors() {
-    QFile file(QStringLiteral(FSRS_VECTORS));
-    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
+    QFile packed(QStringLiteral(FSRS_VECTORS));
+    QVERIFY2(packed.open(QIODevice::ReadOnly), qPrintable(packed.fileName()));
+    QByteArray text = qUncompress(packed.readAll());
+    QVERIFY(!text.isEmpty());
+    QBuffer file(&text);
+    QVERIFY(file.open(QIODevice::ReadOnly));
     std::optional<Scheduler> scheduler;
     Card card;
     std::vector<Review> log;

@@ -1,6 +1,6 @@
 // Writes the review sequences that tst_fsrs replays, computed by the reference scheduler
 // (ts-fsrs, pinned in package.json). A fixed PRNG seed makes every run print the same file:
-//   npm ci && node generate.mjs > vectors.txt
+//   npm ci && node generate.mjs > vectors.zlib
 //
 // Line format (numbers separated by single spaces):
 //   S retention maximumInterval fuzz learningSteps relearningSteps startMs weights card
@@ -13,6 +13,7 @@
 //   E reps lapses elapsedDays
 //       the counters of the card after the sequence's last review
 import { CLAMP_PARAMETERS, createEmptyCard, default_w, fsrs } from 'ts-fsrs'
+import { deflateSync } from 'node:zlib'
 
 const SEQUENCES = 10000
 const FUZZED_SEQUENCES = 600
@@ -150,4 +151,9 @@ function sequence(fuzz, madeUp) {
 for (let i = 0; i < SEQUENCES; i++) sequence(false, false)
 for (let i = 0; i < FUZZED_SEQUENCES; i++) sequence(true, false)
 for (let i = 0; i < MADE_UP_SEQUENCES; i++) sequence(i % 2 === 0, true)
-process.stdout.write(out.join('\n') + '\n')
+// Compressed as Qt's qCompress() does (the text's length in 4 bytes, big-endian, then a zlib
+// stream), which qUncompress() in the test reads back: a fifth of the text's size.
+const text = Buffer.from(out.join('\n') + '\n')
+const length = Buffer.alloc(4)
+length.writeUInt32BE(text.length)
+process.stdout.write(Buffer.concat([length, deflateSync(text, { level: 9 })]))
