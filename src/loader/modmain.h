@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "version.h"
+#include "windowplaces.h"
 
 class QWidget;
 
@@ -27,22 +28,8 @@ bool isPackageManagedFolder(const QString& folder);
 void RemoveLeftoverCopies();
 QString RunModeName();
 qint32 GetOSVersion(qint32& major, qint32& minor, qint32& build);
-void RestoreWindowPosition(QWidget* window);
-// Stores where the window is, in twips from the screen's corner. Where the windowing system
-// does not tell a program where its windows are (Wayland), the stored position is kept.
-void SaveWindowPosition(QWidget* window, bool savenow);
-// Whether this windowing platform lets a program read and set its windows' positions.
-bool windowPositionsKnown();
-// As RestoreWindowPosition; a window without a stored position opens beside `anchor` (to its
-// right, else to its left) when the screen has room there, so that it doesn't cover it.
-void RestoreWindowPositionBeside(QWidget* window, QWidget* anchor);
-// Shows the window in front of the others, with the keyboard focus.
-void BringToFront(QWidget* window);
 bool FileExists(const QString& path);
 void Pause(qint32 ms, bool fine);
-void MakeTopmost(QWidget* window);
-void MakeNotTopmost(QWidget* window);
-void RemoveCloseCommand(QWidget* window);
 void RequestDatabaseReset();
 
 // The program folder (where qr2, qredit and the sample chapters are) and the master
@@ -58,6 +45,3 @@ void WriteAlphaOptions();
 // changed them is saved exactly as before.
 void ReadStudyOptions();
 void WriteStudyOptions();
-// Pixels to twips and back, through the screen's logical DPI.
-int twipsPerPixelX();
-int twipsPerPixelY();
