@@ -1,6 +1,7 @@
 #include "history.h"
 
 #include "studyday.h"
+#include "wordlistwriter.h"
 
 #include <QAtomicInteger>
 #include <QDir>
@@ -144,24 +145,6 @@ fsrs::Card cardFrom(const QSqlQuery& q, int first) {
 
 QString isoUtc(qint64 ms) {
     return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC).toString(Qt::ISODateWithMs);
-}
-
-// RFC 4180: a field is quoted when it holds a comma, a quote or a line break, or starts or
-// ends with a space, as the word lists are.
-void appendField(QByteArray& out, const QString& text) {
-    const QByteArray t = text.toUtf8();
-    if (!(t.contains(',') || t.contains('"') || t.contains('\n') || t.contains('\r') || t.startsWith(' ') ||
-          t.endsWith(' '))) {
-        out += t;
-        return;
-    }
-    out += '"';
-    for (const char c : t) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    out += '"';
 }
 
 QString number(double v) { return QString::number(v, 'g', 10); }
@@ -785,11 +768,11 @@ bool History::exportCsv(QIODevice& out) const {
         const qint64 time = q.value(4).toLongLong();
         const int grade = q.value(5).toInt();
         card = m_scheduler.next(card, time, fsrs::Grade(grade)).card;
-        appendField(chunk, q.value(1).toString());
+        wordlist::WordListWriter::appendField(chunk, q.value(1).toString());
         chunk += ',';
-        appendField(chunk, QDir::toNativeSeparators(q.value(2).toString()));
+        wordlist::WordListWriter::appendField(chunk, QDir::toNativeSeparators(q.value(2).toString()));
         chunk += ',';
-        appendField(chunk, q.value(3).toString());
+        wordlist::WordListWriter::appendField(chunk, q.value(3).toString());
         chunk += ',';
         chunk += isoUtc(time).toLatin1();
         chunk += ',';

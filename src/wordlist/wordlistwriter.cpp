@@ -5,8 +5,7 @@
 
 namespace wordlist {
 
-namespace {
-void appendText(QByteArray& out, const QString& text, char delimiter) {
+void WordListWriter::appendField(QByteArray& out, const QString& text, char delimiter) {
     QByteArray t = text.toUtf8();
     // A NUL byte makes the file binary to every reader, this program's own included; a
     // chapter from elsewhere may hold one, and a space is what it shows as on a card.
@@ -25,7 +24,6 @@ void appendText(QByteArray& out, const QString& text, char delimiter) {
     }
     out += '"';
 }
-} // namespace
 
 Format WordListWriter::formatForName(const QString& path) {
     return path.endsWith(QStringLiteral(".tsv"), Qt::CaseInsensitive) ||
@@ -38,9 +36,9 @@ QByteArray WordListWriter::line(const QString& front, const QString& back, Forma
     const char delimiter = format == Format::Tsv ? '\t' : ',';
     QByteArray out;
     out.reserve(front.size() + back.size() + 4);
-    appendText(out, front, delimiter);
+    appendField(out, front, delimiter);
     out += delimiter;
-    appendText(out, back, delimiter);
+    appendField(out, back, delimiter);
     out += "\r\n";
     return out;
 }

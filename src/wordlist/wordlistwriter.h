@@ -22,6 +22,8 @@ public:
     // One line, ended by CR LF; a text is quoted when it holds the delimiter, a quote, a line
     // break, a tab, or starts or ends with a space.
     static QByteArray line(const QString& front, const QString& back, Format format);
+    // One field of such a line, quoted by the same rule, for other tables written as CSV.
+    static void appendField(QByteArray& out, const QString& text, char delimiter = ',');
     static bool write(QIODevice& out, const QVector<TextPair>& rows, Format format, QString& error);
     // Replaces `path` as a whole or not at all.
     static bool writeFile(const QString& path, const QVector<TextPair>& rows, Format format, QString& error);
