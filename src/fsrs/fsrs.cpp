@@ -298,6 +298,15 @@ void Scheduler::applySteps(Card& next, const Card& card, Grade grade, State step
 }
 
 std::array<Outcome, 4> Scheduler::preview(const Card& card, qint64 now) const {
+    return outcomes(card, now, 0b1111);
+}
+
+// Works out the outcomes of the grades in `wanted` (bit 0 Again .. bit 3 Easy). In the
+// review state Hard, Good and Easy set each other's intervals apart, so any of them needs
+// all three; otherwise each grade stands alone, which keeps a replay to one grade a review.
+std::array<Outcome, 4> Scheduler::outcomes(const Card& card, qint64 now, unsigned wanted) const {
+    if (card.state == State::Review && (wanted & 0b1110))
+        wanted |= 0b1110;
     // A clock set back since the last review counts as the same day; the reference
     // scheduler refuses such a review, but the log it comes from is already written.
     const int elapsed = card.state == State::New ? 0 : std::max(0, utcDaysBetween(card.lastReview, now));
@@ -310,6 +319,8 @@ std::array<Outcome, 4> Scheduler::preview(const Card& card, qint64 now) const {
     std::array<Outcome, 4> out;
     const Grade grades[] = {Grade::Again, Grade::Hard, Grade::Good, Grade::Easy};
     for (int i = 0; i < 4; ++i) {
+        if (!(wanted & (1u << i)))
+            continue;
         Card& next = out[i].card;
         next = base;
         const Memory m = nextMemory(card, elapsed, grades[i]);
@@ -319,10 +330,17 @@ std::array<Outcome, 4> Scheduler::preview(const Card& card, qint64 now) const {
     if (card.state != State::Review) {
         const State stepState = card.state == State::New ? State::Learning : card.state;
         for (int i = 0; i < 4; ++i)
-            applySteps(out[i].card, card, grades[i], stepState, elapsed, now, fuzz);
+            if (wanted & (1u << i))
+                applySteps(out[i].card, card, grades[i], stepState, elapsed, now, fuzz);
     } else {
-        applySteps(out[0].card, card, Grade::Again, State::Relearning, elapsed, now, fuzz);
-        out[0].card.lapses += 1;
+        if (wanted & 1u) {
+            applySteps(out[0].card, card, Grade::Again, State::Relearning, elapsed, now, fuzz);
+            out[0].card.lapses += 1;
+        }
+        if (!(wanted & 0b1110)) {
+            out[0].intervalMs = out[0].card.due - now;
+            return out;
+        }
         // The better the grade, the longer the wait, by at least a day.
         int hard = nextInterval(out[1].card.stability, elapsed, fuzz);
         int good = nextInterval(out[2].card.stability, elapsed, fuzz);
@@ -345,7 +363,8 @@ std::array<Outcome, 4> Scheduler::preview(const Card& card, qint64 now) const {
 
 Outcome Scheduler::next(const Card& card, qint64 now, Grade grade) const {
     Q_ASSERT(grade >= Grade::Again && grade <= Grade::Easy);
-    return preview(card, now)[int(grade) - 1];
+    const int i = int(grade) - 1;
+    return outcomes(card, now, 1u << i)[i];
 }
 
 Card Scheduler::replay(const std::vector<Review>& reviews) const {

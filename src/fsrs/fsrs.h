@@ -83,6 +83,7 @@ private:
         double stability;
     };
 
+    std::array<Outcome, 4> outcomes(const Card& card, qint64 now, unsigned wanted) const;
     Memory nextMemory(const Card& card, int elapsedDays, Grade grade) const;
     double forgettingCurve(int elapsedDays, double stability) const;
     int nextInterval(double stability, int elapsedDays, double fuzzFactor) const;
