@@ -148,6 +148,7 @@ private slots:
 
 private:
     void startStudy();
+    QWidget* studyWindow(const QString& window);
     QTemporaryDir m_docs;
     std::unique_ptr<ScriptedPrompter> m_prompter;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
@@ -181,6 +182,48 @@ void TestAccessibility::cleanup() {
 }
 
 // The first start with the setup wizard answered, then the first sample chapter chosen.
+// Starts a study run and opens one of its windows by name; the chapter window when the name is
+// not one of the card window's.
+QWidget* TestAccessibility::studyWindow(const QString& window) {
+    QWidget* w = nullptr;
+    startStudy();
+    if (window == "chapter window") {
+        w = chapterWindow();
+    } else {
+        chapterWindow()->LV1()->topLevelItem(0)->setSelected(true);
+        chapterWindow()->okClicked();
+        frmMain* card = mainWindow();
+        if (!card)
+            return nullptr; // the caller's check of the window fails
+        if (window == "card window") {
+            w = card;
+        } else if (window == "typing drill") {
+            card->setTypingDrill(true);
+            w = card;
+        } else if (window == "round summary") {
+            card->showRoundSummary();
+            w = card->roundSummaryWindow();
+        } else if (window == "Find") {
+            ShowFindWindow();
+            w = findWindow();
+        } else if (window == "Item Viewer") {
+            ViewAllCards();
+            w = viewerWindow();
+        } else if (window == "progress") {
+            ViewAllCards();
+            w = viewerWindow()->ensureProgressWindow();
+            w->show();
+        } else if (window == "Preferences") {
+            ShowOptionsWindow();
+            w = optionsWindow();
+        } else if (window == "About") {
+            ShowAboutWindow();
+            w = aboutWindow();
+        }
+    }
+    return w;
+}
+
 void TestAccessibility::startStudy() {
     auto* poll = new QTimer(this);
     connect(poll, &QTimer::timeout, this, [poll] {
@@ -227,40 +270,7 @@ void TestAccessibility::windowsNamed() {
         ShowSplash();
         w = splashWindow();
     } else {
-        startStudy();
-        if (window == "chapter window") {
-            w = chapterWindow();
-        } else {
-            chapterWindow()->LV1()->topLevelItem(0)->setSelected(true);
-            chapterWindow()->okClicked();
-            frmMain* card = mainWindow();
-            QVERIFY(card);
-            if (window == "card window") {
-                w = card;
-            } else if (window == "typing drill") {
-                card->setTypingDrill(true);
-                w = card;
-            } else if (window == "round summary") {
-                card->showRoundSummary();
-                w = card->roundSummaryWindow();
-            } else if (window == "Find") {
-                ShowFindWindow();
-                w = findWindow();
-            } else if (window == "Item Viewer") {
-                ViewAllCards();
-                w = viewerWindow();
-            } else if (window == "progress") {
-                ViewAllCards();
-                w = viewerWindow()->ensureProgressWindow();
-                w->show();
-            } else if (window == "Preferences") {
-                ShowOptionsWindow();
-                w = optionsWindow();
-            } else if (window == "About") {
-                ShowAboutWindow();
-                w = aboutWindow();
-            }
-        }
+        w = studyWindow(window);
     }
     QVERIFY(w);
     m_own.append(w);
@@ -361,31 +371,7 @@ void TestAccessibility::namelessFramesAndHiddenProgressInTree_data() {
 
 void TestAccessibility::namelessFramesAndHiddenProgressInTree() {
     QFETCH(QString, window);
-    startStudy();
-    QWidget* w = chapterWindow();
-    if (window != "chapter window") {
-        chapterWindow()->LV1()->topLevelItem(0)->setSelected(true);
-        chapterWindow()->okClicked();
-        frmMain* card = mainWindow();
-        QVERIFY(card);
-        w = card;
-        if (window == "round summary") {
-            card->showRoundSummary();
-            w = card->roundSummaryWindow();
-        } else if (window == "Find") {
-            ShowFindWindow();
-            w = findWindow();
-        } else if (window == "Item Viewer") {
-            ViewAllCards();
-            w = viewerWindow();
-        } else if (window == "Preferences") {
-            ShowOptionsWindow();
-            w = optionsWindow();
-        } else if (window == "About") {
-            ShowAboutWindow();
-            w = aboutWindow();
-        }
-    }
+    QWidget* w = studyWindow(window);
     QVERIFY(w);
     m_own.append(w);
     w->show();
