@@ -8,6 +8,7 @@
 QVector<Card> deck(1);
 qint16 curcard = 0;
 bool troubledefault = true;
+QVector<DeckChapter> deckChapters;
 
 bool LoadChapterFile(const QString& path, const QString& title) {
     ivordalite store;
@@ -36,6 +37,8 @@ bool LoadChapterFile(const QString& path, const QString& title) {
         return false;
     }
     deck.resize(base + ub + 1);
+    const auto chapterIndex = qint16(deckChapters.size());
+    deckChapters.append(DeckChapter{path, title});
     qint64 bytes = 0;
     int k = 0;
     for (int i = lb; i <= ub; ++i, ++k) {
@@ -53,6 +56,7 @@ bool LoadChapterFile(const QString& path, const QString& title) {
         c.trouble = troubledefault ? -1 : 0;
         c.timesviewed = 0;
         c.chaptertitle = title;
+        c.chapter = chapterIndex;
         c.reserved.clear();
     }
     LogMessage(QStringLiteral("file loaded; using ") + QString::number(bytes) + QStringLiteral(" bytes of memory/n"));
@@ -60,6 +64,7 @@ bool LoadChapterFile(const QString& path, const QString& title) {
 }
 
 void FlushDeck(bool firstuse) {
+    deckChapters.clear();
     LogMessage(QStringLiteral("Entering FlushToZero mode/n"));
     if (firstuse) {
         LogMessage(QStringLiteral("Initializing data system for first use/n"));

@@ -14,6 +14,15 @@ struct Card {
     qint16 trouble = 0; // -1 true, 0 false
     qint16 timesviewed = 0;
     QString chaptertitle;
+    // The chapter file the card was loaded from, as an index into deckChapters; -1 when not
+    // known (a card of a progress file). Kept in memory only; no file holds it.
+    qint16 chapter = -1;
+};
+
+// A chapter file whose cards are in the deck.
+struct DeckChapter {
+    QString path;
+    QString title;
 };
 
 // The deck never holds more than this many slots (indices are 16-bit).
@@ -23,6 +32,8 @@ extern QVector<Card> deck;
 extern qint16 curcard;
 // The trouble-by-default rule in force in this run.
 extern bool troubledefault;
+// The chapter files loaded into this deck, in the order they were loaded.
+extern QVector<DeckChapter> deckChapters;
 
 // The upper index of the deck: the number of cards.
 inline qint16 deckUpper() { return qint16(deck.size() - 1); }

@@ -261,6 +261,10 @@ const StudyOption kStudyOptions[] = {
     {"forgive_accents", nullptr, &AppState::forgiveAccents, -1},
     {"right_clears_trouble", nullptr, &AppState::rightClearsTrouble, 0},
     {"round_summary", &AppState::roundSummary, nullptr, 1},
+    {"review_retention", &AppState::desiredRetention, nullptr, 90},
+    {"review_new_per_day", &AppState::newCardsPerDay, nullptr, 20},
+    {"review_day_start", &AppState::dayStartHour, nullptr, 4},
+    {"review_fuzz", nullptr, &AppState::intervalFuzz, -1},
 };
 } // namespace
 
@@ -279,6 +283,10 @@ void ReadStudyOptions() {
         a.cardDirection = 0;
     if (a.roundSummary < 0 || a.roundSummary > 2)
         a.roundSummary = 1;
+    a.desiredRetention = std::clamp(a.desiredRetention, 70, 97);
+    a.newCardsPerDay = std::clamp(a.newCardsPerDay, 0, 9999);
+    if (a.dayStartHour < 0 || a.dayStartHour > 23)
+        a.dayStartHour = 4;
 }
 
 void WriteStudyOptions() {

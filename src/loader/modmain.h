@@ -40,7 +40,8 @@ QString masterPath();
 void ReadAlphaOptions();
 void WriteAlphaOptions();
 // Reads and writes the study options ("card_direction", "type_answers", "forgive_accents",
-// "right_clears_trouble", "round_summary", tag "options"). A key is written only when it is
+// "right_clears_trouble", "round_summary", and for the review of due cards "review_retention",
+// "review_new_per_day", "review_day_start", "review_fuzz"; tag "options"). A key is written only when it is
 // in the file already or its value is not the default, so a file of someone who never
 // changed them is saved exactly as before.
 void ReadStudyOptions();

@@ -57,6 +57,15 @@ public:
     bool forgiveAccents = true;      // accents and German spellings count as right
     bool rightClearsTrouble = false; // a right answer clears the card's trouble mark
     int roundSummary = 1;            // 0 never, 1 after a round of the typing drill, 2 after every round
+    // The review of due cards (Preferences): the share of cards to remember when they come
+    // due, in percent (70 to 97), new cards a day, the hour the study day begins, and
+    // whether intervals are spread a little so that cards learned together part.
+    int desiredRetention = 90;
+    int newCardsPerDay = 20;
+    int dayStartHour = 4;
+    bool intervalFuzz = true;
+    // Where the review history lives; empty means the user's data folder.
+    QString historyPathOverride;
     bool forgetSettingsAtExit = false;
     bool systemUp = false;
     bool showConsole = false;

@@ -1,0 +1,166 @@
+#include "duereview.h"
+
+#include "appstate.h"
+#include "deck.h"
+#include "ivordalite.h"
+#include "lettermarkers.h"
+#include "programhistory.h"
+#include "studyday.h"
+
+#include <QHash>
+#include <QTimeZone>
+
+namespace review {
+
+DueReview& dueReview() {
+    static DueReview r;
+    return r;
+}
+
+std::optional<ChapterCards> readChapterCards(const ChapterFile& file) {
+    ivordalite store;
+    if (!store.mount(file.path, false) || !(store.lb() < store.ub()))
+        return std::nullopt;
+    ChapterCards cards;
+    cards.chapter.path = file.path;
+    cards.chapter.title = file.title;
+    for (int i = store.lb(); i <= store.ub(); ++i) {
+        QString name, valuestring, tag;
+        bool isstring = false;
+        qint32 valuelong = 0;
+        store.ienum(qint16(i), name, isstring, valuestring, valuelong, tag);
+        DecodeSpecialLetters(valuestring);
+        DecodeSpecialLetters(name);
+        cards.chapter.questions.append(name);
+        cards.answers.append(valuestring);
+        cards.tags.append(tag);
+    }
+    return cards;
+}
+
+namespace {
+history::DueDeck dueDeckOf(const QVector<history::Chapter>& chapters, const QDateTime& at) {
+    history::History none;
+    history::History* h = programHistory();
+    return (h ? *h : none).dueDeck(chapters, at, app().dayStartHour, app().newCardsPerDay);
+}
+} // namespace
+
+history::DueDeck countDue(const QVector<ChapterFile>& files) {
+    QVector<history::Chapter> chapters;
+    for (const ChapterFile& f : files) {
+        std::optional<ChapterCards> c = readChapterCards(f);
+        chapters.append(c ? c->chapter : history::Chapter{f.path, f.title, {}});
+    }
+    return dueDeckOf(chapters, now());
+}
+
+int DueReview::begin(const QVector<ChapterFile>& files, const std::function<void(int, int)>& progress) {
+    m_active = false;
+    m_entries.clear();
+    m_chapters.clear();
+    m_counts = {};
+    QVector<ChapterCards> read;
+    for (int i = 0; i < files.size(); ++i) {
+        std::optional<ChapterCards> c = readChapterCards(files[i]);
+        read.append(c ? std::move(*c) : ChapterCards{history::Chapter{files[i].path, files[i].title, {}}, {}, {}});
+        m_chapters.append(read.back().chapter);
+        if (progress)
+            progress(i + 1, int(files.size()));
+    }
+    const history::DueDeck due = dueDeckOf(m_chapters, now());
+    FlushDeck(false);
+    for (const ChapterFile& f : files)
+        deckChapters.append(DeckChapter{f.path, f.title});
+    const int n = int(qMin<qsizetype>(due.cards.size(), kMaxDeckSlots - 1));
+    deck = QVector<Card>(n + 1);
+    for (int i = 0; i < n; ++i) {
+        const history::DueCard& d = due.cards[i];
+        const ChapterCards& from = read[d.chapter];
+        const qsizetype at = from.chapter.questions.indexOf(d.question);
+        Card& c = deck[i];
+        c.question = d.question;
+        c.answer = from.answers.value(at);
+        c.tag = from.tags.value(at);
+        c.trouble = 0;
+        c.chaptertitle = from.chapter.title;
+        c.chapter = qint16(d.chapter);
+        m_entries.append(Entry{d.isNew, true, 0});
+    }
+    curcard = 0;
+    m_active = n > 0;
+    return n;
+}
+
+void DueReview::end() {
+    m_active = false;
+    m_entries.clear();
+    m_chapters.clear();
+    m_counts = {};
+}
+
+void DueReview::graded(int slot, fsrs::Grade grade, const fsrs::Card& after, qint64 nowUtcMs) {
+    if (!m_active || slot < 0 || slot >= m_entries.size())
+        return;
+    ++m_counts[size_t(int(grade) - 1)];
+    Entry& e = m_entries[slot];
+    e.fresh = false;
+    // A card on a learning step comes back today; one in review is done for the day.
+    const fsrs::StudyDay day = fsrs::studyDay(QDateTime::fromMSecsSinceEpoch(nowUtcMs).toLocalTime(), app().dayStartHour);
+    e.waiting = after.state != fsrs::State::Review && day.isDue(after.due);
+    e.due = after.due;
+}
+
+int DueReview::nextSlot(int slot, qint64 nowUtcMs) const {
+    const int n = int(m_entries.size());
+    if (!m_active || n == 0)
+        return -1;
+    for (int k = 1; k <= n; ++k) {
+        const int i = ((slot < 0 ? -1 : slot) + k + n) % n;
+        if (m_entries[i].waiting && m_entries[i].due <= nowUtcMs)
+            return i;
+    }
+    int soonest = -1;
+    for (int i = 0; i < n; ++i)
+        if (m_entries[i].waiting && m_entries[i].due <= nowUtcMs + kLearnAheadMs &&
+            (soonest < 0 || m_entries[i].due < m_entries[soonest].due))
+            soonest = i;
+    return soonest;
+}
+
+int DueReview::dueLeft() const {
+    int k = 0;
+    for (const Entry& e : m_entries)
+        k += e.waiting && !e.fresh;
+    return k;
+}
+
+int DueReview::newLeft() const {
+    int k = 0;
+    for (const Entry& e : m_entries)
+        k += e.fresh;
+    return k;
+}
+
+QString DueReview::leftText() const {
+    return QStringLiteral("%1 due, %2 new left").arg(dueLeft()).arg(newLeft());
+}
+
+int DueReview::dueTomorrow() const {
+    const QDateTime at = now();
+    const fsrs::StudyDay today = fsrs::studyDay(at, app().dayStartHour);
+    // Any moment of the next study day: its start.
+    return dueDeckOf(m_chapters, QDateTime::fromMSecsSinceEpoch(today.nextStart, at.timeZone())).dueTotal;
+}
+
+QStringList DueReview::summaryLines() const {
+    const char* names[] = {"Again", "Hard", "Good", "Easy"};
+    QStringList lines;
+    for (int i = 0; i < 4; ++i)
+        lines << QStringLiteral("%1: %2").arg(QLatin1String(names[i])).arg(m_counts[size_t(i)]);
+    const int tomorrow = dueTomorrow();
+    lines << (tomorrow == 1 ? QStringLiteral("Due tomorrow: 1 card") : QStringLiteral("Due tomorrow: %1 cards").arg(tomorrow));
+    return lines;
+}
+
+} // namespace review
