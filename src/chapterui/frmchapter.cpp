@@ -3,6 +3,8 @@
 #include "appstate.h"
 #include "cardmanager.h"
 #include "deck.h"
+#include "duereview.h"
+#include "programhistory.h"
 #include "filetext.h"
 #include "frmmain.h"
 #include "frmprogress.h"
@@ -11,6 +13,7 @@
 #include "messagelog.h"
 #include "modmain.h"
 #include "prompter.h"
+#include "qexcheck.h"
 #include "regularfile.h"
 #include "settingsoccasion.h"
 #include "shell.h"
@@ -26,6 +29,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -164,8 +168,14 @@ frmChapter::frmChapter() {
     m_cancel->setObjectName(QStringLiteral("Command2"));
     m_editor = new QPushButton(QStringLiteral("Editor .."), this);
     m_editor->setObjectName(QStringLiteral("Command5"));
+    m_review = new QPushButton(QStringLiteral("Review &Due"), this);
+    m_review->setObjectName(QStringLiteral("CommandReview"));
+    m_review->setToolTip(QStringLiteral("Study the cards of every listed chapter that are due today, then the day's "
+                                        "new cards (Alt+D)"));
+    m_review->setEnabled(false);
+    connect(m_review, &QPushButton::clicked, this, [this] { reviewClicked(); });
     // Return presses the button that has the focus, as Space does.
-    for (QPushButton* b : {m_ok, m_cancel, m_editor})
+    for (QPushButton* b : {m_ok, m_cancel, m_editor, m_review})
         b->setAutoDefault(true);
     connect(m_ok, &QPushButton::clicked, this, [this] { okClicked(); });
     connect(m_cancel, &QPushButton::clicked, this, [this] { cancelClicked(); });
@@ -179,6 +189,7 @@ frmChapter::frmChapter() {
     auto* buttonsRow = new QHBoxLayout;
     buttonsRow->addWidget(m_editor);
     buttonsRow->addStretch(1);
+    buttonsRow->addWidget(m_review);
     buttonsRow->addWidget(m_ok);
     buttonsRow->addWidget(m_cancel);
     auto* lay = new QVBoxLayout(this);
@@ -201,6 +212,8 @@ frmChapter::frmChapter() {
                                : QStringLiteral("db editor seems to not be present./n"));
     FillFileList();
     m_ok->setEnabled(false);
+    // Counting reads every listed chapter and the history: once the window is up.
+    QTimer::singleShot(0, this, [this] { refreshDueCount(); });
     MakeTopmost(splash());
     LogMessage(QStringLiteral(" .. chapter selection form is loaded/n"));
 }
@@ -208,6 +221,8 @@ frmChapter::frmChapter() {
 frmProgress* frmChapter::progressWindow() const { return qobject_cast<frmProgress*>(m_progress); }
 
 void frmChapter::setControlsEnabled(bool on) {
+    m_controlsEnabled = on;
+    m_review->setEnabled(on && m_dueCount > 0);
     m_editor->setEnabled(on);
     m_cancel->setEnabled(on);
     m_list->setEnabled(on);
@@ -305,6 +320,7 @@ void frmChapter::importChapter() {
         return;
     }
     addRow(store.title().isEmpty() ? fileNameOf(file) : store.title(), store.count(), file);
+    refreshDueCount();
 }
 
 void frmChapter::toolbarClick(const QString& key) {
@@ -321,9 +337,11 @@ void frmChapter::toolbarClick(const QString& key) {
         const bool okEnabled = m_ok->isEnabled();
         delete item;
         m_ok->setEnabled(okEnabled);
+        refreshDueCount();
     } else if (key == QLatin1String("lsaved")) {
         if (!chapterCommands().loadProgress || !chapterCommands().loadProgress(this))
             return;
+        review::dueReview().end();
         LogMessage(QStringLiteral(" .. loaded ") + QString::number(deckUpper()) + QStringLiteral(" nodes/n"));
         frmMain* w = loadMainWindow();
         InitCardSurface();
@@ -377,7 +395,75 @@ bool frmChapter::LoadSelectedChapters() {
     return true;
 }
 
+namespace {
+QVector<review::ChapterFile> listedChapters(const QTreeWidget* list) {
+    QVector<review::ChapterFile> files;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        files.append({list->topLevelItem(i)->data(0, kPathRole).toString(), list->topLevelItem(i)->text(0)});
+    return files;
+}
+} // namespace
+
+void frmChapter::refreshDueCount() {
+    if (property("quarnelUnloaded").toBool())
+        return;
+    const history::DueDeck due = review::countDue(listedChapters(m_list));
+    m_dueCount = due.dueTotal + due.freshTotal;
+    m_review->setText(QStringLiteral("Review &Due (%1)").arg(m_dueCount));
+    m_review->setAccessibleDescription(QStringLiteral("%1 due, %2 new").arg(due.dueTotal).arg(due.freshTotal));
+    m_review->setEnabled(m_controlsEnabled && m_dueCount > 0);
+}
+
+void frmChapter::reviewClicked() {
+    {
+        SettingsOccasion occasion;
+        SaveWindowPosition(this, false);
+        SaveFileList();
+        if (ivordalite* master = app().master.get())
+            SettingsOccasion::save(*master);
+    }
+    auto* pw = new frmProgress(this);
+    m_progress = pw;
+    pw->show();
+    const int n = review::dueReview().begin(listedChapters(m_list), [pw](int done, int total) {
+        pw->PB()->setRange(0, total);
+        pw->PB()->setValue(done);
+    });
+    pw->hide();
+    pw->deleteLater();
+    m_progress = nullptr;
+    if (n == 0) {
+        prompter().ask(MsgIcon::Information, MsgButtons::Ok, QStringLiteral("Review Due"),
+                       QStringLiteral("Nothing is due now and no new cards are left for today. Come back tomorrow, "
+                                      "or choose chapters and press OK to study them as usual."));
+        refreshDueCount();
+        return;
+    }
+    LogMessage(QStringLiteral(" .. review of ") + QString::number(n) + QStringLiteral(" due cards/n"));
+    startStudy();
+    // Studying goes on without the history; why is told once.
+    if (const QString problem = review::takeHistoryProblem(); !problem.isEmpty())
+        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Review History"),
+                       problem + QStringLiteral("\n\nGrades are not kept until this is put right; studying goes on "
+                                                "as before."));
+}
+
+void frmChapter::startStudy() {
+    frmMain* w = loadMainWindow();
+    InitCardSurface();
+    ApplyTheme(w);
+    if (w) {
+        // The review starts with every card in rotation; Again marks the trouble cards.
+        if (review::dueReview().active())
+            w->Check2()->setChecked(false);
+        w->doEnableds(true);
+    }
+    ShowFirstCard();
+    unload();
+}
+
 void frmChapter::okClicked() {
+    review::dueReview().end();
     {
         SettingsOccasion occasion;
         SaveWindowPosition(this, false);

@@ -32,6 +32,12 @@ public:
     void okClicked();
     void cancelClicked();
     void editorClicked();
+    // "Review Due (N)": studies every card of the listed chapters that is due now, then the
+    // day's new cards, and grades them into the review history.
+    void reviewClicked();
+    // Counts the cards "Review Due" would bring now and shows the number on its button.
+    void refreshDueCount();
+    QPushButton* reviewButton() const { return m_review; }
     void setControlsEnabled(bool on);
 
     QTreeWidget* LV1() const { return m_list; }
@@ -51,6 +57,7 @@ private:
     void importChapter();
     void unload();
     bool pathFitsList(const QString& path, QString* why) const;
+    void startStudy();
 
     QToolBar* m_toolbar = nullptr;
     QTabBar* m_tabs = nullptr;
@@ -60,6 +67,9 @@ private:
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
     QPushButton* m_editor = nullptr;
+    QPushButton* m_review = nullptr;
+    int m_dueCount = 0;
+    bool m_controlsEnabled = true;
     bool m_editorPresent = false;
     QWidget* m_progress = nullptr;
 };

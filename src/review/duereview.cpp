@@ -39,6 +39,10 @@ std::optional<ChapterCards> readChapterCards(const ChapterFile& file) {
 }
 
 namespace {
+QString keyOf(int chapter, const QString& question) {
+    return QString::number(chapter) + QChar(0x1f) + question;
+}
+
 history::DueDeck dueDeckOf(const QVector<history::Chapter>& chapters, const QDateTime& at) {
     history::History none;
     history::History* h = programHistory();
@@ -85,7 +89,7 @@ int DueReview::begin(const QVector<ChapterFile>& files, const std::function<void
         c.trouble = 0;
         c.chaptertitle = from.chapter.title;
         c.chapter = qint16(d.chapter);
-        m_entries.append(Entry{d.isNew, true, 0});
+        m_entries.insert(keyOf(d.chapter, d.question), Entry{d.isNew, true, 0});
     }
     curcard = 0;
     m_active = n > 0;
@@ -99,32 +103,44 @@ void DueReview::end() {
     m_counts = {};
 }
 
-void DueReview::graded(int slot, fsrs::Grade grade, const fsrs::Card& after, qint64 nowUtcMs) {
-    if (!m_active || slot < 0 || slot >= m_entries.size())
+const DueReview::Entry* DueReview::entryOf(int slot) const {
+    if (slot < 0 || slot >= deckUpper())
+        return nullptr;
+    const auto it = m_entries.constFind(keyOf(deck[slot].chapter, deck[slot].question));
+    return it == m_entries.cend() ? nullptr : &*it;
+}
+
+void DueReview::graded(int slot, fsrs::Grade grade, const std::optional<fsrs::Card>& after, qint64 nowUtcMs) {
+    if (!m_active || !entryOf(slot))
         return;
+    Entry* e = &m_entries[keyOf(deck[slot].chapter, deck[slot].question)];
     ++m_counts[size_t(int(grade) - 1)];
-    Entry& e = m_entries[slot];
-    e.fresh = false;
+    e->fresh = false;
     // A card on a learning step comes back today; one in review is done for the day.
-    const fsrs::StudyDay day = fsrs::studyDay(QDateTime::fromMSecsSinceEpoch(nowUtcMs).toLocalTime(), app().dayStartHour);
-    e.waiting = after.state != fsrs::State::Review && day.isDue(after.due);
-    e.due = after.due;
+    const fsrs::StudyDay day =
+        fsrs::studyDay(QDateTime::fromMSecsSinceEpoch(nowUtcMs).toLocalTime(), app().dayStartHour);
+    e->waiting = after && after->state != fsrs::State::Review && day.isDue(after->due);
+    e->due = after ? after->due : 0;
 }
 
 int DueReview::nextSlot(int slot, qint64 nowUtcMs) const {
-    const int n = int(m_entries.size());
-    if (!m_active || n == 0)
+    const int n = deckUpper();
+    if (!m_active || n <= 0)
         return -1;
     for (int k = 1; k <= n; ++k) {
         const int i = ((slot < 0 ? -1 : slot) + k + n) % n;
-        if (m_entries[i].waiting && m_entries[i].due <= nowUtcMs)
+        if (const Entry* e = entryOf(i); e && e->waiting && e->due <= nowUtcMs)
             return i;
     }
     int soonest = -1;
-    for (int i = 0; i < n; ++i)
-        if (m_entries[i].waiting && m_entries[i].due <= nowUtcMs + kLearnAheadMs &&
-            (soonest < 0 || m_entries[i].due < m_entries[soonest].due))
+    qint64 soonestDue = 0;
+    for (int i = 0; i < n; ++i) {
+        const Entry* e = entryOf(i);
+        if (e && e->waiting && e->due <= nowUtcMs + kLearnAheadMs && (soonest < 0 || e->due < soonestDue)) {
             soonest = i;
+            soonestDue = e->due;
+        }
+    }
     return soonest;
 }
 

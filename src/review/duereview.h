@@ -4,6 +4,7 @@
 // history; a card on a learning step stays in the review until it is learnt for the day.
 #include "history.h"
 
+#include <QHash>
 #include <QVector>
 #include <array>
 #include <functional>
@@ -45,10 +46,12 @@ public:
     void end();
     bool active() const { return m_active; }
 
-    // The card in `slot` was graded at `nowUtcMs`, leaving it as `after`.
-    void graded(int slot, fsrs::Grade grade, const fsrs::Card& after, qint64 nowUtcMs);
-    // The card to show after `slot`: the next one due now in deck order, else the one on a
-    // learning step that comes due first, if within kLearnAheadMs; -1 when the review is done.
+    // The card in deck slot `slot` was graded at `nowUtcMs`, leaving it as `after` (nothing:
+    // the grade could not be kept, and the card is done for this review).
+    void graded(int slot, fsrs::Grade grade, const std::optional<fsrs::Card>& after, qint64 nowUtcMs);
+    // The deck slot to show after `slot`: the next card due now in deck order, else the one on
+    // a learning step that comes due first, if within kLearnAheadMs; -1 when the review is
+    // done. The cards are known by chapter and question, so a shuffle changes nothing.
     int nextSlot(int slot, qint64 nowUtcMs) const;
     bool done(qint64 nowUtcMs) const { return nextSlot(-1, nowUtcMs) < 0; }
 
@@ -69,7 +72,8 @@ private:
         bool waiting = true;  // still to be shown in this review
         qint64 due = 0;       // UTC ms; 0 for a card due now
     };
-    QVector<Entry> m_entries;
+    const Entry* entryOf(int slot) const;
+    QHash<QString, Entry> m_entries; // by chapter and question
     QVector<history::Chapter> m_chapters;
     std::array<int, 4> m_counts{};
     bool m_active = false;

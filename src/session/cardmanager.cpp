@@ -2,6 +2,7 @@
 
 #include "appstate.h"
 #include "deck.h"
+#include "duereview.h"
 #include "modrender.h"
 #include "prompter.h"
 #include "r_data.h"
@@ -135,6 +136,8 @@ QString countText(int n, const QString& thing) {
 }
 
 QString StatusText(bool withTroubleCount) {
+    if (review::dueReview().active())
+        return review::dueReview().leftText();
     QString s = QStringLiteral("showing card %1 of %2").arg(curcard + 1).arg(lastSlot());
     if (withTroubleCount)
         s += QStringLiteral("; ") + countText(CountTroubleCards(), QStringLiteral("trouble card"));
@@ -180,6 +183,11 @@ void ShowPreviousCard() {
 
 void ShowCurrentCard() { present(Presentation::Jump); }
 
+void ShowCardAt(qint16 slot) {
+    curcard = slot;
+    present(Presentation::Navigation);
+}
+
 void ToggleQuestionAnswer() {
     Card& c = current();
     auto d = mainRenderData();
@@ -197,6 +205,8 @@ void ToggleQuestionAnswer() {
         ShowTimesViewed(false);
     }
     repaint();
+    if (cardManagerHooks().faceTurned)
+        cardManagerHooks().faceTurned();
 }
 
 bool ShowingFrontSide() {

@@ -15,6 +15,7 @@ struct CardManagerHooks {
     std::function<void(bool)> setTroubleChecked; // "I had trouble with this card" (Check1)
     std::function<CardView*()> cardWindow;       // where the main renderer paints
     std::function<void()> cardPresented;         // after every presentation of a card
+    std::function<void()> faceTurned;            // after the card turned to its other side
 };
 CardManagerHooks& cardManagerHooks();
 
@@ -33,6 +34,8 @@ void ShowFirstRotationCard();
 void ShowNextCard();
 void ShowPreviousCard();
 void ShowCurrentCard();
+// Shows the card in `slot` as the next one (a view counted, its side drawn anew).
+void ShowCardAt(qint16 slot);
 void ToggleQuestionAnswer();
 void SetCurrentTrouble(bool flag);
 void InitCardSurface();

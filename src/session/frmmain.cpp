@@ -5,9 +5,12 @@
 #include "appstate.h"
 #include "cardmanager.h"
 #include "cardview.h"
+#include "clock.h"
 #include "deck.h"
+#include "duereview.h"
 #include "modmain.h"
 #include "modrender.h"
+#include "programhistory.h"
 #include "prompter.h"
 #include "qexcheck.h"
 #include "qexflatbutton.h"
@@ -36,6 +39,7 @@ QPointer<frmMain>& instance() {
 }
 
 const QString kIdleText = QStringLiteral("Roll mouse over controls to see descriptions");
+const char* const kGradeNames[4] = {"Again", "Hard", "Good", "Easy"};
 
 // Right clicks on the card face open the menu of the window beneath.
 class RightClickFilter : public QObject {
@@ -197,6 +201,27 @@ frmMain::frmMain() {
             studyCommands().productPage();
     });
 
+    // The grade buttons of the review of due cards, under the card's text.
+    const QString gradeNames[4] = {QStringLiteral("Again"), QStringLiteral("Hard"), QStringLiteral("Good"),
+                                   QStringLiteral("Easy")};
+    const QString gradeDescriptions[4] = {
+        QStringLiteral("Grade 1: you didn't know it; the card comes back soon"),
+        QStringLiteral("Grade 2: you knew it with difficulty"), QStringLiteral("Grade 3: you knew it"),
+        QStringLiteral("Grade 4: you knew it at once; the card comes back much later")};
+    for (int i = 0; i < 4; ++i) {
+        auto* b = new qexFlatButton(m_card);
+        b->setObjectName(QStringLiteral("grade") + gradeNames[i]);
+        b->setCaption(gradeNames[i]);
+        b->setFocusPolicy(Qt::TabFocus);
+        b->hide();
+        m_gradeButtons[i] = b;
+        const QString d = gradeDescriptions[i];
+        connect(b, &qexFlatButton::MouseOver, this, [this, d] { hover(d); });
+        connect(b, &qexFlatButton::MouseOut, this, [this] { StartHoverTimer(); });
+        connect(b, &qexFlatButton::KeyDown, this, [this](int vk, int shift) { controlKey(vk, shift); });
+        connect(b, &qexFlatButton::Click, this, [this, i] { grade(i + 1); });
+    }
+
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     connect(m_timer1, &QTimer::timeout, this, [this] { hoverTick(); });
@@ -214,14 +239,17 @@ frmMain::frmMain() {
     // goes to the box.
     auto* controlKeys = new DrillKeyFilter(this, [this](QKeyEvent* e) { return drillControlKey(e); });
     for (QWidget* c : std::initializer_list<QWidget*>{m_buttons[0], m_buttons[1], m_buttons[2], m_buttons[3], m_check1,
-                                                      m_check2, m_link})
+                                                      m_check2, m_link, m_gradeButtons[0], m_gradeButtons[1],
+                                                      m_gradeButtons[2], m_gradeButtons[3]})
         c->installEventFilter(controlKeys);
 
     buildMenu();
     layoutControls();
     syncStudyOptions();
     // Tab goes through the controls as they stand, left to right, row by row.
-    QWidget* order[] = {m_buttons[0], m_buttons[2], m_buttons[3], m_buttons[1], m_check1, m_check2, m_link};
+    QWidget* order[] = {m_gradeButtons[0], m_gradeButtons[1], m_gradeButtons[2], m_gradeButtons[3], m_buttons[0],
+                        m_buttons[2],      m_buttons[3],      m_buttons[1],      m_check1,          m_check2,
+                        m_link};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -240,6 +268,10 @@ frmMain::frmMain() {
         if (instance())
             instance()->drillCardPresented();
     };
+    h.faceTurned = [] {
+        if (instance())
+            instance()->updateGradeButtons();
+    };
     setRenderTimerWindow(this);
 }
 
@@ -249,6 +281,8 @@ frmMain::~frmMain() {
 }
 
 qexFlatButton* frmMain::button(int n) const { return n >= 1 && n <= 4 ? m_buttons[n - 1] : nullptr; }
+
+qexFlatButton* frmMain::gradeButton(int n) const { return n >= 1 && n <= 4 ? m_gradeButtons[n - 1] : nullptr; }
 
 void frmMain::layoutControls() {
     const int stripTop = height() - 60;
@@ -262,6 +296,10 @@ void frmMain::layoutControls() {
     m_link->move(width() - 150, row1 + 3);
     // Under the card's text, above the bottom corner texts.
     m_answerBox->setGeometry((width() - 320) / 2, stripTop - 62, 320, 26);
+    constexpr int kGradeWidth = 112, kGradeGap = 8;
+    const int gradeLeft = (width() - (4 * kGradeWidth + 3 * kGradeGap)) / 2;
+    for (int i = 0; i < 4; ++i)
+        m_gradeButtons[i]->setGeometry(gradeLeft + i * (kGradeWidth + kGradeGap), stripTop - 60, kGradeWidth, 22);
 }
 
 void frmMain::buildMenu() {
@@ -362,6 +400,9 @@ void frmMain::setTypingDrill(bool on) {
 }
 
 void frmMain::drillCardPresented() {
+    m_presentedAtMs = appClock().steadyMs();
+    m_proposedGrade = 0;
+    updateGradeButtons();
     m_drillChecked = false;
     m_answerBox->clear();
     m_answerBox->setReadOnly(false);
@@ -373,6 +414,8 @@ void frmMain::drillReturn() {
         return;
     if (!m_drillChecked)
         checkAnswer();
+    else if (review::dueReview().active() && m_proposedGrade)
+        grade(m_proposedGrade);
     else
         navigate(true);
 }
@@ -399,8 +442,15 @@ void frmMain::checkAnswer() {
         r->drawtobuffer(true);
     m_drillChecked = true;
     m_answerBox->setReadOnly(true);
+    // In the review the verdict proposes a grade, which Return gives; 1 to 4 give another.
+    const int proposed = verdict == Verdict::Right ? 3 : verdict == Verdict::Almost ? 2 : 1;
+    m_proposedGrade = review::dueReview().active() ? proposed : 0;
+    updateGradeButtons();
     // Screen readers hear the verdict on the box that has the focus.
-    m_answerBox->setAccessibleDescription(text);
+    m_answerBox->setAccessibleDescription(
+        m_proposedGrade ? text + QStringLiteral(" Return grades it ") + QLatin1String(kGradeNames[proposed - 1]) +
+                              QStringLiteral("; 1 to 4 choose another grade.")
+                        : text);
     QAccessibleEvent alert(m_answerBox, QAccessible::Alert);
     QAccessible::updateAccessibility(&alert);
 }
@@ -431,6 +481,13 @@ bool frmMain::drillKey(QKeyEvent* e) {
     }
     if (menuKey) {
         popupMenuAt(m_answerBox->geometry().bottomLeft() + m_card->mapTo(this, QPoint()));
+        return true;
+    }
+    // Once the answer is checked, 1 to 4 grade the card.
+    if (m_drillChecked && e->key() >= Qt::Key_1 && e->key() <= Qt::Key_4 &&
+        !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        if (!e->isAutoRepeat())
+            grade(e->key() - Qt::Key_0);
         return true;
     }
     // The keys the menu shows next to its items run them, as a click on the item would.
@@ -477,6 +534,9 @@ void frmMain::typeIntoAnswerBox(const QKeyEvent* e) {
 }
 
 bool frmMain::roundSummaryDue() const {
+    // The review of due cards ends when nothing is left, with a summary of its own.
+    if (review::dueReview().active())
+        return false;
     const int mode = app().roundSummary;
     if (mode == 0 || (mode == 1 && !typingDrill()))
         return false;
@@ -517,6 +577,93 @@ void frmMain::navigate(bool forward) {
         ShowNextCard();
     else
         ShowPreviousCard();
+}
+
+void frmMain::updateGradeButtons() {
+    const bool show = review::dueReview().active() && curcard >= 0 && curcard < deckUpper() && !ShowingFrontSide();
+    if (show) {
+        const std::array<QString, 4> waits = review::gradeIntervals(curcard);
+        for (int i = 0; i < 4; ++i) {
+            QString caption = QLatin1String(kGradeNames[i]);
+            if (!waits[size_t(i)].isEmpty())
+                caption += QStringLiteral("  ") + waits[size_t(i)];
+            m_gradeButtons[i]->setAccessibleName(QStringLiteral("%1, key %2").arg(caption).arg(i + 1));
+            // The grade the typed answer's verdict proposes carries the Return sign.
+            if (m_proposedGrade == i + 1)
+                caption += QStringLiteral(" \u21B5");
+            m_gradeButtons[i]->setCaption(caption);
+        }
+    }
+    for (int i = 0; i < 4; ++i)
+        m_gradeButtons[i]->setVisible(show);
+    // In the review the answer box sits above the grade buttons.
+    const int boxTop = m_gradeButtons[0]->y() - (review::dueReview().active() ? 34 : 2);
+    m_answerBox->move(m_answerBox->x(), boxTop);
+}
+
+void frmMain::grade(int g) {
+    if (app().busy || g < 1 || g > 4 || curcard < 0 || curcard >= deckUpper() || ShowingFrontSide())
+        return;
+    const auto value = fsrs::Grade(g);
+    const bool inReview = review::dueReview().active();
+    const QString source = inReview ? QStringLiteral("review")
+                                    : typingDrill() ? QStringLiteral("drill") : QStringLiteral("study");
+    const std::optional<fsrs::Card> after =
+        review::gradeSlot(curcard, value, appClock().steadyMs() - m_presentedAtMs, source);
+    if (!after)
+        gradeNotKept();
+    if (value == fsrs::Grade::Again)
+        SetCurrentTrouble(true);
+    if (!inReview) {
+        navigate(true);
+        return;
+    }
+    const qint64 now = review::now().toMSecsSinceEpoch();
+    review::dueReview().graded(curcard, value, after, now);
+    const int next = review::dueReview().nextSlot(curcard, now);
+    if (next < 0)
+        finishReview();
+    else
+        ShowCardAt(qint16(next));
+}
+
+void frmMain::gradeNotKept() {
+    // The reason the history can't be used is told once; studying goes on without it.
+    if (const QString problem = review::takeHistoryProblem(); !problem.isEmpty()) {
+        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Review History"),
+                       problem + QStringLiteral("\n\nGrades are not kept until this is put right; studying goes on "
+                                                "as before."));
+        return;
+    }
+    auto d = mainRenderData();
+    if (!d || !review::historyProblem().isEmpty())
+        return;
+    // A card of a progress file: its chapter file is not known.
+    d->setBottomlefttext(review::chapterOfSlot(curcard) ? QStringLiteral("The grade could not be kept")
+                                                        : QStringLiteral("Cards of a saved study run can't be graded"));
+    d->blreset();
+}
+
+void frmMain::finishReview() {
+    const RoundFigures figures = roundCounter().figures();
+    const QStringList lines = review::dueReview().summaryLines();
+    review::dueReview().end();
+    roundCounter().begin();
+    if (auto d = mainRenderData()) {
+        d->setToplefttext(StatusText(true));
+        if (r_renderer* r = mainRenderer())
+            r->drawtobuffer(true);
+    }
+    updateGradeButtons();
+    auto* w = new frmSummary(this, figures, typingDrill() || figures.answered() > 0, CountTroubleCards() > 0);
+    w->setReviewLines(lines);
+    w->onDrillTrouble = [this] { drillTroubleCards(); };
+    w->onShuffle = [] { ShuffleCommand(); };
+    m_summary = w;
+    w->adjustSize();
+    w->move(mapToGlobal(rect().center()) - w->rect().center());
+    w->show();
+    w->setFocus();
 }
 
 void frmMain::doEnableds(bool flag) {
@@ -583,12 +730,25 @@ void frmMain::keyCommand(int vk) {
         case 34:
             navigate(true);
             break;
+        case 49:
+        case 50:
+        case 51:
+        case 52:
+            if (m_drillChecked)
+                grade(vk - 48);
+            break;
         default:
             break;
         }
         return;
     }
     switch (vk) {
+    case 49:
+    case 50:
+    case 51:
+    case 52:
+        grade(vk - 48);
+        break;
     case 13: ToggleQuestionAnswer(); break;
     case 32:
         m_check1->setChecked(!m_check1->Checked());

@@ -80,6 +80,17 @@ public:
     void drillTroubleCards();
     frmSummary* roundSummaryWindow() const { return m_summary; }
 
+    // Grades the card on screen (1 Again, 2 Hard, 3 Good, 4 Easy) once its other side shows:
+    // the grade goes into the review history, Again marks it as a trouble card, and the next
+    // card comes (in the review of due cards, the next one due).
+    void grade(int grade);
+    // The grade buttons under the card; they show in the review of due cards once the card
+    // has turned, each with the wait it would give.
+    qexFlatButton* gradeButton(int grade) const; // 1..4
+    // The grade the typing drill's verdict proposes for Return (0: none).
+    int proposedGrade() const { return m_proposedGrade; }
+    void updateGradeButtons();
+
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
@@ -117,6 +128,11 @@ private:
     QPointer<frmSummary> m_summary;
     bool m_drillChecked = false; // the typed answer was checked; the next Return moves on
     bool m_typingIntoBox = false; // a key is being passed on to the answer box
+    qexFlatButton* m_gradeButtons[4] = {};
+    qint64 m_presentedAtMs = 0; // when the card on screen came (the program's steady clock)
+    int m_proposedGrade = 0;
+    void gradeNotKept();
+    void finishReview();
 };
 
 // The one main card window: the existing one, or nullptr.

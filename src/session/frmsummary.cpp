@@ -16,8 +16,8 @@ frmSummary::frmSummary(QWidget* owner, const RoundFigures& figures, bool drill, 
     setWindowModality(Qt::WindowModal);
     setAttribute(Qt::WA_DeleteOnClose);
 
-    auto* heading = new QLabel(QStringLiteral("You have been through every card of this round."), this);
-    heading->setObjectName(QStringLiteral("Label1"));
+    m_heading = new QLabel(QStringLiteral("You have been through every card of this round."), this);
+    m_heading->setObjectName(QStringLiteral("Label1"));
     m_figures = new QLabel(lines(figures, drill).join(QLatin1Char('\n')), this);
     m_figures->setObjectName(QStringLiteral("Label2"));
     m_figures->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
@@ -40,12 +40,18 @@ frmSummary::frmSummary(QWidget* owner, const RoundFigures& figures, bool drill, 
     buttons->addStretch(1);
     buttons->addWidget(m_close);
     auto* root = new QVBoxLayout(this);
-    root->addWidget(heading);
+    root->addWidget(m_heading);
     root->addSpacing(6);
     root->addWidget(m_figures);
     root->addSpacing(10);
     root->addLayout(buttons);
     setFocusProxy(m_close);
+}
+
+void frmSummary::setReviewLines(const QStringList& lines) {
+    setWindowTitle(QStringLiteral("Review Summary"));
+    m_heading->setText(QStringLiteral("You have reviewed every card that was due."));
+    m_figures->setText(m_figures->text() + QLatin1Char('\n') + lines.join(QLatin1Char('\n')));
 }
 
 void frmSummary::keyPressEvent(QKeyEvent* e) {

@@ -21,6 +21,10 @@ public:
     // Minutes and seconds ("1:05"), with hours in front from an hour on ("1:02:05").
     static QString durationText(qint64 ms);
 
+    // The round was the review of due cards: the heading says so and `lines` (the grades
+    // given, the cards due tomorrow) follow the figures.
+    void setReviewLines(const QStringList& lines);
+
     std::function<void()> onDrillTrouble;
     std::function<void()> onShuffle;
 
@@ -35,6 +39,7 @@ protected:
 private:
     void finish(const std::function<void()>& then);
 
+    QLabel* m_heading = nullptr;
     QLabel* m_figures = nullptr;
     QPushButton* m_drill = nullptr;
     QPushButton* m_shuffle = nullptr;

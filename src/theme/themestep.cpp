@@ -41,8 +41,8 @@ void ApplyTheme(frmMain* w) {
     const ThemeColours t = themeColours(d->GetColorByAlias(QStringLiteral("backcolor_a"), 0),
                                         d->GetColorByAlias(QStringLiteral("backcolor_b"), 0xDE5549),
                                         d->GetColorByAlias(QStringLiteral("main_text_forecolor"), 0xFFFFFF));
-    for (int i = 1; i <= 4; ++i) {
-        qexFlatButton* b = w->button(i);
+    for (int i = 1; i <= 8; ++i) {
+        qexFlatButton* b = i <= 4 ? w->button(i) : w->gradeButton(i - 4);
         b->setBackcolor(t.A);
         b->setBackcolorMouse(t.B);
         b->setForecolor(t.C);

@@ -1,11 +1,15 @@
 // Not a test: puts the main card window into a state worth looking at and leaves it open, for
 // pictures taken under the screenshot tool. The typing drill after a right, an almost or a
-// wrong answer (a long one too), or the round summary after a typed round:
-//     studyshots right|almost|wrong|long|summary
+// wrong answer (a long one too), the round summary after a typed round, or the review of due
+// cards with its grade buttons (typed, and its summary):
+//     studyshots right|almost|wrong|long|summary|review|reviewdrill|reviewsummary
 #include "appstate.h"
 #include "cardmanager.h"
 #include "deck.h"
+#include "duereview.h"
 #include "frmmain.h"
+#include "ivordalite.h"
+#include "lettermarkers.h"
 #include "modrender.h"
 #include "r_data.h"
 #include "testsupport.h"
@@ -44,6 +48,20 @@ int main(int argc, char** argv) {
         deck[i].answer = cards[i].second;
         deck[i].chaptertitle = QStringLiteral("Deutsch – Lektion 3");
     }
+    const bool review = what.startsWith(QLatin1String("review"));
+    if (review) {
+        // A chapter of three cards in a file of its own, none reviewed yet.
+        app().historyPathOverride = home.path() + QStringLiteral("/history.sqlite");
+        ivordalite store;
+        const QString path = home.path() + QStringLiteral("/lektion3.qex");
+        store.mountnew(path);
+        store.setTitle(QStringLiteral("Deutsch – Lektion 3"));
+        store.setComment(chapterMark());
+        for (const auto& [q, a] : cards)
+            store.add(q, a, 0, QString());
+        store.save();
+        review::dueReview().begin({{path, QStringLiteral("Deutsch – Lektion 3")}});
+    }
     frmMain* w = loadMainWindow();
     if (!w)
         return 1;
@@ -56,7 +74,20 @@ int main(int argc, char** argv) {
         deck[0].question = QStringLiteral("Wie weit ist es von hier bis zum alten Bahnhof am Fluss");
         ShowFirstCard();
     }
+    if (what == QLatin1String("review")) {
+        QTest::keyClick(w, Qt::Key_Return);
+        return qapp.exec();
+    }
+    if (what == QLatin1String("reviewsummary")) {
+        for (int g : {4, 3, 4, 3})
+            QTest::keyClick(w, Qt::Key_Return), QTest::keyClick(w, Qt::Key(Qt::Key_0 + g));
+        return qapp.exec();
+    }
     w->setTypingDrill(true);
+    if (what == QLatin1String("reviewdrill")) {
+        answer(w, QStringLiteral("the steet"), false);
+        return qapp.exec();
+    }
     if (what == QLatin1String("longquestion")) {
         answer(w, QStringLiteral("it is a long way from here to the old station by the river"), false);
     } else if (what == QLatin1String("right")) {

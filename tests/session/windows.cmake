@@ -4,4 +4,4 @@ quarnel_test(tst_shuffler SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_shuffler.cpp LIB
 # Not a test: the study window in the typing drill and the round summary, left open for the
 # screenshot tool.
 add_executable(studyshots ${CMAKE_CURRENT_LIST_DIR}/studyshots.cpp)
-target_link_libraries(studyshots PRIVATE testsupport session theme Qt6::Test)
+target_link_libraries(studyshots PRIVATE testsupport session theme review Qt6::Test)
