@@ -5,6 +5,7 @@
 #include "intervaltext.h"
 #include "messagelog.h"
 
+#include <QCoreApplication>
 #include <memory>
 
 namespace review {
@@ -50,6 +51,12 @@ history::History* programHistory() {
     ProgramHistory& s = state();
     if (!s.tried) {
         s.tried = true;
+        // Closed as the application ends, while Qt SQL is still there to close it.
+        static bool closeAtEnd = false;
+        if (!closeAtEnd && QCoreApplication::instance()) {
+            closeAtEnd = true;
+            qAddPostRoutine(closeProgramHistory);
+        }
         s.db = std::make_unique<history::History>();
         const QString path =
             app().historyPathOverride.isEmpty() ? history::History::defaultPath() : app().historyPathOverride;
