@@ -101,11 +101,13 @@ frmChapter::frmChapter() {
     const QPair<QString, QString> buttons[] = {{QStringLiteral("sall"), QStringLiteral("Import")},
                                                {QStringLiteral("del"), QStringLiteral("Delete")},
                                                {QStringLiteral("lsaved"), QStringLiteral("Load Saved")},
+                                               {QStringLiteral("history"), QStringLiteral("Export History")},
                                                {QStringLiteral("about"), QStringLiteral("About")}};
     // Every button has a key, shown in its tooltip; Tab reaches the buttons too.
     const QKeySequence keys[] = {QKeySequence(Qt::CTRL | Qt::Key_I), QKeySequence(Qt::Key_Delete),
-                                 QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence(Qt::Key_F1)};
-    for (int i = 0; i < 4; ++i) {
+                                 QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence(Qt::CTRL | Qt::Key_E),
+                                 QKeySequence(Qt::Key_F1)};
+    for (int i = 0; i < 5; ++i) {
         const auto& [key, text] = buttons[i];
         QAction* a = m_toolbar->addAction(text);
         a->setObjectName(key);
@@ -350,6 +352,9 @@ void frmChapter::toolbarClick(const QString& key) {
             w->doEnableds(true);
         ShowFirstCard();
         unload();
+    } else if (key == QLatin1String("history")) {
+        if (chapterCommands().exportHistory)
+            chapterCommands().exportHistory(this);
     } else if (key == QLatin1String("about")) {
         if (chapterCommands().about)
             chapterCommands().about();

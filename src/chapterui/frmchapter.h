@@ -15,6 +15,7 @@ class frmProgress;
 struct ChapterCommands {
     std::function<bool(QWidget* owner)> loadProgress;
     std::function<void()> about;
+    std::function<void(QWidget* owner)> exportHistory;
 };
 ChapterCommands& chapterCommands();
 
@@ -27,7 +28,7 @@ public:
     void SaveFileList();
     bool LoadSelectedChapters();
 
-    // The toolbar buttons by identifier: "sall", "del", "lsaved", "about".
+    // The toolbar buttons by identifier: "sall", "del", "lsaved", "history", "about".
     void toolbarClick(const QString& key);
     void okClicked();
     void cancelClicked();

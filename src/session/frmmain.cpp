@@ -328,6 +328,10 @@ void frmMain::buildMenu() {
         if (studyCommands().exportCards)
             studyCommands().exportCards(this);
     });
+    add("mP_eh", QStringLiteral("Export Revie&w History..."), QString(), [this] {
+        if (studyCommands().exportHistory)
+            studyCommands().exportHistory(this);
+    });
     m_menu->addSeparator();
     add("mP_vac", QStringLiteral("&View All Cards"), QStringLiteral("Ctrl+V"), [] {
         if (studyCommands().viewAllCards)

@@ -20,6 +20,7 @@ class QLineEdit;
 struct StudyCommands {
     std::function<void(QWidget*)> saveProgress;
     std::function<void(QWidget*)> exportCards;
+    std::function<void(QWidget*)> exportHistory;
     std::function<void()> viewAllCards;
     std::function<void()> findCard;
     std::function<void()> options;

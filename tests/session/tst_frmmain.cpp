@@ -224,6 +224,7 @@ void TestFrmMain::menuItems() {
                              {nullptr, nullptr, nullptr},
                              {"mP_sp", "Save &Progress", ""},
                              {"mP_ss", "&Export Cards", ""},
+                             {"mP_eh", "Export Revie&w History...", ""},
                              {nullptr, nullptr, nullptr},
                              {"mP_vac", "&View All Cards", "Ctrl+V"},
                              {"mP_fc", "&Find Card", "Ctrl+F"},
@@ -833,7 +834,7 @@ void TestFrmMain::popupMenuWithoutMnemonics() {
         if (!a->shortcut().isEmpty()) // "Ctrl+F" ends in its letter
             QCOMPARE(letter, a->shortcut().toString().back());
     }
-    QCOMPARE(letters.size(), 14);
+    QCOMPARE(letters.size(), 15);
 }
 
 // The card's status said "1 trouble cards". Singular for one, on presenting and on turning
