@@ -916,7 +916,14 @@ QString frmMain::quickHelpText() {
                           "Return = Check the Answer; the card turns and says Right, Almost or Wrong",
                           "Return again = Next Card; wrong answers become trouble cards",
                           "Page Up = Previous Card, Page Down = Next Card, Escape = End the Drill",
-                          "While the drill is on, letters and the Space Bar go into the box, not to the shortcuts"};
+                          "While the drill is on, letters and the Space Bar go into the box, not to the shortcuts",
+                          "",
+                          "Grades and Reviews",
+                          "==================",
+                          "Once a card has turned: 1 = Again, 2 = Hard, 3 = Good, 4 = Easy",
+                          "A grade is kept in your review history and the next card comes; Again marks a trouble card",
+                          "'Review Due' in the chapter window studies the cards due today, then new cards",
+                          "In its typing drill, Return gives the grade the verdict proposes (marked on its button)"};
     for (const char* line : rest)
         t += QString::fromLatin1(line) + nl;
     return t;

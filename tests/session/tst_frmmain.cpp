@@ -291,7 +291,9 @@ void TestFrmMain::quickHelpText() {
     QCOMPARE(lines.value(23), QString("x = Exit Program"));
     QCOMPARE(lines.value(24), QString("q = Question First (cards show their questions)"));
     QCOMPARE(lines.value(29), QString("Typing Drill"));
-    QCOMPARE(lines.size(), 37); // every line ends with CR LF
+    QCOMPARE(lines.value(37), QString("Grades and Reviews"));
+    QCOMPARE(lines.value(39), QString("Once a card has turned: 1 = Again, 2 = Hard, 3 = Good, 4 = Easy"));
+    QCOMPARE(lines.size(), 44); // every line ends with CR LF
     QCOMPARE(lines.last(), QString());
 }
 
