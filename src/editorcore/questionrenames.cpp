@@ -104,39 +104,42 @@ RenameOutcome recordRenames(const QString& historyPath, const QString& chapterPa
     }
     auto holds = [&](const QString& question) { return !h.reviews(chapterPath, question).empty(); };
 
-    // The temporary fronts must be ones no card of the chapter has a history under.
-    QVector<QuestionRename> plan;
-    QString prefix;
-    for (int tries = 0;; ++tries) {
-        prefix = QStringLiteral("\u0001qredit %1 ").arg(QRandomGenerator::global()->generate64(), 16, 16, QChar(u'0'));
-        plan = renamePlan(cards, prefix);
-        if (std::none_of(plan.begin(), plan.end(),
-                         [&](const QuestionRename& r) { return r.to.startsWith(prefix) && holds(r.to); }))
-            break;
-        if (tries == 3) {
-            out.pending = true;
-            out.problem = problem(QStringLiteral("it could not be written"));
-            return out;
-        }
+    // The temporary fronts must be ones no card of the chapter has a history under; with 64
+    // random bits one is taken only by a card named so on purpose.
+    const QString prefix =
+        QStringLiteral("\u0001qredit %1 ").arg(QRandomGenerator::global()->generate64(), 16, 16, QChar(u'0'));
+    const QVector<QuestionRename> plan = renamePlan(cards, prefix);
+    const QString unwritten = problem(QStringLiteral("it could not be written"));
+    if (std::any_of(plan.begin(), plan.end(),
+                    [&](const QuestionRename& r) { return r.to.startsWith(prefix) && holds(r.to); })) {
+        out.pending = true;
+        out.problem = unwritten;
+        return out;
     }
 
-    QHash<QString, QString> stepAside; // temporary front -> the front it came from
-    int written = 0;
+    // Each rename is a transaction of its own. When one fails, the renames before it that only
+    // moved a log (no merge) are taken back, last first, so that a swap is never left halfway;
+    // a merge cannot be taken back and ends that. The next save tries again: a rename already
+    // made finds nothing left to move.
+    struct Done {
+        QuestionRename rename;
+        bool merged;
+    };
+    QVector<Done> done;
     for (const QuestionRename& r : plan) {
         if (!holds(r.from))
             continue; // a card without a history: nothing to follow
-        if (!h.renameQuestion(chapterPath, r.from, r.to)) {
-            // A card moved aside goes back where it was, when that front is still free.
-            for (auto it = stepAside.cbegin(); it != stepAside.cend(); ++it)
-                if (holds(it.key()) && !holds(it.value()))
-                    h.renameQuestion(chapterPath, it.key(), it.value());
-            out.pending = written == 0;
-            out.problem = problem(QStringLiteral("it could not be written"));
-            return out;
+        const bool merges = holds(r.to);
+        if (h.renameQuestion(chapterPath, r.from, r.to)) {
+            done.append({r, merges});
+            continue;
         }
-        ++written;
-        if (r.to.startsWith(prefix))
-            stepAside.insert(r.to, r.from);
+        for (auto it = done.crbegin(); it != done.crend(); ++it)
+            if (it->merged || holds(it->rename.from) || !h.renameQuestion(chapterPath, it->rename.to, it->rename.from))
+                break;
+        out.pending = true;
+        out.problem = unwritten;
+        return out;
     }
     return out;
 }

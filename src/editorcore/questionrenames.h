@@ -31,7 +31,7 @@ QVector<QuestionRename> renamePlan(const QVector<TrackedQuestion>& cards, const 
 // What became of the renames of one save.
 struct RenameOutcome {
     bool attempted = false; // there was a history with something to move
-    bool pending = false;   // nothing was written: the renames are still to be made
+    bool pending = false;   // the renames are still to be made (at the next save)
     QString problem;        // why the history did not follow, for the status bar; empty when it did
 };
 

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -180,6 +181,59 @@ private slots:
         QVERIFY(other.attempted && other.problem.isEmpty());
         QCOMPARE(counts(dbPath()), QStringLiteral("A=1"));
         QCOMPARE(bytesOf(dbPath()), before);
+    }
+
+    // A write refused halfway (here by a trigger): the renames made before it go back, up to
+    // a merge, and stay to be made; the next save makes what is left.
+    void writeRefusedHalfway_data() {
+        QTest::addColumn<QString>("refused"); // the rename the history refuses, "from>to"
+        QTest::addColumn<QString>("cards");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("retried");
+        QTest::newRow("swap: the aside card back") << "B>A" << "A>B,B>A" << "A=1,B=2,C=3" << "A=2,B=1,C=3";
+        QTest::newRow("swap: the last step refused") << "~>B" << "A>B,B>A" << "A=1,B=2,C=3" << "A=2,B=1,C=3";
+        QTest::newRow("circle: a middle step refused") << "B>C" << "A>B,B>C,C>A" << "A=1,B=2,C=3"
+                                                       << "A=3,B=1,C=2";
+        QTest::newRow("chain: the first step taken back") << "A>B" << "A>B,B>D" << "A=1,B=2,C=3" << "B=1,C=3,D=2";
+        // A merge cannot be taken back: what came before it stays made.
+        QTest::newRow("after a merge") << "B>D" << "A>C,B>D" << "B=2,C=4" << "C=4,D=2";
+        QTest::newRow("the first refused") << "A>X" << "A>X,B>Y" << "A=1,B=2,C=3" << "C=3,X=1,Y=2";
+    }
+    void writeRefusedHalfway() {
+        QFETCH(QString, refused);
+        QFETCH(QString, cards);
+        QFETCH(QString, after);
+        QFETCH(QString, retried);
+        seed(dbPath(), "A=1,B=2,C=3");
+        const QString from = refused.section(u'>', 0, 0);
+        const QString to = refused.section(u'>', 1);
+        // "~" stands for the temporary front.
+        const QString when = (from == "~" ? QStringLiteral("substr(OLD.question, 1, 1) = char(1)")
+                                          : QStringLiteral("OLD.question = '%1'").arg(from)) +
+                             QStringLiteral(" AND NEW.question = '%1'").arg(to);
+        auto trigger = [&](const QString& statement) {
+            QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("trigger"));
+            d.setDatabaseName(dbPath());
+            QVERIFY(d.open());
+            QSqlQuery q(d);
+            QVERIFY2(q.exec(statement), qPrintable(q.lastError().text()));
+            q = QSqlQuery();
+            d.close();
+            d = QSqlDatabase();
+            QSqlDatabase::removeDatabase(QStringLiteral("trigger"));
+        };
+        trigger(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE OF question ON cards WHEN %1 "
+                               "BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                    .arg(when));
+        qredit::RenameOutcome out = qredit::recordRenames(dbPath(), kChapter, ::cards(cards));
+        QVERIFY(out.attempted && out.pending);
+        QCOMPARE(out.problem, QStringLiteral("The review history did not follow the renamed fronts: it could not "
+                                             "be written."));
+        QCOMPARE(counts(dbPath()), after);
+        trigger(QStringLiteral("DROP TRIGGER refuse"));
+        out = qredit::recordRenames(dbPath(), kChapter, ::cards(cards));
+        QVERIFY(!out.pending && out.problem.isEmpty());
+        QCOMPARE(counts(dbPath()), retried);
     }
 
     // A history that cannot be used is left byte for byte; the outcome says why in a line and
