@@ -138,9 +138,10 @@ bool EditorWindow::SaveDeck() {
         return false;
     }
     // The review history follows the fronts renamed since the last load or save, now that the
-    // file holds them. A first save under a new name has no fronts to follow. Whatever becomes
-    // of the history, the save stands; a rename it did not take is tried again at the next save.
-    const RenameOutcome renames = m_filename.isEmpty() || target != m_filename
+    // file holds them. A save under another name (the first save of a new chapter) is a file
+    // whose cards start histories of their own. Whatever becomes of the history, the save
+    // stands; a rename it did not take is tried again at the next save.
+    const RenameOutcome renames = target != m_filename
                                       ? RenameOutcome{}
                                       : recordRenames(m_historyPath, target, m_model->trackedQuestions());
     m_model->markSaved(renames.pending);
