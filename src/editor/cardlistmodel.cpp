@@ -31,6 +31,10 @@ QVariant CardListModel::headerData(int section, Qt::Orientation orientation, int
 void CardListModel::setRows(QVector<CardRow> rows) {
     beginResetModel();
     m_rows = std::move(rows);
+    m_saved.clear();
+    m_saved.reserve(m_rows.size());
+    for (const CardRow& r : m_rows)
+        m_saved.append(r.question);
     endResetModel();
 }
 
@@ -42,6 +46,7 @@ void CardListModel::insertRow(int at, const CardRow& row) {
     at = std::clamp(at, 0, int(m_rows.size()));
     beginInsertRows(QModelIndex(), at, at);
     m_rows.insert(at, row);
+    m_saved.insert(at, std::nullopt);
     endInsertRows();
 }
 
@@ -60,13 +65,16 @@ void CardListModel::setRow(int i, const CardRow& row) {
     emit dataChanged(index(i, Front), index(i, Back));
 }
 
-void CardListModel::insertRows(int at, const QVector<CardRow>& rows) {
+void CardListModel::insertRows(int at, const QVector<CardRow>& rows, const QVector<std::optional<QString>>& saved) {
     if (rows.isEmpty())
         return;
     at = std::clamp(at, 0, int(m_rows.size()));
     beginInsertRows(QModelIndex(), at, at + int(rows.size()) - 1);
     m_rows.insert(at, rows.size(), CardRow{});
     std::copy(rows.begin(), rows.end(), m_rows.begin() + at);
+    m_saved.insert(at, rows.size(), std::nullopt);
+    if (saved.size() == rows.size())
+        std::copy(saved.begin(), saved.end(), m_saved.begin() + at);
     endInsertRows();
 }
 
@@ -75,6 +83,7 @@ void CardListModel::removeRowsAt(int first, int count) {
         return;
     beginRemoveRows(QModelIndex(), first, first + count - 1);
     m_rows.remove(first, count);
+    m_saved.remove(first, count);
     endRemoveRows();
 }
 
@@ -89,6 +98,20 @@ bool CardListModel::setData(const QModelIndex& index, const QVariant& value, int
     if (!index.isValid() || role != Qt::EditRole || !m_editHook || index.row() >= m_rows.size())
         return false;
     return m_editHook(index.row(), index.column(), value.toString());
+}
+
+QVector<TrackedQuestion> CardListModel::trackedQuestions() const {
+    QVector<TrackedQuestion> out;
+    for (qsizetype i = 0; i < m_rows.size(); ++i)
+        if (m_saved[i])
+            out.append({*m_saved[i], m_rows[i].question});
+    return out;
+}
+
+void CardListModel::markSaved(bool keepRenamed) {
+    for (qsizetype i = 0; i < m_rows.size(); ++i)
+        if (!keepRenamed || !m_saved[i])
+            m_saved[i] = m_rows[i].question;
 }
 
 int CardListModel::findQuestion(const QString& question) const {

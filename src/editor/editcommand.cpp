@@ -38,6 +38,10 @@ EditCommand::EditCommand(CardListModel* model, RowEdit edit, QString oldTitle, T
 void EditCommand::redo() {
     for (const auto& c : m_edit.changed)
         m_model->setRow(c.first, c.second);
+    // A save between an undo and this redo may have given the rows other fronts in the file.
+    m_removedSaved.clear();
+    for (const auto& r : m_removedRows)
+        m_removedSaved.append(m_model->savedQuestion(r.first));
     const Runs gone = runs(m_removedRows);
     for (auto it = gone.crbegin(); it != gone.crend(); ++it)
         m_model->removeRowsAt(it->first, it->second);
@@ -60,12 +64,13 @@ void EditCommand::undo() {
     if (!m_edit.inserted.isEmpty())
         m_model->removeRowsAt(m_edit.insertAt, int(m_edit.inserted.size()));
     qsizetype k = 0;
+    // The rows come back with the fronts they had in the file, so a rename still follows them.
     for (const auto& [first, count] : runs(m_removedRows)) {
         QVector<CardRow> block;
         block.reserve(count);
         for (int i = 0; i < count; ++i)
             block.append(m_removedRows[k++].second);
-        m_model->insertRows(first, block);
+        m_model->insertRows(first, block, m_removedSaved.mid(k - count, count));
     }
     for (qsizetype i = m_edit.changed.size() - 1; i >= 0; --i)
         m_model->setRow(m_edit.changed[i].first, m_oldChanged[i]);

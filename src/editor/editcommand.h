@@ -6,6 +6,7 @@
 
 #include <QUndoCommand>
 #include <functional>
+#include <optional>
 
 namespace qredit {
 
@@ -43,6 +44,7 @@ private:
     RowEdit m_edit;
     QVector<CardRow> m_oldChanged;              // contents before, parallel to m_edit.changed
     QVector<QPair<int, CardRow>> m_removedRows; // ascending
+    QVector<std::optional<QString>> m_removedSaved; // their fronts in the file, parallel
     QString m_oldTitle;
     TitleSetter m_setTitle;
     Shown m_shown;

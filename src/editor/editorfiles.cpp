@@ -3,6 +3,7 @@
 #include "editorwindow.h"
 
 #include "cardlistmodel.h"
+#include "questionrenames.h"
 #include "gcommondialog.h"
 #include "prompter.h"
 #include "regularfile.h"
@@ -136,9 +137,18 @@ bool EditorWindow::SaveDeck() {
         setStatus(QStringLiteral("File not saved"));
         return false;
     }
+    // The review history follows the fronts renamed since the last load or save, now that the
+    // file holds them. A save under another name (the first save of a new chapter) is a file
+    // whose cards start histories of their own. Whatever becomes of the history, the save
+    // stands; a rename it did not take is tried again at the next save.
+    const RenameOutcome renames = target != m_filename
+                                      ? RenameOutcome{}
+                                      : recordRenames(m_historyPath, target, m_model->trackedQuestions());
+    m_model->markSaved(renames.pending);
     m_filename = target;
     SetModified(false);
-    setStatus(QStringLiteral("File saved successfully"));
+    setStatus(renames.problem.isEmpty() ? QStringLiteral("File saved successfully")
+                                        : QStringLiteral("File saved successfully. ") + renames.problem);
     return true;
 }
 

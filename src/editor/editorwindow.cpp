@@ -5,6 +5,7 @@
 
 #include "cardlistmodel.h"
 #include "editorversion.h"
+#include "history.h"
 #include "limitvalidator.h"
 #include "prompter.h"
 
@@ -36,7 +37,8 @@ QString baseName(const QString& path) {
 }
 } // namespace
 
-EditorWindow::EditorWindow(QWidget* parent) : QMainWindow(parent) {
+EditorWindow::EditorWindow(QWidget* parent)
+    : QMainWindow(parent), m_historyPath(history::History::defaultPath()) {
     setObjectName(QStringLiteral("frmMain"));
     buildUi();
     // The window starts unmodified under its initial caption.

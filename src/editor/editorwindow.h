@@ -79,6 +79,11 @@ public:
     void ResetFields();
     void ShowAbout();
 
+    // The review history a save tells of renamed fronts (by default the study program's);
+    // empty for none.
+    void setHistoryPath(const QString& path) { m_historyPath = path; }
+    QString historyPath() const { return m_historyPath; }
+
     QString fileName() const { return m_filename; }
     bool isModified() const { return m_modified; }
     CardListModel* model() const { return m_model; }
@@ -180,6 +185,7 @@ private:
     QString m_docTitle; // the title as the undo history knows it
 
     QString m_filename;
+    QString m_historyPath;
     bool m_modified = false;
     QString m_refusal;
     QString m_acceptedTitle; // the title before the edit a validator is looking at

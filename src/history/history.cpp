@@ -194,7 +194,8 @@ History::History() : m_scheduler(m_settings.parameters()) {
 History::~History() { close(); }
 
 QString History::defaultPath() {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/history.sqlite");
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return data.isEmpty() ? data : data + QStringLiteral("/Orvandel/qr2/history.sqlite");
 }
 
 QSqlDatabase History::db() const { return QSqlDatabase::database(m_connection, false); }

@@ -86,7 +86,9 @@ public:
     History(const History&) = delete;
     History& operator=(const History&) = delete;
 
-    // QStandardPaths::AppDataLocation + "/history.sqlite".
+    // "Orvandel/qr2/history.sqlite" in the user's data folder (QStandardPaths::
+    // GenericDataLocation), which is the study program's AppDataLocation: the editor, under
+    // names of its own, finds the same file. Empty when the system names no data folder.
     static QString defaultPath();
 
     // Opens (creating it and its folder when missing) and brings an older schema up to date.

@@ -8,6 +8,7 @@
 #include "editorversion.h"
 #include "editorwindow.h"
 #include "exportname.h"
+#include "history.h"
 #include "importdialog.h"
 #include "ivordalite.h"
 #include "scripttexts.h"
@@ -191,6 +192,36 @@ private:
         m_dialogs->answerFile(file);
         QVERIFY(m_w->SaveDeck());
     }
+    // Reviews for some cards of the chapter at `file`, in the window's review history.
+    void seedHistory(const QString& file, const QList<QPair<QString, int>>& counts) {
+        history::History h;
+        QVERIFY(h.open(m_w->historyPath()).ok());
+        history::Chapter c{file, QStringLiteral("T"), {}};
+        for (const auto& [q, n] : counts)
+            c.questions.append(q);
+        qint64 t = 1767225600000;
+        for (const auto& [q, n] : counts)
+            for (int i = 0; i < n; ++i)
+                QVERIFY2(h.record(c, q, fsrs::Grade::Good, 1000, "review", t += 3600000), qPrintable(h.lastError()));
+    }
+    // "A=1,B=2": the reviews of each card of `file` the history holds, by front.
+    QString historyCounts(const QString& file) const {
+        history::History h;
+        if (!h.open(m_w->historyPath()).ok())
+            return QStringLiteral("(not open)");
+        QStringList out;
+        qint64 reviews = 0;
+        for (const char* q : {"A", "B", "C", "N", "X", "Y"}) {
+            const auto n = qint64(h.reviews(file, q).size());
+            reviews += n;
+            if (n > 0)
+                out.append(QStringLiteral("%1=%2").arg(q).arg(n));
+        }
+        // No card left under a temporary front, no review lost.
+        if (h.cardCount() != out.size() || h.reviewCount() != reviews)
+            out.append(QStringLiteral("and %1 more cards").arg(h.cardCount() - out.size()));
+        return out.join(u',');
+    }
 
 private slots:
     void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
@@ -201,6 +232,8 @@ private slots:
         m_prompter = std::make_unique<ScriptedPrompter>();
         m_dialogs = std::make_unique<ScriptedDialogs>();
         m_w = std::make_unique<EditorWindow>();
+        // Never the user's own review history.
+        m_w->setHistoryPath(path("history.sqlite"));
         m_w->show();
         QApplication::setActiveWindow(m_w.get());
         QVERIFY(QTest::qWaitForWindowActive(m_w.get()));
@@ -2023,6 +2056,115 @@ private slots:
         QCOMPARE(qredit::tooManyCardsQuestion(plan, "'w.csv'", 5),
                  QStringLiteral("'w.csv' holds 8 new cards, but this chapter has room for only 5 more (a chapter holds "
                                 "at most 32766). Import the first 5 and leave the rest out?\n\nNo imports nothing."));
+    }
+
+    // The review history follows a renamed front when the file changes: at a save, from the
+    // front the card had at the last load or save, whatever edits, undos and deletions came
+    // in between. Cards A, B and C have 1, 2 and 3 reviews.
+    void renamedFrontKeepsHistory_data() {
+        QTest::addColumn<QString>("steps"); // eN=X edits row N's front, dN deletes it, +X adds a
+                                            // card, u undo, r redo, s save
+        QTest::addColumn<QString>("after");
+        QTest::newRow("renamed and saved") << "e0=X s" << "B=2,C=3,X=1";
+        QTest::newRow("renamed, not saved") << "e0=X" << "A=1,B=2,C=3";
+        QTest::newRow("renamed, undone, saved") << "e0=X u s" << "A=1,B=2,C=3";
+        QTest::newRow("renamed, undone, redone, saved") << "e0=X u r s" << "B=2,C=3,X=1";
+        QTest::newRow("two renames, one save") << "e0=X e0=Y s" << "B=2,C=3,Y=1";
+        QTest::newRow("two saves") << "e0=X s e0=Y s" << "B=2,C=3,Y=1";
+        QTest::newRow("saved, then undone and saved") << "e0=X s u s" << "A=1,B=2,C=3";
+        QTest::newRow("saved, then renamed back") << "e0=X s e0=A s" << "A=1,B=2,C=3";
+        QTest::newRow("swapped") << "e0=B e1=A s" << "A=2,B=1,C=3";
+        QTest::newRow("three in a circle") << "e0=B e1=C e2=A s" << "A=3,B=1,C=2";
+        QTest::newRow("chain") << "e1=X e0=B s" << "B=1,C=3,X=2";
+        QTest::newRow("onto another card's front: one card") << "e0=B s" << "B=3,C=3";
+        QTest::newRow("onto a deleted card's front") << "d1 e0=B s" << "B=3,C=3";
+        QTest::newRow("deleted, saved, undone, renamed") << "d0 s u e0=X s" << "B=2,C=3,X=1";
+        QTest::newRow("renamed, deleted, undone") << "e0=X d0 u s" << "B=2,C=3,X=1";
+        QTest::newRow("deleted after a rename, undone, saved, redone") << "e0=X d0 u s r u e0=Y s" << "B=2,C=3,Y=1";
+        QTest::newRow("a new card takes the old front") << "e0=X +A s" << "B=2,C=3,X=1";
+        QTest::newRow("a new card renamed") << "+N e3=Y s" << "A=1,B=2,C=3";
+    }
+    void renamedFrontKeepsHistory() {
+        QFETCH(QString, steps);
+        QFETCH(QString, after);
+        const QString file = path("h.qex");
+        for (const char* q : {"A", "B", "C"})
+            m_w->PutRow(q, "x", -1, false);
+        saveAs(file);
+        seedHistory(file, {{"A", 1}, {"B", 2}, {"C", 3}});
+        for (const QString& step : steps.split(u' ')) {
+            const QString arg = step.mid(1);
+            switch (step.at(0).toLatin1()) {
+            case 'e':
+                QVERIFY(m_w->model()->setData(m_w->model()->index(arg.section(u'=', 0, 0).toInt(), 0),
+                                              arg.section(u'=', 1)));
+                break;
+            case 'd':
+                m_w->selectRow(arg.toInt());
+                m_w->DeleteRow();
+                break;
+            case '+': QVERIFY(m_w->PutRow(arg, "x", -1, false)); break;
+            case 'u': m_w->undoStack()->undo(); break;
+            case 'r': m_w->undoStack()->redo(); break;
+            case 's':
+                QVERIFY(m_w->SaveDeck());
+                QCOMPARE(m_w->statusText(), QStringLiteral("File saved successfully"));
+                break;
+            }
+        }
+        QCOMPARE(historyCounts(file), after);
+    }
+
+    // A history that cannot be used never stops or questions a save: one line in the status
+    // bar, no message box, the history as it was; the rename is made at the next save.
+    void unusableHistoryNeverStopsASave_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("damaged") << "damaged" << "it is damaged";
+        QTest::newRow("newer version") << "newer" << "a newer version of the program wrote it";
+        QTest::newRow("a folder in its place") << "folder" << "it cannot be opened";
+    }
+    void unusableHistoryNeverStopsASave() {
+        QFETCH(QString, kind);
+        QFETCH(QString, why);
+        const QString file = path("h.qex");
+        m_w->PutRow("A", "x", -1, false);
+        m_w->PutRow("B", "x", -1, false);
+        saveAs(file);
+        seedHistory(file, {{"A", 1}, {"B", 2}});
+        const QString db = m_w->historyPath();
+        const QByteArray good = readAll(db);
+        if (kind == "damaged") {
+            writeAll(db, good.left(good.size() / 2 + 1));
+        } else if (kind == "newer") {
+            QByteArray newer = good;
+            newer[63] = char(history::History::kSchemaVersion + 1); // the header's user_version
+            writeAll(db, newer);
+        } else {
+            QVERIFY(QFile::remove(db));
+            QVERIFY(QDir().mkpath(db));
+        }
+        const QByteArray unusable = readAll(db);
+        QVERIFY(m_w->model()->setData(m_w->model()->index(0, 0), "X"));
+        QVERIFY(m_w->SaveDeck());
+        QCOMPARE(m_w->statusText(),
+                 QStringLiteral("File saved successfully. The review history did not follow the renamed fronts: %1.")
+                     .arg(why));
+        QVERIFY(!m_w->isModified());
+        QCOMPARE(m_prompter->boxes.size(), 0);
+        QCOMPARE(readAll(db), unusable);
+        QVector<CardRow> saved;
+        QString title, error;
+        QCOMPARE(qredit::loadChapter(file, saved, title, error), qredit::LoadResult::Loaded);
+        QCOMPARE(saved.first().question, QStringLiteral("X"));
+
+        // Usable again: the next save makes the rename the last one could not.
+        if (kind == "folder")
+            QVERIFY(QDir(db).removeRecursively());
+        writeAll(db, good);
+        QVERIFY(m_w->SaveDeck());
+        QCOMPARE(m_w->statusText(), QStringLiteral("File saved successfully"));
+        QCOMPARE(historyCounts(file), QStringLiteral("B=2,X=1"));
     }
 };
 
