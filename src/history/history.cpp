@@ -48,6 +48,11 @@ OpenStatus statusForError(const QSqlError& e) {
     }
 }
 
+// A chapter without a title is kept with an empty one: the column holds no NULL.
+QString storedTitle(const QString& title) {
+    return title.isNull() ? QString(QLatin1String("")) : title;
+}
+
 QString normalPath(const QString& path) {
     return path.isEmpty() ? path : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
@@ -363,7 +368,7 @@ std::optional<qint64> History::chapterIdFor(const Chapter& chapter, bool mayWrit
         q.finish();
         if (mayWrite && changed) {
             q.prepare(QStringLiteral("UPDATE chapters SET title = ?, fingerprint = ? WHERE id = ?"));
-            q.addBindValue(chapter.title);
+            q.addBindValue(storedTitle(chapter.title));
             q.addBindValue(QString::fromLatin1(print));
             q.addBindValue(id);
             if (!q.exec())
@@ -399,7 +404,7 @@ std::optional<qint64> History::chapterIdFor(const Chapter& chapter, bool mayWrit
         if (mayWrite) {
             q.prepare(QStringLiteral("UPDATE chapters SET path = ?, title = ?, fingerprint = ? WHERE id = ?"));
             q.addBindValue(path);
-            q.addBindValue(chapter.title);
+            q.addBindValue(storedTitle(chapter.title));
             q.addBindValue(QString::fromLatin1(print));
             q.addBindValue(*moved);
             if (!q.exec())
@@ -466,7 +471,7 @@ std::optional<fsrs::Card> History::record(const Chapter& chapter, const QString&
     if (!chapterId) {
         q.prepare(QStringLiteral("INSERT INTO chapters (path, title, fingerprint) VALUES (?, ?, ?)"));
         q.addBindValue(normalPath(chapter.path));
-        q.addBindValue(chapter.title);
+        q.addBindValue(storedTitle(chapter.title));
         q.addBindValue(QString::fromLatin1(questionFingerprint(chapter.questions)));
         if (!q.exec())
             return abandon(q.lastError());

@@ -116,6 +116,7 @@ class TestHistory : public QObject {
     Q_OBJECT
 private slots:
     void init();
+    void untitledChapterKeepsItsReviews();
     void learningSteps_data();
     void learningSteps();
     void dayBoundary_data();
@@ -144,6 +145,15 @@ private:
 };
 
 void TestHistory::init() { m_dir = std::make_unique<QTemporaryDir>(); }
+
+// A chapter with no title at all (a null text) was refused by the database, and its grades lost.
+void TestHistory::untitledChapterKeepsItsReviews() {
+    History h;
+    QVERIFY(h.open(dbPath()).ok());
+    const Chapter c = chapter(QStringLiteral("/gone/untitled.qex"), QString(), {"cat"});
+    QVERIFY2(h.record(c, QStringLiteral("cat"), Grade::Good, 900, QStringLiteral("study"), kT0), qPrintable(h.lastError()));
+    QCOMPARE(h.reviewCount(), qint64(1));
+}
 
 void TestHistory::learningSteps_data() {
     QTest::addColumn<QString>("grades");    // 1..4, one review a step
