@@ -158,10 +158,11 @@ void frmOptions::buildControls() {
     m_ts->setObjectName(QStringLiteral("ts"));
     m_ts->addTab(QStringLiteral("Colors"));
     m_ts->addTab(QStringLiteral("User Interface"));
+    m_ts->addTab(QStringLiteral("Reviews"));
     m_ts->setExpanding(false);
     m_ts->setDrawBase(false);
 
-    // The tab strip's client area; both panes lie on it, one over the other.
+    // The tab strip's client area; the panes lie on it, one over the other.
     auto* client = new QFrame(this);
     client->setObjectName(QStringLiteral("tsClient"));
     client->setFrameShape(QFrame::StyledPanel);
@@ -170,7 +171,7 @@ void frmOptions::buildControls() {
     connect(m_ts, &QTabBar::currentChanged, client, [this, client](int i) { client->setAccessibleName(m_ts->tabText(i)); });
     auto* stack = new QGridLayout(client);
     stack->setContentsMargins(10, 10, 10, 10);
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < 3; ++i) {
         m_panes[i] = new QWidget(client);
         m_panes[i]->setObjectName(QStringLiteral("Picture1_%1").arg(i));
         stack->addWidget(m_panes[i], 0, 0);
@@ -264,9 +265,13 @@ void frmOptions::buildControls() {
     p1->addWidget(m_check4);
     p1->addSpacing(6);
     p1->addWidget(buildStudyFrame(m_panes[1]));
-    p1->addSpacing(6);
-    p1->addWidget(buildReviewFrame(m_panes[1]));
     p1->addStretch(1);
+
+    // Pane 2: the reviews of due cards.
+    auto* p2 = new QVBoxLayout(m_panes[2]);
+    p2->setContentsMargins(0, 0, 0, 0);
+    p2->addWidget(buildReviewFrame(m_panes[2]));
+    p2->addStretch(1);
 
     m_command1 = new QPushButton(QStringLiteral("OK"), this);
     m_command1->setObjectName(QStringLiteral("Command1"));
@@ -311,6 +316,7 @@ void frmOptions::buildControls() {
     connect(m_timer1, &QTimer::timeout, this, [this] { timerTick(); });
 
     m_panes[1]->hide();
+    m_panes[2]->hide();
     root->activate();
     resize(sizeHint());
 }
@@ -371,7 +377,7 @@ QGroupBox* frmOptions::buildStudyFrame(QWidget* pane) {
 // How due cards are scheduled. Unlike the rest of the pane, these wait for OK: a changed
 // retention reschedules every card graded from then on.
 QGroupBox* frmOptions::buildReviewFrame(QWidget* pane) {
-    m_reviewFrame = new QGroupBox(QStringLiteral("Reviews"), pane);
+    m_reviewFrame = new QGroupBox(QStringLiteral("Scheduling"), pane);
     m_reviewFrame->setObjectName(QStringLiteral("Frame4"));
     auto* label8 = new QLabel(QStringLiteral("Desired &retention"), m_reviewFrame);
     label8->setObjectName(QStringLiteral("Label8"));
@@ -475,9 +481,9 @@ void frmOptions::load() {
 }
 
 void frmOptions::tabChanged() {
-    m_panes[0]->hide();
-    m_panes[1]->hide();
-    const int pane = std::clamp(m_ts->currentIndex(), 0, 1);
+    for (QWidget* p : m_panes)
+        p->hide();
+    const int pane = std::clamp(m_ts->currentIndex(), 0, 2);
     m_panes[pane]->show();
     if (!m_loaded || !m_renderer)
         return;

@@ -73,7 +73,7 @@ private:
     void restoreStoredColours();
 
     QTabBar* m_ts = nullptr;
-    QWidget* m_panes[2] = {};
+    QWidget* m_panes[3] = {};
     QGroupBox* m_colourFrame = nullptr;
     QLabel* m_label1 = nullptr;
     QLabel* m_label2 = nullptr;

@@ -24,6 +24,6 @@ int main(int argc, char** argv) {
     frmOptions* w = optionsWindow();
     if (!w)
         return 1;
-    w->findChild<QTabBar*>(QStringLiteral("ts"))->setCurrentIndex(argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 1);
+    w->findChild<QTabBar*>(QStringLiteral("ts"))->setCurrentIndex(argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 2);
     return qapp.exec();
 }

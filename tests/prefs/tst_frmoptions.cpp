@@ -533,23 +533,26 @@ void TestFrmOptions::settingsActAtOnce() {
 void TestFrmOptions::tabsAndPreviewTimer() {
     frmOptions* w = open();
     auto* ts = control<QTabBar>("ts");
-    QCOMPARE(ts->count(), 2);
+    QCOMPARE(ts->count(), 3);
     QCOMPARE(ts->tabText(0), QStringLiteral("Colors"));
     QCOMPARE(ts->tabText(1), QStringLiteral("User Interface"));
+    QCOMPARE(ts->tabText(2), QStringLiteral("Reviews"));
     auto* pane0 = control<QWidget>("Picture1_0");
     auto* pane1 = control<QWidget>("Picture1_1");
+    auto* pane2 = control<QWidget>("Picture1_2");
     auto* preview = control<CardView>("Picture2");
     QCOMPARE(ts->currentIndex(), 0);
-    QVERIFY(pane0->isVisible() && !pane1->isVisible());
+    QVERIFY(pane0->isVisible() && !pane1->isVisible() && !pane2->isVisible());
     QVERIFY(!WindowTimers::isActive(preview, 0));
     QVERIFY(control<QTimer>("Timer1")->isActive());
     QCOMPARE(control<QTimer>("Timer1")->interval(), 50);
-    for (int expected : {1, 0, 1}) {
+    for (int expected : {1, 2, 0, 1}) {
         QTest::keyClick(control<QListWidget>("LV"), Qt::Key_Tab, Qt::ControlModifier);
         QCOMPARE(ts->currentIndex(), expected);
         QCOMPARE(pane0->isVisible(), expected == 0);
         QCOMPARE(pane1->isVisible(), expected == 1);
-        QCOMPARE(WindowTimers::isActive(preview, 0), expected == 1);
+        QCOMPARE(pane2->isVisible(), expected == 2);
+        QCOMPARE(WindowTimers::isActive(preview, 0), expected != 0);
     }
     QCOMPARE(WindowTimers::interval(preview, 0), 50);
     // The preview paints its own texts with its own colours, card-sized, no reductions.
@@ -698,9 +701,9 @@ void TestFrmOptions::reviewChoicesShown() {
             app().master->add(QLatin1String(kReviewKeys[i]), QString(), stored[i], QStringLiteral("options"));
     ReadStudyOptions();
     open();
-    control<QTabBar>("ts")->setCurrentIndex(1);
+    control<QTabBar>("ts")->setCurrentIndex(2);
     QVERIFY(control<QGroupBox>("Frame4")->isVisibleTo(optionsWindow()));
-    QCOMPARE(control<QGroupBox>("Frame4")->title(), QStringLiteral("Reviews"));
+    QCOMPARE(control<QGroupBox>("Frame4")->title(), QStringLiteral("Scheduling"));
     QCOMPARE(control<QSpinBox>("Spin1")->text(), retention);
     QCOMPARE(control<QSpinBox>("Spin2")->value(), perDay);
     auto* combo = control<QComboBox>("Combo3");
@@ -737,7 +740,7 @@ void TestFrmOptions::reviewChoicesConfirmed() {
     QVERIFY(h);
     frmOptions* w = open();
     QVERIFY(QTest::qWaitForWindowActive(w));
-    control<QTabBar>("ts")->setCurrentIndex(1);
+    control<QTabBar>("ts")->setCurrentIndex(2);
     control<QSpinBox>("Spin1")->setValue(chosen[0]);
     control<QSpinBox>("Spin2")->setValue(chosen[1]);
     control<QComboBox>("Combo3")->setCurrentIndex(chosen[2]);
@@ -790,7 +793,7 @@ void TestFrmOptions::reviewChoicesConfirmed() {
 void TestFrmOptions::reviewChoicesByKeyboard() {
     frmOptions* w = open();
     QVERIFY(QTest::qWaitForWindowActive(w));
-    control<QTabBar>("ts")->setCurrentIndex(1);
+    control<QTabBar>("ts")->setCurrentIndex(2);
     struct Reach {
         Qt::Key letter;
         const char* control;
