@@ -3,6 +3,7 @@
 // without any window platform.
 #include "appstate.h"
 #include "duecounts.h"
+#include "duereview.h"
 #include "history.h"
 #include "ivordalite.h"
 #include "programhistory.h"
@@ -49,6 +50,7 @@ private slots:
     void files();
     void commandLine_data();
     void commandLine();
+    void missingChapterFileCreated();
 
 private:
     // Chapter "Lesson 1" (a1 a2 a3) and an untitled chapter b.qex (b1 b2), listed in a master
@@ -274,6 +276,18 @@ void TestDueCounts::commandLine() {
     QCOMPARE(readAll(master), before);
     QCOMPARE(QFileInfo::exists(docs), listed);
     QVERIFY(!QFileInfo::exists(docs + QStringLiteral("/Quarnel/.qr2.lock")));
+}
+
+// A chapter file of the list that was deleted or moved away: reading it for a review or its
+// counts found nothing, but left an empty file of that name behind.
+void TestDueCounts::missingChapterFileCreated() {
+    const QString gone = m_dir->filePath(QStringLiteral("gone.qex"));
+    QVERIFY(!review::readChapterCards({gone, QStringLiteral("Gone")}));
+    QVERIFY(!QFileInfo::exists(gone));
+    const history::DueDeck due = review::countDue({{gone, QStringLiteral("Gone")}});
+    QCOMPARE(due.perChapter.size(), 1);
+    QCOMPARE(due.freshTotal, 0);
+    QVERIFY(!QFileInfo::exists(gone));
 }
 
 QTEST_GUILESS_MAIN(TestDueCounts)
