@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
                           QStringLiteral("qr2 ") + VersionString().trimmed()))
         return 0;
     if (hasDueOption(args)) {
-        // No display is needed, nor taken: the counts are read and printed, nothing is written.
+        // No display is needed, nor taken: the counts are read and printed.
         QCoreApplication a(argc, argv);
         nameProgram();
         return printDueCounts(stdout, stderr);

@@ -1,7 +1,8 @@
 #pragma once
 // "qr2 --due": how many cards of each chapter of the chapter list are due now and how many
 // new ones today's review would bring, for scripts and desktop notifications. Reads the
-// master database and the review history only: no window, no instance lock, nothing written.
+// master database (never writes it) and the review history (never creates it): no window, no
+// instance lock.
 #include <QString>
 #include <QStringList>
 #include <cstdio>
