@@ -5,6 +5,7 @@
 #include "programhistory.h"
 #include "prompter.h"
 
+#include <QBuffer>
 #include <QSaveFile>
 
 namespace review {
@@ -27,16 +28,29 @@ bool exportReviewHistoryCommand(QObject* owner) {
     if (!dlg.VBGetSaveFileName(fileName, fileTitle, true, filter, filterIndex, app().homeFolder, QString(),
                                QStringLiteral("csv"), owner, flags))
         return false;
+    // The whole export is made first: the history is read in one go, and a write that fails
+    // half way is repeated for the system's reason (a short write sets none).
+    QBuffer csv;
+    csv.open(QIODevice::WriteOnly);
+    QString error;
+    bool ok = h->exportCsv(csv);
+    if (!ok)
+        error = h->lastError();
     // Replaced whole: QSaveFile renames the new file into place only once it is complete.
     // Unbuffered, so that a failing write (a full disk) is seen before commit().
     QSaveFile file(fileName);
-    QString error;
-    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    if (!ok)
-        error = file.errorString();
-    if (ok && !h->exportCsv(file)) {
+    if (ok && !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         ok = false;
-        error = h->lastError();
+        error = file.errorString();
+    }
+    const QByteArray& bytes = csv.data();
+    for (qint64 done = 0; ok && done < bytes.size();) {
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0) {
+            ok = false;
+            error = file.errorString();
+        }
+        done += n;
     }
     if (ok && !file.commit()) {
         ok = false;

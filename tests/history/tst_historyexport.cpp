@@ -5,6 +5,7 @@
 #include "programhistory.h"
 #include "testsupport.h"
 
+#include <QProcess>
 #include <QtTest>
 
 class TestHistoryExport : public QObject {
@@ -17,6 +18,7 @@ private slots:
     void notWritten_data();
     void notWritten();
     void historyUnusable();
+    void diskFullReasonLost();
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -59,6 +61,7 @@ void TestHistoryExport::exported() {
     QVERIFY(req.title.isEmpty());
     QCOMPARE(req.fileName, QStringLiteral("review history.csv"));
     QCOMPARE(req.filterParts, QStringList({QStringLiteral("CSV file"), QStringLiteral("*.csv")}));
+    QCOMPARE(req.filterIndex, 1);
     QCOMPARE(req.defaultExt, QStringLiteral("csv"));
     QCOMPARE(req.initDir, m_dir->path());
     QCOMPARE(req.flags, uint32_t(0x2 | 0x4)); // overwrite prompt, read-only box hidden
@@ -130,6 +133,31 @@ void TestHistoryExport::historyUnusable() {
              qPrintable(m_prompter->boxes[0].text));
     QVERIFY2(m_prompter->boxes[0].text.contains(QStringLiteral("damaged")), qPrintable(m_prompter->boxes[0].text));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList());
+}
+
+// A disk that fills up half way through: the system's reason is told (not "Unknown error", as
+// a short write left it), and no file is left, not even a part. Needs the right to mount a
+// file system.
+void TestHistoryExport::diskFullReasonLost() {
+    const QString folder = path(QStringLiteral("small"));
+    QVERIFY(QDir().mkpath(folder));
+    if (QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=8k", "tmpfs", folder}) != 0)
+        QSKIP("a small file system can't be mounted here");
+    history::History* h = review::programHistory();
+    const history::Chapter c{path(QStringLiteral("b.qex")), QStringLiteral("Long"), {"q"}};
+    for (int i = 0; i < 300; ++i)
+        QVERIFY(h->record(c, QStringLiteral("q"), fsrs::Grade::Good, 1000, QStringLiteral("study"),
+                          1700000000000 + i * 86400000LL));
+    m_dialogs->answerFile(folder + QStringLiteral("/out.csv"));
+    m_prompter->expect(MsgResult::Ok, QStringLiteral("Can't export review history"));
+    const bool written = review::exportReviewHistoryCommand(nullptr);
+    const QStringList left = QDir(folder).entryList(QDir::Files);
+    QProcess::execute(QStringLiteral("umount"), {folder});
+    QVERIFY(!written);
+    QCOMPARE(m_prompter->boxes.size(), 1);
+    QVERIFY2(m_prompter->boxes[0].text.endsWith(QStringLiteral("couldn't be written: No space left on device")),
+             qPrintable(m_prompter->boxes[0].text));
+    QCOMPARE(left, QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestHistoryExport)

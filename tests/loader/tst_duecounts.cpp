@@ -48,6 +48,8 @@ private slots:
     void counts();
     void files_data();
     void files();
+    void dueOption_data();
+    void dueOption();
     void commandLine_data();
     void commandLine();
     void missingChapterFileCreated();
@@ -189,6 +191,9 @@ void TestDueCounts::files_data() {
     QTest::newRow("history damaged")
         << "history damaged" << allNew << "The review history can't be used, so every card counts as new: The review "
         << 0;
+    QTest::newRow("entry 0, as the chapter window reads it")
+        << "entry 0" << QStringList{"b.qex: 0 due, 2 new", "Lesson 1: 0 due, 3 new", "Total: 0 due, 5 new"} << ""
+        << 0;
     QTest::newRow("sys.qex is a folder") << "master folder" << QStringList{} << "The chapter list can't be read: " << 1;
 }
 
@@ -212,6 +217,13 @@ void TestDueCounts::files() {
         makeChapters(docs, -1, -1);
         if (situation == QLatin1String("chapter gone"))
             QVERIFY(QFile::remove(m_a));
+        if (situation == QLatin1String("entry 0")) {
+            ivordalite store;
+            QVERIFY(store.mount(master, false));
+            store.add(QStringLiteral("flist_name_0"), m_b, 0, QString());
+            store.add(QStringLiteral("flist_name_2"), QString(), 0, QString());
+            QVERIFY(store.save());
+        }
         if (situation == QLatin1String("history damaged")) {
             QFile f(historyPath);
             QVERIFY(f.open(QIODevice::WriteOnly));
@@ -230,6 +242,23 @@ void TestDueCounts::files() {
     QCOMPARE(readAll(historyPath), historyBefore);
     if (situation == QLatin1String("chapter gone"))
         QVERIFY(!QFileInfo::exists(m_a));
+}
+
+void TestDueCounts::dueOption_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("due");
+    QTest::newRow("nothing") << QStringList{"qr2"} << false;
+    QTest::newRow("--due") << QStringList{"qr2", "--due"} << true;
+    QTest::newRow("after another") << QStringList{"qr2", "show_console", "--due"} << true;
+    QTest::newRow("a file after --") << QStringList{"qr2", "--", "--due"} << false;
+    QTest::newRow("no prefix match") << QStringList{"qr2", "--dues"} << false;
+    QTest::newRow("program name is not a switch") << QStringList{"--due"} << false;
+}
+
+void TestDueCounts::dueOption() {
+    QFETCH(QStringList, args);
+    QFETCH(bool, due);
+    QCOMPARE(hasDueOption(args), due);
 }
 
 // The built program, with a home of the test's own and no display of any kind.
