@@ -23,6 +23,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -688,6 +689,9 @@ void TestFrmOptions::reviewChoicesShown_data() {
     QTest::newRow("highest of each") << QList<int>{97, 9999, 23, -1} << "97%" << 9999 << "23:00" << true;
     QTest::newRow("below the ranges") << QList<int>{69, -1, -1, 0} << "70%" << 0 << "4:00" << false;
     QTest::newRow("above the ranges") << QList<int>{98, 10000, 24, 5} << "97%" << 9999 << "4:00" << true;
+    // Held by the program without going through sys.qex: the window brings them in itself.
+    QTest::newRow("held above the ranges") << QList<int>{120, 20000, 24, 1, 0} << "97%" << 9999 << "4:00" << true;
+    QTest::newRow("held below the ranges") << QList<int>{0, -5, -1, 0, 0} << "70%" << 0 << "4:00" << false;
 }
 
 void TestFrmOptions::reviewChoicesShown() {
@@ -696,10 +700,17 @@ void TestFrmOptions::reviewChoicesShown() {
     QFETCH(int, perDay);
     QFETCH(QString, hour);
     QFETCH(bool, fuzz);
-    for (int i = 0; i < 4; ++i)
-        if (stored[i] != kAbsent)
-            app().master->add(QLatin1String(kReviewKeys[i]), QString(), stored[i], QStringLiteral("options"));
-    ReadStudyOptions();
+    if (stored.size() > 4) {
+        app().desiredRetention = stored[0];
+        app().newCardsPerDay = stored[1];
+        app().dayStartHour = stored[2];
+        app().intervalFuzz = stored[3] != 0;
+    } else {
+        for (int i = 0; i < 4; ++i)
+            if (stored[i] != kAbsent)
+                app().master->add(QLatin1String(kReviewKeys[i]), QString(), stored[i], QStringLiteral("options"));
+        ReadStudyOptions();
+    }
     open();
     control<QTabBar>("ts")->setCurrentIndex(2);
     QVERIFY(control<QGroupBox>("Frame4")->isVisibleTo(optionsWindow()));
@@ -711,6 +722,16 @@ void TestFrmOptions::reviewChoicesShown() {
     QCOMPARE(combo->itemText(0), QStringLiteral("0:00"));
     QCOMPARE(combo->currentText(), hour);
     QCOMPARE(control<QCheckBox>("Check8")->isChecked(), fuzz);
+    // Each label stands on its control's row, left of it; the box has a row of its own below.
+    const char* const rows[][2] = {{"Label8", "Spin1"}, {"Label9", "Spin2"}, {"Label10", "Combo3"}};
+    int bottom = 0;
+    for (const auto& [label, field] : rows) {
+        const QRect l = control<QLabel>(label)->geometry(), f = control<QWidget>(field)->geometry();
+        QVERIFY2(l.right() < f.left() && l.center().y() > f.top() && l.center().y() < f.bottom(), label);
+        QVERIFY2(f.top() > bottom, field);
+        bottom = f.bottom();
+    }
+    QVERIFY(control<QCheckBox>("Check8")->geometry().top() > bottom);
 }
 
 // OK puts the choices in force (the history schedules with them at once) and sys.qex keeps
