@@ -1,5 +1,6 @@
 // The study program.
 #include "appstate.h"
+#include "duecounts.h"
 #include "infooptions.h"
 #include "modmain.h"
 #include "qtservices.h"
@@ -7,18 +8,35 @@
 
 #include <QApplication>
 
+namespace {
+// The names the data folder (the review history) is found by.
+void nameProgram() {
+    QCoreApplication::setApplicationName(QStringLiteral("qr2"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Orvandel"));
+}
+} // namespace
+
 int main(int argc, char** argv) {
-    if (handleInfoOptions(argumentsOf(argc, argv),
+    const QStringList args = argumentsOf(argc, argv);
+    if (handleInfoOptions(args,
                           QStringLiteral("Usage: qr2 [show_console]\n"
+                                         "       qr2 --due\n"
                                          "The Quarnel vocabulary trainer: choose chapters and study their cards.\n"
                                          "  show_console   also print the program's trace on standard error\n"
+                                         "  --due          print how many cards of each listed chapter are due and\n"
+                                         "                 new today, and the total, then exit (no window)\n"
                                          "  --help         show this text and exit\n"
                                          "  --version      show the version and exit"),
                           QStringLiteral("qr2 ") + VersionString().trimmed()))
         return 0;
+    if (hasDueOption(args)) {
+        // No display is needed, nor taken: the counts are read and printed.
+        QCoreApplication a(argc, argv);
+        nameProgram();
+        return printDueCounts(stdout, stderr);
+    }
     QApplication a(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("qr2"));
-    QApplication::setOrganizationName(QStringLiteral("Orvandel"));
+    nameProgram();
     // The compositor matches the windows to the menu entry qr2.desktop by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("qr2"));
     QApplication::setQuitOnLastWindowClosed(false);

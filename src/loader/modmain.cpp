@@ -111,12 +111,16 @@ void Pause(qint32 ms, bool fine) {
 
 void RequestDatabaseReset() { app().forgetSettingsAtExit = true; }
 
-void SetHomeFolder() {
+QString homeFolderPath() {
     QString docs = app().documentsOverride;
     if (docs.isEmpty())
         docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString prefix = docs.isEmpty() ? QString() : docs + QStringLiteral("/");
-    app().homeFolder = prefix + QStringLiteral("Quarnel");
+    return prefix + QStringLiteral("Quarnel");
+}
+
+void SetHomeFolder() {
+    app().homeFolder = homeFolderPath();
     QString note;
     if (!QFileInfo(app().homeFolder).exists()) {
         QDir().mkpath(app().homeFolder);

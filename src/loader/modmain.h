@@ -15,6 +15,8 @@ void NewSession();
 // window places are kept.
 void EndOnTerminationSignals();
 void SetHomeFolder();
+// The home folder SetHomeFolder() uses ("Quarnel" in the documents folder), without creating it.
+QString homeFolderPath();
 // Writes the updater file "qr2.upd" into the program folder, unless that folder is one the
 // package manager keeps (under /usr, but not /usr/local): a file written there would stay
 // behind, owned by no package, once the package is removed.

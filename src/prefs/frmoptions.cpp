@@ -10,6 +10,7 @@
 #include "messagelog.h"
 #include "modmain.h"
 #include "modrender.h"
+#include "programhistory.h"
 #include "prompter.h"
 #include "qexcheck.h"
 #include "r_data.h"
@@ -33,6 +34,7 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -156,10 +158,11 @@ void frmOptions::buildControls() {
     m_ts->setObjectName(QStringLiteral("ts"));
     m_ts->addTab(QStringLiteral("Colors"));
     m_ts->addTab(QStringLiteral("User Interface"));
+    m_ts->addTab(QStringLiteral("Reviews"));
     m_ts->setExpanding(false);
     m_ts->setDrawBase(false);
 
-    // The tab strip's client area; both panes lie on it, one over the other.
+    // The tab strip's client area; the panes lie on it, one over the other.
     auto* client = new QFrame(this);
     client->setObjectName(QStringLiteral("tsClient"));
     client->setFrameShape(QFrame::StyledPanel);
@@ -168,7 +171,7 @@ void frmOptions::buildControls() {
     connect(m_ts, &QTabBar::currentChanged, client, [this, client](int i) { client->setAccessibleName(m_ts->tabText(i)); });
     auto* stack = new QGridLayout(client);
     stack->setContentsMargins(10, 10, 10, 10);
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < 3; ++i) {
         m_panes[i] = new QWidget(client);
         m_panes[i]->setObjectName(QStringLiteral("Picture1_%1").arg(i));
         stack->addWidget(m_panes[i], 0, 0);
@@ -264,6 +267,12 @@ void frmOptions::buildControls() {
     p1->addWidget(buildStudyFrame(m_panes[1]));
     p1->addStretch(1);
 
+    // Pane 2: the reviews of due cards.
+    auto* p2 = new QVBoxLayout(m_panes[2]);
+    p2->setContentsMargins(0, 0, 0, 0);
+    p2->addWidget(buildReviewFrame(m_panes[2]));
+    p2->addStretch(1);
+
     m_command1 = new QPushButton(QStringLiteral("OK"), this);
     m_command1->setObjectName(QStringLiteral("Command1"));
     m_command1->setDefault(true);
@@ -307,6 +316,7 @@ void frmOptions::buildControls() {
     connect(m_timer1, &QTimer::timeout, this, [this] { timerTick(); });
 
     m_panes[1]->hide();
+    m_panes[2]->hide();
     root->activate();
     resize(sizeHint());
 }
@@ -364,6 +374,60 @@ QGroupBox* frmOptions::buildStudyFrame(QWidget* pane) {
     return m_studyFrame;
 }
 
+// How due cards are scheduled. Unlike the rest of the pane, these wait for OK: a changed
+// retention reschedules every card graded from then on.
+QGroupBox* frmOptions::buildReviewFrame(QWidget* pane) {
+    m_reviewFrame = new QGroupBox(QStringLiteral("Scheduling"), pane);
+    m_reviewFrame->setObjectName(QStringLiteral("Frame4"));
+    auto* label8 = new QLabel(QStringLiteral("Desired &retention"), m_reviewFrame);
+    label8->setObjectName(QStringLiteral("Label8"));
+    m_spin1 = new QSpinBox(m_reviewFrame);
+    m_spin1->setObjectName(QStringLiteral("Spin1"));
+    m_spin1->setRange(70, 97);
+    m_spin1->setSuffix(QStringLiteral("%"));
+    m_spin1->setAccessibleName(QStringLiteral("Desired retention"));
+    m_spin1->setAccessibleDescription(QStringLiteral("The share of cards you want to remember when they come due"));
+    label8->setBuddy(m_spin1);
+    auto* label9 = new QLabel(QStringLiteral("&New cards a day"), m_reviewFrame);
+    label9->setObjectName(QStringLiteral("Label9"));
+    m_spin2 = new QSpinBox(m_reviewFrame);
+    m_spin2->setObjectName(QStringLiteral("Spin2"));
+    m_spin2->setRange(0, 9999);
+    m_spin2->setAccessibleName(QStringLiteral("New cards a day"));
+    label9->setBuddy(m_spin2);
+    auto* label10 = new QLabel(QStringLiteral("The study &day begins at"), m_reviewFrame);
+    label10->setObjectName(QStringLiteral("Label10"));
+    m_combo3 = new QComboBox(m_reviewFrame);
+    m_combo3->setObjectName(QStringLiteral("Combo3"));
+    for (int hour = 0; hour < 24; ++hour)
+        m_combo3->addItem(QStringLiteral("%1:00").arg(hour));
+    m_combo3->setAccessibleName(QStringLiteral("The study day begins at"));
+    m_combo3->view()->setAccessibleName(QStringLiteral("The study day begins at"));
+    label10->setBuddy(m_combo3);
+    m_check8 = new QCheckBox(QStringLiteral("&Spread the intervals a little so that cards learnt together come apart"),
+                             m_reviewFrame);
+    m_check8->setObjectName(QStringLiteral("Check8"));
+    auto* grid = new QGridLayout(m_reviewFrame);
+    grid->addWidget(label8, 0, 0);
+    grid->addWidget(m_spin1, 0, 1, Qt::AlignLeft);
+    grid->addWidget(label9, 1, 0);
+    grid->addWidget(m_spin2, 1, 1, Qt::AlignLeft);
+    grid->addWidget(label10, 2, 0);
+    grid->addWidget(m_combo3, 2, 1, Qt::AlignLeft);
+    grid->addWidget(m_check8, 3, 0, 1, 2);
+    grid->setColumnStretch(1, 1);
+    return m_reviewFrame;
+}
+
+void frmOptions::applyReviewChoices() {
+    AppState& a = app();
+    a.desiredRetention = m_spin1->value();
+    a.newCardsPerDay = m_spin2->value();
+    a.dayStartHour = m_combo3->currentIndex();
+    a.intervalFuzz = m_check8->isChecked();
+    review::applyOptions();
+}
+
 void frmOptions::load() {
     AppState& a = app();
     m_check1->setEnabled(a.alphaSupported);
@@ -383,6 +447,11 @@ void frmOptions::load() {
     m_check6->setChecked(a.forgiveAccents);
     m_check7->setChecked(a.rightClearsTrouble);
     m_combo2->setCurrentIndex(std::clamp(a.roundSummary, 0, 2));
+    // Spin boxes hold their own range; an hour outside the day is shown as the default.
+    m_spin1->setValue(a.desiredRetention);
+    m_spin2->setValue(a.newCardsPerDay);
+    m_combo3->setCurrentIndex(a.dayStartHour >= 0 && a.dayStartHour <= 23 ? a.dayStartHour : 4);
+    m_check8->setChecked(a.intervalFuzz);
 
     RestoreWindowPosition(this);
     show();
@@ -412,9 +481,9 @@ void frmOptions::load() {
 }
 
 void frmOptions::tabChanged() {
-    m_panes[0]->hide();
-    m_panes[1]->hide();
-    const int pane = std::clamp(m_ts->currentIndex(), 0, 1);
+    for (QWidget* p : m_panes)
+        p->hide();
+    const int pane = std::clamp(m_ts->currentIndex(), 0, 2);
     m_panes[pane]->show();
     if (!m_loaded || !m_renderer)
         return;
@@ -565,6 +634,7 @@ void frmOptions::Command1Click() {
         r->Refresh();
     }
     ApplyTheme();
+    applyReviewChoices();
     m_confirmed = true;
     unload();
 }

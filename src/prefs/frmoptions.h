@@ -1,8 +1,8 @@
 #pragma once
 // The Preferences window: card colours edited on a private copy of the colour table with a
 // live preview card, the fade, the hover descriptions, the trouble-by-default rule and the
-// request to run the first-run setup again. Colours reach the main card and the master
-// database only through OK.
+// request to run the first-run setup again, how cards are studied and how due cards are
+// scheduled. Colours and the scheduling choices take effect only through OK.
 #include <QPair>
 #include <QVector>
 #include <QWidget>
@@ -17,6 +17,7 @@ class QListWidget;
 class QListWidgetItem;
 class QPushButton;
 class QSlider;
+class QSpinBox;
 class QTabBar;
 class QTimer;
 class r_data;
@@ -64,13 +65,15 @@ private:
     void check3Released();
     void check4Clicked(bool checked);
     QGroupBox* buildStudyFrame(QWidget* pane);
+    QGroupBox* buildReviewFrame(QWidget* pane);
+    void applyReviewChoices();
     void setCommand3Colour(qint32 colour);
     void stopPreview();
     void snapshotStoredColours();
     void restoreStoredColours();
 
     QTabBar* m_ts = nullptr;
-    QWidget* m_panes[2] = {};
+    QWidget* m_panes[3] = {};
     QGroupBox* m_colourFrame = nullptr;
     QLabel* m_label1 = nullptr;
     QLabel* m_label2 = nullptr;
@@ -95,6 +98,11 @@ private:
     QCheckBox* m_check7 = nullptr; // a right answer clears the trouble mark
     QLabel* m_label7 = nullptr;
     QComboBox* m_combo2 = nullptr; // when the round summary shows
+    QGroupBox* m_reviewFrame = nullptr;
+    QSpinBox* m_spin1 = nullptr;   // desired retention, in percent
+    QSpinBox* m_spin2 = nullptr;   // new cards a day
+    QComboBox* m_combo3 = nullptr; // the hour the study day begins
+    QCheckBox* m_check8 = nullptr; // intervals spread a little
     QPushButton* m_command1 = nullptr;
     QPushButton* m_command2 = nullptr;
     QTimer* m_timer1 = nullptr;

@@ -16,6 +16,7 @@
 #include "frmabout.h"
 #include "frmsplash.h"
 #include "productpage.h"
+#include "historyexport.h"
 
 #include <QWidget>
 
@@ -34,6 +35,8 @@ void installStudyHooks() {
     };
     studyCommands().saveProgress = [](QWidget* owner) { SaveProgress(owner); };
     studyCommands().exportCards = [](QWidget* owner) { ExportCardsCommand(owner); };
+    studyCommands().exportHistory = [](QWidget* owner) { review::exportReviewHistoryCommand(owner); };
+    chapterCommands().exportHistory = [](QWidget* owner) { review::exportReviewHistoryCommand(owner); };
     chapterCommands().loadProgress = [](QWidget* owner) { return LoadProgress(owner); };
     studyCommands().viewAllCards = [] { ViewAllCards(); };
     studyCommands().findCard = [] { ShowFindWindow(); };

@@ -7,6 +7,7 @@
 #include "programhistory.h"
 #include "studyday.h"
 
+#include <QFileInfo>
 #include <QHash>
 #include <QTimeZone>
 
@@ -18,6 +19,10 @@ DueReview& dueReview() {
 }
 
 std::optional<ChapterCards> readChapterCards(const ChapterFile& file) {
+    // The store creates a file it is asked to mount when there is none: a chapter deleted or
+    // moved since it was listed would come back as an empty file.
+    if (!QFileInfo(file.path).isFile())
+        return std::nullopt;
     ivordalite store;
     if (!store.mount(file.path, false) || !(store.lb() < store.ub()))
         return std::nullopt;

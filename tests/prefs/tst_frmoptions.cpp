@@ -1,6 +1,7 @@
 // The Preferences window on a real main card window: colours reach the main card and the
 // master database only through OK, the trouble-by-default rule with its "Persistency"
-// question, the rerun request, the fade and hover settings, the tabs and the unloading.
+// question, the rerun request, the fade and hover settings, the tabs and the unloading, and
+// the scheduling choices of the review of due cards.
 #include "appstate.h"
 #include "cardmanager.h"
 #include "cardview.h"
@@ -10,6 +11,7 @@
 #include "ivordalite.h"
 #include "modmain.h"
 #include "modrender.h"
+#include "programhistory.h"
 #include "qexcheck.h"
 #include "qexflatbutton.h"
 #include "r_data.h"
@@ -21,11 +23,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QtTest>
 
@@ -85,6 +89,11 @@ private slots:
     void studyFrameChoosesDirection();
     void roundSummaryChoice_data();
     void roundSummaryChoice();
+    void reviewChoicesShown_data();
+    void reviewChoicesShown();
+    void reviewChoicesConfirmed_data();
+    void reviewChoicesConfirmed();
+    void reviewChoicesByKeyboard();
 
 private:
     frmOptions* open();
@@ -117,6 +126,7 @@ void TestFrmOptions::init() {
         defaults.setdefaults();
         defaults.UpdateColorByAlias(QStringLiteral("backcolor_b"), kStoredB);
     }
+    app().historyPathOverride = m_home.filePath(QStringLiteral("history.sqlite"));
     app().alphaSupported = true;
     app().alphaEffects = false;
     troubledefault = true;
@@ -141,6 +151,7 @@ void TestFrmOptions::cleanup() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     app().hooks = LoaderHooks{};
     app().master.reset();
+    review::closeProgramHistory();
     m_dialogs.reset();
     m_prompter.reset();
 }
@@ -523,23 +534,26 @@ void TestFrmOptions::settingsActAtOnce() {
 void TestFrmOptions::tabsAndPreviewTimer() {
     frmOptions* w = open();
     auto* ts = control<QTabBar>("ts");
-    QCOMPARE(ts->count(), 2);
+    QCOMPARE(ts->count(), 3);
     QCOMPARE(ts->tabText(0), QStringLiteral("Colors"));
     QCOMPARE(ts->tabText(1), QStringLiteral("User Interface"));
+    QCOMPARE(ts->tabText(2), QStringLiteral("Reviews"));
     auto* pane0 = control<QWidget>("Picture1_0");
     auto* pane1 = control<QWidget>("Picture1_1");
+    auto* pane2 = control<QWidget>("Picture1_2");
     auto* preview = control<CardView>("Picture2");
     QCOMPARE(ts->currentIndex(), 0);
-    QVERIFY(pane0->isVisible() && !pane1->isVisible());
+    QVERIFY(pane0->isVisible() && !pane1->isVisible() && !pane2->isVisible());
     QVERIFY(!WindowTimers::isActive(preview, 0));
     QVERIFY(control<QTimer>("Timer1")->isActive());
     QCOMPARE(control<QTimer>("Timer1")->interval(), 50);
-    for (int expected : {1, 0, 1}) {
+    for (int expected : {1, 2, 0, 1}) {
         QTest::keyClick(control<QListWidget>("LV"), Qt::Key_Tab, Qt::ControlModifier);
         QCOMPARE(ts->currentIndex(), expected);
         QCOMPARE(pane0->isVisible(), expected == 0);
         QCOMPARE(pane1->isVisible(), expected == 1);
-        QCOMPARE(WindowTimers::isActive(preview, 0), expected == 1);
+        QCOMPARE(pane2->isVisible(), expected == 2);
+        QCOMPARE(WindowTimers::isActive(preview, 0), expected != 0);
     }
     QCOMPARE(WindowTimers::interval(preview, 0), 50);
     // The preview paints its own texts with its own colours, card-sized, no reductions.
@@ -654,6 +668,184 @@ void TestFrmOptions::roundSummaryChoice() {
     WriteStudyOptions();
     QCOMPARE(app().master->getlong(QStringLiteral("round_summary"), -1), chosen);
     QCOMPARE(app().master->gettag(QStringLiteral("round_summary")), QStringLiteral("options"));
+}
+
+namespace {
+const char* const kReviewKeys[] = {"review_retention", "review_new_per_day", "review_day_start", "review_fuzz"};
+constexpr int kAbsent = INT_MIN; // a key not in sys.qex
+} // namespace
+
+// What sys.qex holds is what the window shows, brought into each control's range.
+void TestFrmOptions::reviewChoicesShown_data() {
+    QTest::addColumn<QList<int>>("stored"); // retention, new a day, day start, fuzz
+    QTest::addColumn<QString>("retention");
+    QTest::addColumn<int>("perDay");
+    QTest::addColumn<QString>("hour");
+    QTest::addColumn<bool>("fuzz");
+    const int x = kAbsent;
+    QTest::newRow("nothing stored") << QList<int>{x, x, x, x} << "90%" << 20 << "4:00" << true;
+    QTest::newRow("chosen before") << QList<int>{85, 50, 6, 0} << "85%" << 50 << "6:00" << false;
+    QTest::newRow("lowest of each") << QList<int>{70, 0, 0, -1} << "70%" << 0 << "0:00" << true;
+    QTest::newRow("highest of each") << QList<int>{97, 9999, 23, -1} << "97%" << 9999 << "23:00" << true;
+    QTest::newRow("below the ranges") << QList<int>{69, -1, -1, 0} << "70%" << 0 << "4:00" << false;
+    QTest::newRow("above the ranges") << QList<int>{98, 10000, 24, 5} << "97%" << 9999 << "4:00" << true;
+    // Held by the program without going through sys.qex: the window brings them in itself.
+    QTest::newRow("held above the ranges") << QList<int>{120, 20000, 24, 1, 0} << "97%" << 9999 << "4:00" << true;
+    QTest::newRow("held below the ranges") << QList<int>{0, -5, -1, 0, 0} << "70%" << 0 << "4:00" << false;
+}
+
+void TestFrmOptions::reviewChoicesShown() {
+    QFETCH(QList<int>, stored);
+    QFETCH(QString, retention);
+    QFETCH(int, perDay);
+    QFETCH(QString, hour);
+    QFETCH(bool, fuzz);
+    if (stored.size() > 4) {
+        app().desiredRetention = stored[0];
+        app().newCardsPerDay = stored[1];
+        app().dayStartHour = stored[2];
+        app().intervalFuzz = stored[3] != 0;
+    } else {
+        for (int i = 0; i < 4; ++i)
+            if (stored[i] != kAbsent)
+                app().master->add(QLatin1String(kReviewKeys[i]), QString(), stored[i], QStringLiteral("options"));
+        ReadStudyOptions();
+    }
+    open();
+    control<QTabBar>("ts")->setCurrentIndex(2);
+    QVERIFY(control<QGroupBox>("Frame4")->isVisibleTo(optionsWindow()));
+    QCOMPARE(control<QGroupBox>("Frame4")->title(), QStringLiteral("Scheduling"));
+    QCOMPARE(control<QSpinBox>("Spin1")->text(), retention);
+    QCOMPARE(control<QSpinBox>("Spin2")->value(), perDay);
+    auto* combo = control<QComboBox>("Combo3");
+    QCOMPARE(combo->count(), 24);
+    QCOMPARE(combo->itemText(0), QStringLiteral("0:00"));
+    QCOMPARE(combo->currentText(), hour);
+    QCOMPARE(control<QCheckBox>("Check8")->isChecked(), fuzz);
+    // Each label stands on its control's row, left of it; the box has a row of its own below.
+    const char* const rows[][2] = {{"Label8", "Spin1"}, {"Label9", "Spin2"}, {"Label10", "Combo3"}};
+    int bottom = 0;
+    for (const auto& [label, field] : rows) {
+        const QRect l = control<QLabel>(label)->geometry(), f = control<QWidget>(field)->geometry();
+        QVERIFY2(l.right() < f.left() && l.center().y() > f.top() && l.center().y() < f.bottom(), label);
+        QVERIFY2(f.top() > bottom, field);
+        bottom = f.bottom();
+    }
+    QVERIFY(control<QCheckBox>("Check8")->geometry().top() > bottom);
+}
+
+// OK puts the choices in force (the history schedules with them at once) and sys.qex keeps
+// those that differ from the defaults; Cancel, Escape and the close box leave all as it was.
+void TestFrmOptions::reviewChoicesConfirmed_data() {
+    QTest::addColumn<QList<int>>("chosen"); // retention, new a day, day start, fuzz (0/1)
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QList<bool>>("written"); // each key in sys.qex after WriteStudyOptions
+    QTest::newRow("all changed, OK") << QList<int>{80, 35, 0, 0} << "OK" << QList<bool>{true, true, true, true};
+    QTest::newRow("retention only, OK") << QList<int>{97, 20, 4, 1} << "OK"
+                                        << QList<bool>{true, false, false, false};
+    QTest::newRow("fuzz only, OK") << QList<int>{90, 20, 4, 0} << "OK" << QList<bool>{false, false, false, true};
+    QTest::newRow("defaults, OK") << QList<int>{90, 20, 4, 1} << "OK" << QList<bool>{false, false, false, false};
+    QTest::newRow("all changed, Cancel") << QList<int>{80, 35, 0, 0} << "Cancel"
+                                         << QList<bool>{false, false, false, false};
+    QTest::newRow("all changed, Escape") << QList<int>{75, 1, 23, 0} << "Escape"
+                                         << QList<bool>{false, false, false, false};
+    QTest::newRow("all changed, closed") << QList<int>{75, 1, 23, 0} << "close"
+                                         << QList<bool>{false, false, false, false};
+}
+
+void TestFrmOptions::reviewChoicesConfirmed() {
+    QFETCH(QList<int>, chosen);
+    QFETCH(QString, how);
+    QFETCH(QList<bool>, written);
+    history::History* h = review::programHistory();
+    QVERIFY(h);
+    frmOptions* w = open();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    control<QTabBar>("ts")->setCurrentIndex(2);
+    control<QSpinBox>("Spin1")->setValue(chosen[0]);
+    control<QSpinBox>("Spin2")->setValue(chosen[1]);
+    control<QComboBox>("Combo3")->setCurrentIndex(chosen[2]);
+    if (control<QCheckBox>("Check8")->isChecked() != (chosen[3] != 0))
+        clickBox(control<QCheckBox>("Check8"));
+    // Nothing is in force before OK.
+    QCOMPARE(app().desiredRetention, 90);
+    QCOMPARE(app().intervalFuzz, true);
+    if (how == QLatin1String("OK"))
+        QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+    else if (how == QLatin1String("Cancel"))
+        QTest::mouseClick(control<QPushButton>("Command2"), Qt::LeftButton);
+    else if (how == QLatin1String("Escape"))
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    else
+        w->close();
+    QVERIFY(!optionsWindow());
+    const bool ok = how == QLatin1String("OK");
+    const QList<int> expected = ok ? chosen : QList<int>{90, 20, 4, 1};
+    QCOMPARE(app().desiredRetention, expected[0]);
+    QCOMPARE(app().newCardsPerDay, expected[1]);
+    QCOMPARE(app().dayStartHour, expected[2]);
+    QCOMPARE(app().intervalFuzz, expected[3] != 0);
+    QCOMPARE(h->settings().desiredRetention, expected[0] / 100.0);
+    QCOMPARE(h->settings().fuzz, expected[3] != 0);
+
+    WriteStudyOptions();
+    QVERIFY(app().master->save());
+    ivordalite onDisk;
+    QVERIFY(onDisk.mount(m_path, false));
+    for (int i = 0; i < 4; ++i) {
+        bool found = false;
+        const qint32 v = onDisk.getlong(QLatin1String(kReviewKeys[i]), kAbsent, found);
+        QCOMPARE(found, written[i]);
+        if (found) {
+            QCOMPARE(v, i == 3 ? (expected[3] ? -1 : 0) : expected[i]);
+            QCOMPARE(onDisk.gettag(QLatin1String(kReviewKeys[i])), QStringLiteral("options"));
+        }
+    }
+    onDisk.unmount();
+
+    // Opened again, the window shows what is in force.
+    open();
+    QCOMPARE(control<QSpinBox>("Spin1")->value(), expected[0]);
+    QCOMPARE(control<QComboBox>("Combo3")->currentIndex(), expected[2]);
+}
+
+// Each choice is reached by its letter and the keys of its control, and is named for a
+// screen reader.
+void TestFrmOptions::reviewChoicesByKeyboard() {
+    frmOptions* w = open();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    control<QTabBar>("ts")->setCurrentIndex(2);
+    struct Reach {
+        Qt::Key letter;
+        const char* control;
+        const char* name;
+    };
+    const Reach reaches[] = {{Qt::Key_R, "Spin1", "Desired retention"},
+                             {Qt::Key_N, "Spin2", "New cards a day"},
+                             {Qt::Key_D, "Combo3", "The study day begins at"},
+                             {Qt::Key_S, "Check8", ""}};
+    for (const Reach& r : reaches) {
+        auto* c = control<QWidget>(r.control);
+        QTest::keyClick(QApplication::focusWidget(), r.letter, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), c);
+        if (*r.name)
+            QCOMPARE(c->accessibleName(), QLatin1String(r.name));
+    }
+    // Alt+S also toggles the box (after the click's animation).
+    QTRY_VERIFY(!control<QCheckBox>("Check8")->isChecked());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::AltModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::AltModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::AltModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QCOMPARE(control<QComboBox>("Combo3")->currentText(), QStringLiteral("5:00"));
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+    QVERIFY(!optionsWindow());
+    QCOMPARE(app().desiredRetention, 91);
+    QCOMPARE(app().newCardsPerDay, 30);
+    QCOMPARE(app().dayStartHour, 5);
+    QVERIFY(!app().intervalFuzz);
 }
 
 QTEST_MAIN(TestFrmOptions)
