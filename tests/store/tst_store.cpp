@@ -500,7 +500,8 @@ private slots:
         QTest::newRow("no entries") << headerSlot(0) + entrySlot("");
         QTest::newRow("tags repeat")
             << encoded({StoreEntry{}, entry("a", "1", "qre_word"), entry("b", "2", "qre_word"), entry("c", "", "x", 7),
-                        entry("d", "4", "\u00DCbung"), entry("e", "5", "\u00DCbung"), entry("f", "6", "qre_word")});
+                        entry("d", "4", "\u00DCbung"), entry("e", "5", "\u00DCbung"), entry("f", "6", "qre_word"),
+                        entry("g", "7", "are_word"), entry("h", "8", "qre_wore")});
         QTest::newRow("UTF-8") << encoded({StoreEntry{}, entry("\u0434\u043E\u043C", "house", "qre_word"),
                                            entry("Stra\u00DFe", "\u0443\u043B\u0438\u0446\u0430", "qre_word")});
         QByteArray cut = headerSlot(3) + entrySlot("") + entrySlot("one", 1);
@@ -587,8 +588,11 @@ private slots:
     // entries are read one by one or all at once.
     void repeatedTagsShareOneCopy() {
         const QString path = file("tags.qex");
-        writeAll(path, encoded({StoreEntry{}, entry("a", "1", "qre_word"), entry("b", "2", "qre_word"),
-                                entry("c", "3", "other"), entry("d", "4", "qre_word")}));
+        QVector<StoreEntry> entries{StoreEntry{},         entry("a", "1", "qre_word"), entry("b", "2", "qre_word"),
+                                    entry("c", "3", "other"), entry("d", "4", "qre_word"), entry("e", "5", "are_word")};
+        for (StoreEntry& e : entries)
+            e.reserved1 = 5; // the byte after the tag is not zero
+        writeAll(path, encoded(entries));
         auto tagOf = [](const ivordalite& s, int i) {
             QString name, value, tag;
             bool isstr;
@@ -598,13 +602,33 @@ private slots:
         };
         ivordalite s;
         QVERIFY(s.mount(path, false));
-        const QString a = tagOf(s, 1), b = tagOf(s, 2), c = tagOf(s, 3), d = tagOf(s, 4);
+        const QString a = tagOf(s, 1), b = tagOf(s, 2), c = tagOf(s, 3), d = tagOf(s, 4), e = tagOf(s, 5);
         QVERIFY(a.isSharedWith(b));
         QVERIFY(!b.isSharedWith(c));
         QCOMPARE(d, a);
+        QCOMPARE(e, QStringLiteral("are_word")); // same length, first letter differs
         QCOMPARE(s.gettag(QStringLiteral("b")), QStringLiteral("qre_word"));
+        QCOMPARE(s.gettag(QStringLiteral("e")), QStringLiteral("are_word"));
         QVERIFY(s.gettag(QStringLiteral("a")).isSharedWith(s.gettag(QStringLiteral("b"))));
         QVERIFY(tagOf(s, 1).isSharedWith(tagOf(s, 2)));
+    }
+
+    // In UTF-8 a lone byte 80 is no character: it reads as U+FFFD even after a tag U+0080.
+    void loneContinuationByteAfterItsCharacter() {
+        const QString path = file("c1.qex");
+        QByteArray bytes = headerSlot(2, "c", 4, "UTF-8") + entrySlot("");
+        bytes.append(padded(str16("a") + QByteArray(2, '\0') + str16("") + QByteArray(4, '\0') + str16("\xC2\x80")));
+        bytes.append(padded(str16("b") + QByteArray(2, '\0') + str16("") + QByteArray(4, '\0') + str16("\x80")));
+        writeAll(path, bytes);
+        ivordalite s;
+        QVERIFY(s.mount(path, false));
+        QString name, value, tag;
+        bool isstr;
+        qint32 number;
+        s.ienum(1, name, isstr, value, number, tag);
+        QCOMPARE(tag, QString(QChar(0x80)));
+        s.ienum(2, name, isstr, value, number, tag);
+        QCOMPARE(tag, QString(QChar(0xFFFD)));
     }
 
     void mountDirectoryFails() {
