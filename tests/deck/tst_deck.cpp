@@ -212,6 +212,7 @@ private slots:
         QTest::newRow("two digits") << "asc(25)" << "asc(25)";
         QTest::newRow("sign") << "asc(+52)asc(-52)asc( 52)" << "asc(+52)asc(-52)asc( 52)";
         QTest::newRow("full-width digit") << "asc(25\uFF12)" << "asc(25\uFF12)";
+        QTest::newRow("not a digit, though 2, 6, '(' would sum to 252") << "asc(26()" << "asc(26()";
         QTest::newRow("nested") << "asc(2asc(252)52)" << "asc(2\u00FC52)";
         QTest::newRow("doubled prefix") << "asasc(246)c(246)" << "as\u00F6c(246)";
         QTest::newRow("malformed then marker") << "asc(99asc(228)" << "asc(99\u00E4";
