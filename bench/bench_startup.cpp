@@ -5,6 +5,7 @@
 // first use is finished at once, as by a user who clicks straight through.
 //   bench_startup HOME   run one start against HOME (first use when HOME/Documents/Quarnel
 //                        holds no sys.qex), print the times, and shut down
+//   bench_startup HOME --trace   also print each log line with the time since the one before
 // Run it twice on an empty folder for a first-use and a later start.
 #include "appstate.h"
 #include "frmsetup.h"
@@ -80,7 +81,17 @@ int main(int argc, char** argv) {
         chapterShownMs = double(clock.nsecsElapsed()) / 1e6;
         return w;
     };
+    const bool trace = argc > 2 && QByteArray(argv[2]) == "--trace";
+    double lastLineMs = 0;
+    QStringList traced;
     setLogTap([&](const QString& text, int) {
+        const double nowMs = double(clock.nsecsElapsed()) / 1e6;
+        if (trace)
+            traced << QStringLiteral("%1 ms  +%2  %3")
+                          .arg(nowMs, 7, 'f', 1)
+                          .arg(nowMs - lastLineMs, 6, 'f', 1)
+                          .arg(QString(text).remove(QStringLiteral("/n")));
+        lastLineMs = nowMs;
         if (app().splashStatus)
             ++splashLines;
         if (text == QLatin1String("QEX.Loader exited/n"))
@@ -99,6 +110,8 @@ int main(int argc, char** argv) {
     std::printf("floor: Pause(150) + Pause(75) + 25 ms x %d splash lines = %.0f ms\n", splashLines, floorMs);
     std::printf("above the floor:                %8.1f ms (process start to enabled: %.1f ms)\n",
                 loaderExitedMs - floorMs - wizardMs, beforeMain + loaderExitedMs);
+    for (const QString& line : traced)
+        std::printf("%s\n", qPrintable(line));
     std::fflush(stdout);
     setLogTap({});
     ShutdownSystem(0, false);

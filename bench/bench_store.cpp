@@ -1,6 +1,7 @@
 // Timings of the record store at its size limit, of loading the largest chapter and of a
-// progress file of the full deck, printed as tables (median and best of several runs): once
-// for 8-bit texts and once for Russian texts, which make every file UTF-8.
+// progress file of the full deck, printed as tables (median and best of several runs): for
+// 8-bit texts, for Russian texts, which make every file UTF-8, and for German questions with
+// the special letters, once as the markers a chapter file carries and once as plain letters.
 #include "deck.h"
 #include "ivordalite.h"
 #include "progressfile.h"
@@ -70,6 +71,12 @@ struct Texts {
 const Texts kWestern{"Windows-1252", QStringLiteral("Wort%1"), QStringLiteral("translation number %1")};
 const Texts kCyrillic{"UTF-8", QStringLiteral("\u0421\u043B\u043E\u0432\u043E%1"),
                       QStringLiteral("\u043F\u0435\u0440\u0435\u0432\u043E\u0434 \u043D\u043E\u043C\u0435\u0440 %1")};
+// A German chapter as the editor writes it: every special letter of a question as its marker.
+const Texts kGermanMarked{"German with markers", QStringLiteral("die Gr" "asc(252)" "asc(223)" "e Nummer %1"),
+                          QStringLiteral("the greeting number %1")};
+// The same chapter with the letters themselves (Windows-1252): the floor of the one above.
+const Texts kGermanPlain{"German with plain letters", QStringLiteral("die Gr\u00FC\u00DFe Nummer %1"),
+                         QStringLiteral("the greeting number %1")};
 
 // A store of `n` distinct keys with card-like values, saved to `path`.
 void buildAndSave(const QString& path, int n, const Texts& texts, const QString& comment = QString()) {
@@ -93,7 +100,8 @@ std::vector<Figure> measure(const Texts& texts, const QTemporaryDir& dir) {
     std::vector<Figure> figures{{"build 32767 keys and save", 50, {}},    {"  of which: 32767 adds", 0, {}},
                                 {"  of which: save (4 MiB)", 0, {}},      {"mount 32767 entries", 20, {}},
                                 {"LoadChapterFile, 32766 cards", 30, {}}, {"writeProgress, 32767 slots", 0, {}},
-                                {"readProgress, 32767 slots", 0, {}}};
+                                {"readProgress, 32767 slots", 0, {}},     {"  floor: read the store's 4 MiB", 0, {}},
+                                {"mount + a lookup (every entry)", 0, {}}};
     // The texts are made beforehand: the figure is the store's work, not QString::arg's.
     QStringList keys, values;
     for (int i = 0; i < 32767; ++i) {
@@ -120,6 +128,19 @@ std::vector<Figure> measure(const Texts& texts, const QTemporaryDir& dir) {
             ivordalite m;
             if (!m.mount(storePath, false) || m.ub() != 32767)
                 std::fprintf(stderr, "mount failed\n");
+        }));
+
+        // The floor of the mount: the same bytes read from the same file.
+        figures[7].runs.push_back(timeMs([&] {
+            QFile f(storePath);
+            if (!f.open(QIODevice::ReadOnly) || f.readAll().size() != f.size())
+                std::fprintf(stderr, "store not read\n");
+        }));
+        // A mount that is then looked up in (as the master database is) decodes every entry.
+        figures[8].runs.push_back(timeMs([&] {
+            ivordalite m;
+            if (!m.mount(storePath, false) || m.getlong(keys[32766], -1) != -1)
+                std::fprintf(stderr, "mount and lookup failed\n");
         }));
 
         FlushDeck(true);
@@ -171,6 +192,13 @@ double medianCpu(const Figure& f) {
         cpu.push_back(r.cpuMs);
     return median(cpu);
 }
+
+double minCpu(const Figure& f) {
+    double best = f.runs.empty() ? 0 : f.runs.front().cpuMs;
+    for (const Sample& r : f.runs)
+        best = std::min(best, r.cpuMs);
+    return best;
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -178,14 +206,43 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     const std::vector<Figure> western = measure(kWestern, dir);
     const std::vector<Figure> cyrillic = measure(kCyrillic, dir);
+    const std::vector<Figure> marked = measure(kGermanMarked, dir);
+    const std::vector<Figure> plain = measure(kGermanPlain, dir);
     printTable(kWestern, western);
     printTable(kCyrillic, cyrillic);
-    // Side by side: what a store of Russian texts (every text UTF-8) costs against the same
-    // store of 8-bit texts, in CPU time so that the other work on the machine counts less.
-    std::printf("\n%-32s %12s %12s %8s\n", "operation", "1252 cpu ms", "UTF-8 cpu ms", "ratio");
-    for (size_t i = 0; i < western.size(); ++i) {
-        const double a = medianCpu(western[i]), b = medianCpu(cyrillic[i]);
-        std::printf("%-32s %12.2f %12.2f %8.2f\n", western[i].what, a, b, a > 0 ? b / a : 0.0);
+    printTable(kGermanMarked, marked);
+    printTable(kGermanPlain, plain);
+    // Side by side, in CPU time so that the other work on the machine counts less: a store of
+    // Russian texts (every text UTF-8) against the same store of 8-bit texts, and a German
+    // chapter with markers against the same chapter with plain letters.
+    auto compare = [](const char* a, const char* b, const std::vector<Figure>& x, const std::vector<Figure>& y) {
+        std::printf("\n%-32s %16s %16s %12s\n", "operation", a, b, "ratio");
+        std::printf("%-32s %16s %16s %12s\n", "", "(min / median)", "(min / median)", "(of medians)");
+        for (size_t i = 0; i < x.size(); ++i) {
+            const double p = medianCpu(x[i]), q = medianCpu(y[i]);
+            std::printf("%-32s %7.2f / %6.2f %7.2f / %6.2f %12.2f\n", x[i].what, minCpu(x[i]), p, minCpu(y[i]), q,
+                        p > 0 ? q / p : 0.0);
+        }
+    };
+    compare("1252 cpu ms", "UTF-8 cpu ms", western, cyrillic);
+    compare("letters cpu ms", "markers cpu", plain, marked);
+    // The mount beside its floor, reading the same bytes, in wall time (the read is mostly the
+    // system's work, which the thread's CPU time leaves out).
+    std::printf("\n%-32s %16s %16s %12s\n", "mount of 32767 entries", "floor wall ms", "mount wall ms", "ratio");
+    std::printf("%-32s %16s %16s %12s\n", "", "(min / median)", "(min / median)", "(of medians)");
+    for (const auto* set : {&western, &cyrillic, &marked, &plain}) {
+        const Figure &floor = (*set)[7], &mount = (*set)[3];
+        std::vector<double> f, m;
+        for (const Sample& r : floor.runs)
+            f.push_back(r.wallMs);
+        for (const Sample& r : mount.runs)
+            m.push_back(r.wallMs);
+        const char* name = set == &western ? kWestern.name
+                           : set == &cyrillic ? kCyrillic.name
+                           : set == &marked   ? kGermanMarked.name
+                                              : kGermanPlain.name;
+        std::printf("%-32s %7.2f / %6.2f %7.2f / %6.2f %12.1f\n", name, *std::min_element(f.begin(), f.end()), median(f),
+                    *std::min_element(m.begin(), m.end()), median(m), median(m) / median(f));
     }
     return 0;
 }

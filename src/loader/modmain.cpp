@@ -12,6 +12,7 @@
 #include <QDate>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLockFile>
 #include <QPointer>
@@ -103,8 +104,13 @@ void Pause(qint32 ms, bool fine) {
         QCoreApplication::processEvents();
         return;
     }
-    for (qint32 i = 0; i < ms; ++i) {
-        QThread::msleep(1);
+    // Steps of at most 1 ms until `ms` have passed, events running in between. Counting the
+    // steps instead would add every sleep's overshoot and every step's events to the pause.
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const qint64 total = qint64(ms) * 1000000;
+    for (qint64 left = total; left > 0; left = total - elapsed.nsecsElapsed()) {
+        QThread::usleep(ulong(std::min<qint64>(1000, (left + 999) / 1000)));
         QCoreApplication::processEvents();
     }
 }

@@ -54,6 +54,27 @@ void showPass(const QString& topLeft, const QString& topRight) {
     }
 }
 
+// Lets the windows answer while the shuffle runs: the progress window and the card face
+// repaint, a click elsewhere is taken. A pump after every draw would cost far more than the
+// draws themselves, so it pumps only when 4 ms have passed since the last one (well within
+// a frame), and always at the end of a pass.
+class EventPump {
+public:
+    static constexpr qint64 kIntervalMs = 4;
+    EventPump() : m_last(appClock().steadyMs()) {}
+    void whenDue() {
+        if (appClock().steadyMs() - m_last >= kIntervalMs)
+            now();
+    }
+    void now() {
+        QCoreApplication::processEvents();
+        m_last = appClock().steadyMs();
+    }
+
+private:
+    qint64 m_last;
+};
+
 void advance(QProgressBar* pb, int& count) {
     if (pb->value() + 50 <= count)
         pb->setValue(count);
@@ -112,6 +133,7 @@ void ShuffleDeck() {
     if (app().shutdownSignal)
         return dropOut();
 
+    EventPump pump;
     int count = 0;
     for (int i = lb; i <= ub - 1;) {
         const double r = std::nearbyint(next() * 10000.0); // halves to even
@@ -122,8 +144,9 @@ void ShuffleDeck() {
             advance(pb, count);
             ++i;
         }
-        QCoreApplication::processEvents();
+        pump.whenDue();
     }
+    pump.now();
     count = pb->value();
     if (app().shutdownSignal)
         return dropOut();
@@ -132,8 +155,9 @@ void ShuffleDeck() {
     for (int i = lb; i <= ub; ++i) {
         carry(deck[i], scratch[i].card);
         advance(pb, count);
-        QCoreApplication::processEvents();
+        pump.whenDue();
     }
+    pump.now();
     pw->close();
     pw->deleteLater();
     progress() = nullptr;

@@ -49,19 +49,6 @@ public:
         v = qint32(u);
         return true;
     }
-    // `shared`, when given, is a text decoded before: if the bytes are the same it is reused
-    // instead of decoded again (every card of a chapter carries the same tag).
-    bool str(QString& s, TextEncoding encoding, const QString* shared = nullptr) {
-        const char* at;
-        quint16 n;
-        if (!bytes(at, n))
-            return false;
-        if (shared && shared->size() == n && sameText(*shared, at, n))
-            s = *shared;
-        else
-            s = FileText::decode(at, n, encoding);
-        return true;
-    }
     // A text field's bytes, left undecoded.
     bool bytes(const char*& at, quint16& n) {
         if (!u16(n) || m_pos + n > StoreFormat::kSlot)
@@ -72,19 +59,24 @@ public:
     }
 
 private:
-    static bool sameText(const QString& text, const char* bytes, int n) {
-        const QChar* c = text.constData();
-        for (int i = 0; i < n; ++i) {
-            const auto b = static_cast<unsigned char>(bytes[i]);
-            // only plain ASCII is compared; anything else is decoded as usual
-            if (b >= 0x80 || c[i].unicode() != b)
-                return false;
-        }
-        return true;
-    }
     const unsigned char* m_data;
     int m_pos = 0;
 };
+
+// Whether `text` is the ASCII text of `bytes`: every card of a chapter carries the same tag,
+// which is then shared instead of decoded again. Only plain ASCII is compared; anything else
+// is decoded as usual.
+bool sameText(const QString& text, const char* bytes, int n) {
+    if (text.size() != n)
+        return false;
+    const QChar* c = text.constData();
+    for (int i = 0; i < n; ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b >= 0x80 || c[i].unicode() != b)
+            return false;
+    }
+    return true;
+}
 
 // A slot's 128 bytes, zero-padded when the data ends inside it.
 QByteArray fullSlot(const QByteArray& slot) {
@@ -114,14 +106,97 @@ bool decodeHeaderAt(const char* slot, StoreHeader& h) {
     return true;
 }
 
-bool decodeEntryAt(const char* slot, StoreEntry& e, const StoreEntry* previous, TextEncoding encoding) {
-    SlotReader r(slot);
+// The fields of an entry's slot, its texts still as bytes.
+struct EntryFields {
+    const char* name = nullptr;
+    quint16 nameSize = 0;
     qint16 flag = 0;
-    if (!(r.str(e.name, encoding) && r.i16(flag) && r.str(e.valuestring, encoding) && r.i32(e.valuelong) &&
-          r.str(e.tag, encoding, previous ? &previous->tag : nullptr) && r.i32(e.reserved1) && r.u32(e.reserved2)))
+    const char* value = nullptr;
+    quint16 valueSize = 0;
+    qint32 valuelong = 0;
+    const char* tag = nullptr;
+    quint16 tagSize = 0;
+    qint32 reserved1 = 0;
+    quint32 reserved2 = 0;
+};
+
+// False when a field runs past the slot: the only way an entry can fail to read.
+bool readEntryFields(const char* slot, EntryFields& f) {
+    SlotReader r(slot);
+    return r.bytes(f.name, f.nameSize) && r.i16(f.flag) && r.bytes(f.value, f.valueSize) && r.i32(f.valuelong) &&
+           r.bytes(f.tag, f.tagSize) && r.i32(f.reserved1) && r.u32(f.reserved2);
+}
+
+// `sharedTag`, when given, is reused if the tag's bytes are its text.
+bool decodeEntryAt(const char* slot, StoreEntry& e, const QString* sharedTag, TextEncoding encoding) {
+    EntryFields f;
+    if (!readEntryFields(slot, f))
         return false;
-    e.isstring = flag != 0;
+    e.name = FileText::decode(f.name, f.nameSize, encoding);
+    e.isstring = f.flag != 0;
+    e.valuestring = FileText::decode(f.value, f.valueSize, encoding);
+    e.valuelong = f.valuelong;
+    e.tag = sharedTag && sameText(*sharedTag, f.tag, f.tagSize) ? *sharedTag : FileText::decode(f.tag, f.tagSize, encoding);
+    e.reserved1 = f.reserved1;
+    e.reserved2 = f.reserved2;
     return true;
+}
+
+// Entry `i`'s slot in the entries' bytes, zero-padded where the data ends (the slots the file lacks
+// read as zeros). `cut` holds the padded copy of a slot the data ends inside.
+const char* entrySlot(const QByteArray& entryBytes, qsizetype i, QByteArray& cut) {
+    static const char zeroSlot[StoreFormat::kSlot] = {};
+    const qsizetype at = i * StoreFormat::kSlot;
+    if (at + StoreFormat::kSlot <= entryBytes.size())
+        return entryBytes.constData() + at;
+    if (at < entryBytes.size()) {
+        cut = fullSlot(entryBytes.mid(at));
+        return cut.constData();
+    }
+    return zeroSlot;
+}
+
+// Reads the header and the slots of the `count + 1` entries, and checks that every field of
+// every entry lies inside its slot, without decoding the entries' texts. 0 on success, else
+// the run-time error number, with `description`.
+int readStore(const StoreFormat::SlotSource& source, bool headeronly, StoreHeader& header, QByteArray& entryBytes,
+              QString& description) {
+    using StoreFormat::kSlot;
+    QByteArray headerSlot = source(0, 1);
+    if (headerSlot.size() < kSlot)
+        headerSlot.append(QByteArray(kSlot - headerSlot.size(), '\0'));
+    entryBytes.clear();
+    if (!decodeHeaderAt(headerSlot.constData(), header)) {
+        description = QStringLiteral("Bad record length");
+        return 59;
+    }
+    if (header.count < 0) {
+        description = QStringLiteral("Subscript out of range");
+        return 9;
+    }
+    if (headeronly)
+        return 0;
+    const int n = header.count + 1;
+    // The slots the file lacks read as zeros. They are not padded out in memory: a file cut
+    // short whose header gives 32767 entries would cost 4 MB of zeros on every mount.
+    entryBytes = source(1, n);
+    QByteArray cut;
+    EntryFields fields;
+    for (int i = 0; i < n; ++i)
+        if (!readEntryFields(entrySlot(entryBytes, i, cut), fields)) {
+            entryBytes.clear();
+            description = QStringLiteral("Bad record length");
+            return 59;
+        }
+    return 0;
+}
+
+// Decodes the `n` entries whose slots readStore() has checked.
+void decodeEntries(const QByteArray& entryBytes, int n, TextEncoding encoding, QVector<StoreEntry>& entries) {
+    entries.resize(n);
+    QByteArray cut;
+    for (int i = 0; i < n; ++i)
+        decodeEntryAt(entrySlot(entryBytes, i, cut), entries[i], i > 0 ? &entries[i - 1].tag : nullptr, encoding);
 }
 
 // Writes the fields of one record into a zero-filled slot; the caller has checked the size.
@@ -214,46 +289,12 @@ bool decodeEntry(const QByteArray& slot, StoreEntry& e, TextEncoding encoding) {
 
 int decode(const SlotSource& source, bool headeronly, StoreHeader& header, QVector<StoreEntry>& entries,
            QString& description) {
-    auto whole = [&](qint64 first, qint64 n) {
-        QByteArray bytes = source(first, n);
-        if (bytes.size() < n * kSlot)
-            bytes.append(QByteArray(n * kSlot - bytes.size(), '\0'));
-        return bytes;
-    };
-    if (!decodeHeaderAt(whole(0, 1).constData(), header)) {
-        description = QStringLiteral("Bad record length");
-        return 59;
-    }
-    if (header.count < 0) {
-        description = QStringLiteral("Subscript out of range");
-        return 9;
-    }
     entries.clear();
-    if (headeronly)
-        return 0;
-    const int n = header.count + 1;
-    // The slots the file lacks read as zeros. They are not padded out in memory: a file cut
-    // short whose header gives 32767 entries would cost 4 MB of zeros on every mount.
-    const QByteArray bytes = source(1, n);
-    static const char zeroSlot[kSlot] = {};
-    entries.resize(n);
-    for (int i = 0; i < n; ++i) {
-        const qsizetype at = qsizetype(i) * kSlot;
-        QByteArray cutSlot;
-        const char* slot = zeroSlot;
-        if (at + kSlot <= bytes.size()) {
-            slot = bytes.constData() + at;
-        } else if (at < bytes.size()) {
-            cutSlot = fullSlot(bytes.mid(at));
-            slot = cutSlot.constData();
-        }
-        if (!decodeEntryAt(slot, entries[i], i > 0 ? &entries[i - 1] : nullptr, header.encoding)) {
-            entries.clear();
-            description = QStringLiteral("Bad record length");
-            return 59;
-        }
-    }
-    return 0;
+    QByteArray entryBytes;
+    const int number = readStore(source, headeronly, header, entryBytes, description);
+    if (number == 0 && !headeronly)
+        decodeEntries(entryBytes, header.count + 1, header.encoding, entries);
+    return number;
 }
 
 bool encode(const StoreHeader& header, const QVector<StoreEntry>& entries, QByteArray& out, QString* error) {
@@ -311,10 +352,22 @@ QString ivordalite::version() {
 }
 
 void ivordalite::resetEntries() {
+    m_slots.clear();
+    m_unread = 0;
+    m_lastTag.clear();
     m_entries.clear();
     m_entries.append(StoreEntry{});
     m_first.clear();
     m_indexValid = false;
+}
+
+void ivordalite::decodeAll() const {
+    if (m_unread == 0)
+        return;
+    decodeEntries(m_slots, m_unread, m_header.encoding, m_entries);
+    m_slots.clear();
+    m_unread = 0;
+    m_lastTag.clear();
 }
 
 void ivordalite::rebuildIndex() {
@@ -329,6 +382,7 @@ void ivordalite::rebuildIndex() {
 }
 
 int ivordalite::findindex(const QString& key) const {
+    decodeAll();
     if (!m_indexValid)
         const_cast<ivordalite*>(this)->rebuildIndex();
     auto it = m_first.constFind(key);
@@ -388,13 +442,18 @@ bool ivordalite::mount(const QString& file, bool headeronly) {
                     bytes = m_file->read(held);
                 return bytes;
             };
+            // The entries' texts are decoded when first asked for: a chapter load reads each
+            // entry once through ienum, so a decoded copy of the whole store is never held.
             StoreHeader h;
-            QVector<StoreEntry> entries;
-            number = StoreFormat::decode(readSlots, headeronly, h, entries, description);
+            QByteArray entryBytes;
+            number = readStore(readSlots, headeronly, h, entryBytes, description);
             if (number == 0) {
                 m_header = h;
                 if (!headeronly) {
-                    m_entries = std::move(entries);
+                    m_entries.clear();
+                    m_slots = std::move(entryBytes);
+                    m_unread = h.count + 1;
+                    m_lastTag.clear();
                     m_first.clear();
                     m_indexValid = false;
                 }
@@ -451,6 +510,20 @@ void ivordalite::ienum(qint16 id, QString& name, bool& isstring, QString& values
                        QString& tag) const {
     if (id < 0 || id > ub())
         throw StoreError(9, QStringLiteral("Subscript out of range"));
+    if (m_unread > 0) {
+        // Decoded from its slot, which the mount has checked; consecutive entries with the
+        // same tag share one copy of it.
+        StoreEntry read;
+        QByteArray cut;
+        decodeEntryAt(entrySlot(m_slots, id, cut), read, &m_lastTag, m_header.encoding);
+        m_lastTag = read.tag;
+        name = std::move(read.name);
+        isstring = read.isstring;
+        valuestring = std::move(read.valuestring);
+        valuelong = read.valuelong;
+        tag = std::move(read.tag);
+        return;
+    }
     const StoreEntry& e = m_entries[id];
     name = e.name;
     isstring = e.isstring;
@@ -476,6 +549,7 @@ bool ivordalite::save() {
     }
     // Everything is checked and encoded before the file is touched, so a record that
     // doesn't fit leaves the file and the instance as they were.
+    decodeAll();
     StoreHeader h = m_header;
     h.count = ub();
     QByteArray bytes;
@@ -602,6 +676,7 @@ bool ivordalite::fe(const QString& fn) {
 }
 
 TextEncoding ivordalite::saveEncoding() const {
+    decodeAll();
     return StoreFormat::chooseEncoding(m_header, m_entries);
 }
 
@@ -614,6 +689,7 @@ bool ivordalite::fitsAfterAdd(const QString& title, const QString& sdata, const 
 }
 
 bool ivordalite::fitsAfterAdd(const QVector<StoreEntry>& adds, QString* why) const {
+    decodeAll();
     QVector<StoreEntry> entries = m_entries;
     for (const StoreEntry& add : adds) {
         int i = -1;

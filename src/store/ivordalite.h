@@ -107,7 +107,7 @@ public:
     static bool fe(const QString& fn);
 
     qint16 lb() const { return 1; }
-    qint16 ub() const { return qint16(m_entries.size() - 1); }
+    qint16 ub() const { return qint16((m_unread > 0 ? m_unread : m_entries.size()) - 1); }
     qint16 count() const { return m_header.count; }
     QString comment() const { return m_header.comment; }
     void setComment(const QString& c) { m_header.comment = c; }
@@ -145,10 +145,17 @@ private:
     void closefile();
     void resetEntries();
     void rebuildIndex();
+    // Decodes every entry still in m_slots into m_entries.
+    void decodeAll() const;
     static void log(const QString& text);
 
     StoreHeader m_header;
-    QVector<StoreEntry> m_entries;
+    // After a mount, the entries stay in their slots as read (checked, not yet decoded) until
+    // something needs them all: a lookup, an add, a save. ienum decodes one at a time.
+    mutable QVector<StoreEntry> m_entries; // empty while m_unread > 0
+    mutable QByteArray m_slots;
+    mutable qsizetype m_unread = 0; // entries in m_slots, entry 0 first
+    mutable QString m_lastTag;      // the tag ienum decoded last, shared by the next equal one
     QHash<QString, int> m_first; // first index of every name, so lookups keep "first match wins"
     bool m_indexValid = false;   // m_first matches m_entries (built on the first lookup)
     std::unique_ptr<QFile> m_file;

@@ -6,6 +6,7 @@
 #include "testsupport.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -40,6 +41,22 @@ bool sameDeck(const QVector<Card>& a, const QVector<Card>& b) {
 
 bool isEmptySpare(const Card& c) {
     return sameCard(c, Card{});
+}
+
+// The markers as replaced one after another, each over the whole text: what the one-pass
+// conversion must give for every text.
+const char* const kMarkerOrder[][2] = {{"\u00FC", "asc(252)"}, {"\u00F6", "asc(246)"}, {"\u00E4", "asc(228)"},
+                                       {"\u00DF", "asc(223)"}, {"\u00DC", "asc(220)"}, {"\u00D6", "asc(214)"},
+                                       {"\u00C4", "asc(196)"}};
+QString decodedByReplacing(QString text) {
+    for (const auto& m : kMarkerOrder)
+        text.replace(QLatin1String(m[1]), QString::fromUtf8(m[0]));
+    return text;
+}
+QString encodedByReplacing(QString text) {
+    for (const auto& m : kMarkerOrder)
+        text.replace(QString::fromUtf8(m[0]), QLatin1String(m[1]));
+    return text;
 }
 } // namespace
 
@@ -175,6 +192,79 @@ private slots:
         QCOMPARE(deck[3].answer, QStringLiteral("Tag"));
         const qint64 total = 40 + 2 * (9 + 7 + 8) + 2 * (4 + 0 + 8) + 2 * (7 + 3 + 6);
         QCOMPARE(log.lines, QStringList{"file loaded; using " + QString::number(total) + " bytes of memory/n"});
+    }
+
+    void decodeMarkers_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("decoded");
+        QTest::newRow("empty") << "" << "";
+        QTest::newRow("no marker") << "Strasse" << "Strasse";
+        QTest::newRow("whole text") << "asc(223)" << "\u00DF";
+        QTest::newRow("at start") << "asc(220)ber" << "\u00DCber";
+        QTest::newRow("at end") << "Stra asc(223)" << "Stra \u00DF";
+        QTest::newRow("adjacent") << "asc(196)asc(214)asc(220)asc(228)asc(246)asc(252)asc(223)"
+                                  << "\u00C4\u00D6\u00DC\u00E4\u00F6\u00FC\u00DF";
+        QTest::newRow("cut at end") << "Gr asc(252" << "Gr asc(252";
+        QTest::newRow("no close") << "asc(252 asc(" << "asc(252 asc(";
+        QTest::newRow("upper case") << "ASC(252) Asc(252)" << "ASC(252) Asc(252)";
+        QTest::newRow("other code") << "asc(253)asc(195)asc(065)" << "asc(253)asc(195)asc(065)";
+        QTest::newRow("four digits") << "asc(2520)" << "asc(2520)";
+        QTest::newRow("two digits") << "asc(25)" << "asc(25)";
+        QTest::newRow("sign") << "asc(+52)asc(-52)asc( 52)" << "asc(+52)asc(-52)asc( 52)";
+        QTest::newRow("full-width digit") << "asc(25\uFF12)" << "asc(25\uFF12)";
+        QTest::newRow("not a digit, though 2, 6, '(' would sum to 252") << "asc(26()" << "asc(26()";
+        QTest::newRow("nested") << "asc(2asc(252)52)" << "asc(2\u00FC52)";
+        QTest::newRow("doubled prefix") << "asasc(246)c(246)" << "as\u00F6c(246)";
+        QTest::newRow("malformed then marker") << "asc(99asc(228)" << "asc(99\u00E4";
+        QTest::newRow("letter kept") << "\u00FC asc(252)" << "\u00FC \u00FC";
+        QTest::newRow("beyond BMP") << "\U0001F600asc(214)\U0001F600" << "\U0001F600\u00D6\U0001F600";
+    }
+    void decodeMarkers() {
+        QFETCH(QString, text);
+        QFETCH(QString, decoded);
+        QCOMPARE(decodedByReplacing(text), decoded);
+        QString d = text;
+        DecodeSpecialLetters(d);
+        QCOMPARE(d, decoded);
+        // each letter turns back into its marker
+        QString e = decoded;
+        EncodeSpecialLetters(e);
+        QCOMPARE(e, encodedByReplacing(decoded));
+    }
+
+    void textWithoutMarkerStaysShared_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("plain") << "the street number 12";
+        QTest::newRow("malformed marker") << "asc(25) asc(999) ASC(252) asc(252";
+    }
+    void textWithoutMarkerStaysShared() {
+        QFETCH(QString, text);
+        const QString copy = text;
+        DecodeSpecialLetters(text);
+        QVERIFY(text.isSharedWith(copy));
+        EncodeSpecialLetters(text);
+        QVERIFY(text.isSharedWith(copy));
+    }
+
+    void markersAsReplacedOneByOne() {
+        // Random texts over the characters that make and break markers, the special letters
+        // and their neighbours in the code table.
+        const QString alphabet = QStringLiteral("asc()0123456789AS \u00C4\u00D6\u00DC\u00E4\u00F6\u00FC\u00DF"
+                                                "\u00C3\u00C5\u00DE\u00E0\u00FD\u00FF\u00E9");
+        const QStringList pieces{"asc(", "asc(252)", "asc(223)", "asc(196)", "asc(2", "52)"};
+        QRandomGenerator rng(20261209);
+        for (int round = 0; round < 20000; ++round) {
+            QString text;
+            const int parts = rng.bounded(12);
+            for (int i = 0; i < parts; ++i)
+                text += rng.bounded(3) == 0 ? pieces[rng.bounded(int(pieces.size()))]
+                                            : QString(alphabet[rng.bounded(int(alphabet.size()))]);
+            QString d = text, e = text;
+            DecodeSpecialLetters(d);
+            EncodeSpecialLetters(e);
+            QCOMPARE(d, decodedByReplacing(text));
+            QCOMPARE(e, encodedByReplacing(text));
+        }
     }
 
     void troubleFollowsTheRule_data() {

@@ -9,10 +9,13 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QLockFile>
 #include <QPointer>
 #include <QScreen>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 #include <QWidget>
 
 namespace {
@@ -764,6 +767,33 @@ private slots:
     }
 
     void versionString() { QCOMPARE(VersionString(), QStringLiteral("version 1.15 [build 281] ")); }
+
+    // The start-up's pauses last their time and let events run meanwhile, also when the
+    // events take long: the splash keeps painting during them.
+    void pauseLastsItsTimeWithEventsRunning_data() {
+        QTest::addColumn<int>("ms");
+        QTest::addColumn<int>("eventMs");
+        QTest::newRow("short, quick events") << 3 << 0;
+        QTest::newRow("slow events") << 20 << 2;
+    }
+    void pauseLastsItsTimeWithEventsRunning() {
+        QFETCH(int, ms);
+        QFETCH(int, eventMs);
+        int ticks = 0;
+        QTimer tick;
+        connect(&tick, &QTimer::timeout, [&] {
+            ++ticks;
+            QThread::msleep(ulong(eventMs));
+        });
+        tick.start(0);
+        QElapsedTimer t;
+        t.start();
+        Pause(ms, true);
+        const qint64 took = t.nsecsElapsed();
+        tick.stop();
+        QVERIFY2(took >= qint64(ms) * 1000000, qPrintable(QString::number(took)));
+        QVERIFY(ticks >= 2);
+    }
 
 private:
     void installHooks() {

@@ -5,6 +5,7 @@
 
 #include <QGuiApplication>
 #include <QPalette>
+#include <QRandomGenerator>
 #include <QtTest>
 
 class TestMemDc : public QObject {
@@ -170,6 +171,70 @@ private slots:
         for (int i = 0; i < 255 && !view.shows(*dc.hDC()); ++i)
             dc.AlphaBlt(&view, 0, 0, 0, 0, 0, 0, 1);
         QVERIFY(view.shows(*dc.hDC()));
+    }
+
+    // The fade's step against the rule written out pixel by pixel: each channel moves
+    // ceil(distance * level / 255) towards the source, a pixel already of the source's
+    // colour keeps its bytes, a moved one is opaque.
+    void blendStepAsTheRule_data() {
+        QTest::addColumn<int>("level");
+        QTest::addColumn<int>("width");
+        for (int level : {1, 2, 90, 127, 128, 254, 255})
+            for (int width : {1, 3, 4, 5, 8, 19})
+                QTest::newRow(qPrintable(QStringLiteral("level %1, width %2").arg(level).arg(width))) << level << width;
+    }
+    void blendStepAsTheRule() {
+        QFETCH(int, level);
+        QFETCH(int, width);
+        QRandomGenerator rng(quint32(level * 100 + width));
+        const int height = 6;
+        QImage src(width, height, QImage::Format_RGB32), dst(width, height, QImage::Format_RGB32);
+        for (int y = 0; y < height; ++y) {
+            auto* s = reinterpret_cast<QRgb*>(src.scanLine(y));
+            auto* d = reinterpret_cast<QRgb*>(dst.scanLine(y));
+            for (int x = 0; x < width; ++x) {
+                // Row 0 differs everywhere, row 1 nowhere (with a fourth byte that must stay),
+                // the others at random, with extreme channels and distances of 1.
+                s[x] = rng.generate();
+                switch (y) {
+                case 0: d[x] = s[x] ^ 0x00FFFFFFu; break;
+                case 1: d[x] = (s[x] & 0x00FFFFFFu) | 0x12000000u; break;
+                case 2: d[x] = s[x] ^ 0x00010101u; break;
+                default: d[x] = rng.bounded(3) == 0 ? s[x] : rng.generate(); break;
+                }
+            }
+        }
+        QImage expected = dst.copy();
+        bool expectChanged = false;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const QRgb sv = src.pixel(x, y), dv = reinterpret_cast<const QRgb*>(expected.constScanLine(y))[x];
+                if ((sv | 0xFF000000u) == (dv | 0xFF000000u))
+                    continue;
+                int ch[3];
+                const int from[3] = {qRed(dv), qGreen(dv), qBlue(dv)}, to[3] = {qRed(sv), qGreen(sv), qBlue(sv)};
+                for (int c = 0; c < 3; ++c) {
+                    const int distance = std::abs(to[c] - from[c]);
+                    const int step = (distance * level + 254) / 255;
+                    ch[c] = to[c] > from[c] ? from[c] + step : from[c] - step;
+                }
+                reinterpret_cast<QRgb*>(expected.scanLine(y))[x] = qRgb(ch[0], ch[1], ch[2]);
+                expectChanged = true;
+            }
+        const bool changed = CardView::blendImages(dst, src, level);
+        QCOMPARE(changed, expectChanged);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                QVERIFY2(reinterpret_cast<const QRgb*>(dst.constScanLine(y))[x] ==
+                             reinterpret_cast<const QRgb*>(expected.constScanLine(y))[x],
+                         qPrintable(QStringLiteral("pixel %1,%2: %3 instead of %4")
+                                        .arg(x)
+                                        .arg(y)
+                                        .arg(reinterpret_cast<const QRgb*>(dst.constScanLine(y))[x], 8, 16)
+                                        .arg(reinterpret_cast<const QRgb*>(expected.constScanLine(y))[x], 8, 16)));
+        // Nothing left to move: no change is reported.
+        QImage same = src.copy();
+        QVERIFY(!CardView::blendImages(same, src, level));
     }
 
     void blendIntoImage() {

@@ -25,6 +25,8 @@ private slots:
     void limit();
     void cornerTextsOfEachPass();
     void progressBarFollowsTheCount();
+    void pumpsEvery4ms_data();
+    void pumpsEvery4ms();
     void shutdownDuringPassOneKeepsOrder();
     void everyCardReachesEverySlot();
     void emptyQuestionIsKept();
@@ -74,6 +76,16 @@ void TestShuffler::makeDeck(int n) {
         deck[i].chaptertitle = QStringLiteral("Lesson %1").arg(i % 4);
     }
 }
+
+// Time that passes by itself: every reading is `step` ms after the one before.
+class SteppingClock : public MockClock {
+public:
+    explicit SteppingClock(qint64 step) : m_step(step) {}
+    qint64 steadyMs() override { return steady += m_step; }
+
+private:
+    qint64 m_step;
+};
 
 static QString key(const Card& c) {
     return QStringList{c.question, c.answer, c.tag, QString::number(c.trouble), QString::number(c.timesviewed),
@@ -172,6 +184,7 @@ void TestShuffler::cornerTextsOfEachPass() {
 }
 
 void TestShuffler::progressBarFollowsTheCount() {
+    SteppingClock clock(4); // events are pumped after every draw
     makeDeck(120);
     QList<int> values;
     QTimer sampler;
@@ -189,6 +202,48 @@ void TestShuffler::progressBarFollowsTheCount() {
     // Set only when 50 behind the count: 0, 50, 100 in pass 1; pass 2 goes on from 100.
     QCOMPARE(values, (QList<int>{0, 50, 100, 150, 200}));
     QVERIFY(!shuffleProgressWindow());
+}
+
+void TestShuffler::pumpsEvery4ms_data() {
+    QTest::addColumn<int>("msPerDraw");
+    QTest::addColumn<QList<int>>("drawsAtPumps");
+    QTest::newRow("no time passes: at the ends only") << 0 << QList<int>{20};
+    QTest::newRow("1 ms a draw") << 1 << QList<int>{4, 8, 12, 16, 20};
+    QTest::newRow("3 ms a draw") << 3 << QList<int>{2, 4, 6, 8, 10, 12, 14, 16, 18, 20};
+    QTest::newRow("4 ms a draw") << 4 << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
+    QTest::newRow("5 ms a draw") << 5 << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
+}
+
+void TestShuffler::pumpsEvery4ms() {
+    // Each draw takes its own slot, so pass 1 draws 20 times; pass 2 draws nothing and takes
+    // no time, so it pumps once, at its end.
+    QFETCH(int, msPerDraw);
+    QFETCH(QList<int>, drawsAtPumps);
+    MockClock clock;
+    makeDeck(20);
+    int draws = 0;
+    setShuffleRandom([&] {
+        clock.advanceMs(msPerDraw);
+        return (draws++ + 0.25) / 10000.0;
+    });
+    QList<int> seen;
+    QList<QString> passes;
+    QTimer sampler;
+    connect(&sampler, &QTimer::timeout, [&] {
+        if (seen.isEmpty() || seen.last() != draws)
+            seen.append(draws);
+        const QString pass = mainRenderData()->toprighttext();
+        if (passes.isEmpty() || passes.last() != pass)
+            passes.append(pass);
+    });
+    sampler.start(0);
+    ShuffleCommand();
+    sampler.stop();
+    QCOMPARE(seen, drawsAtPumps);
+    QCOMPARE(passes, (QList<QString>{"Pass 1 of 2", "Pass 2 of 2"}));
+    QCOMPARE(draws, 20);
+    for (int i = 0; i < 20; ++i) // slot j gets the card drawn j-th
+        QCOMPARE(deck[i].question, QStringLiteral("q%1").arg(i));
 }
 
 void TestShuffler::shutdownDuringPassOneKeepsOrder() {

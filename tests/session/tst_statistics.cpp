@@ -1,6 +1,7 @@
 // The statistics export: the table's lines to the character, the file's bytes, the dialog.
 #include "appstate.h"
 #include "deck.h"
+#include "filetext.h"
 #include "scripttexts.h"
 #include "statistics.h"
 #include "testsupport.h"
@@ -12,6 +13,10 @@
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
 
 namespace {
 
@@ -40,6 +45,34 @@ const QString kFixedTail = QStringLiteral(" == TROUBLE? ==  == TIMES VIEWED ==  
 
 const QDateTime kNoon(QDate(2024, 3, 5), QTime(14, 5, 9));
 
+// The file's bytes as the lines give them: the encoding chosen over whole lines, each line
+// encoded whole and ended by CR LF.
+QByteArray bytesOfLines(const QStringList& lines) {
+    FileText::EncodingChoice choice;
+    for (const QString& line : lines)
+        choice.add(line);
+    QByteArray bytes = choice.encoding() == TextEncoding::Utf8 ? QByteArray("\xEF\xBB\xBF") : QByteArray();
+    for (const QString& line : lines)
+        bytes += FileText::encode(line, choice.encoding()) + "\r\n";
+    return bytes;
+}
+
+// The file without its second line, which holds the time of writing.
+QByteArray withoutDateLine(QByteArray bytes) {
+    const qsizetype from = bytes.indexOf("\r\n") + 2;
+    bytes.remove(from, bytes.indexOf("\r\n", from) + 2 - from);
+    return bytes;
+}
+
+QVector<Card> numberedDeck(int n) {
+    QVector<Card> d;
+    for (int i = 0; i < n; ++i)
+        d.append(makeCard(QStringLiteral("Frage Nummer %1").arg(i), QStringLiteral("question %1").arg(i), qint16(-(i % 2)),
+                          qint16(i % 7), QStringLiteral("Kapitel %1").arg(i / 500)));
+    d.append(Card());
+    return d;
+}
+
 } // namespace
 
 class TestStatistics : public QObject {
@@ -64,6 +97,9 @@ private slots:
     void replacesExistingFile();
     void writeFailureReported_data();
     void writeFailureReported();
+    void fileAsTheLinesGive_data();
+    void fileAsTheLinesGive();
+    void writeFailureMidwayKeepsOldFile();
     void exportAsksForFile();
     void exportCancelled();
 
@@ -298,6 +334,63 @@ void TestStatistics::writeFailureReported() {
     QVERIFY2(m_prompter->boxes[0].text.startsWith(prefix), qPrintable(m_prompter->boxes[0].text));
     QVERIFY(m_prompter->boxes[0].text.size() > prefix.size());
     QVERIFY(!QFileInfo(path(target)).isFile());
+    QVERIFY(m_shell->urls.isEmpty());
+}
+
+void TestStatistics::fileAsTheLinesGive_data() {
+    QTest::addColumn<QVector<Card>>("cards");
+    QTest::newRow("Windows-1252, one block") << numberedDeck(10);
+    QTest::newRow("Windows-1252, many blocks") << numberedDeck(4000);
+    QVector<Card> last = numberedDeck(4000);
+    last[3999].answer = QStringLiteral("\u0434\u043E\u043C"); // only the last card needs UTF-8
+    QTest::newRow("UTF-8 for the last card") << last;
+    QVector<Card> first = numberedDeck(4000);
+    first[0].chaptertitle = QStringLiteral("\u0423\u0440\u043E\u043A");
+    QTest::newRow("UTF-8 for the first chapter") << first;
+    // The widths leave no space between this question and answer, so a high surrogate that
+    // ends the question and a low one that starts the answer make one character of the line.
+    QTest::newRow("pair across two columns")
+        << QVector<Card>{makeCard("abcdef", "wxyz"),
+                         makeCard(QStringLiteral("123456789") + QChar(0xD83D), QChar(0xDE00) + QStringLiteral("bcdefgh")),
+                         Card()};
+}
+
+// What is written is what the lines give, however many blocks it takes.
+void TestStatistics::fileAsTheLinesGive() {
+    QFETCH(QVector<Card>, cards);
+    const QByteArray expected = bytesOfLines(statisticsLines(cards, kNoon));
+    QCOMPARE(statisticsBytes(cards, kNoon), expected);
+    deck = cards;
+    QVERIFY(WriteStatistics(path(QStringLiteral("stats.txt")), nullptr));
+    QCOMPARE(withoutDateLine(readFile(QStringLiteral("stats.txt"))), withoutDateLine(expected));
+}
+
+// A write that fails after the first blocks (here the file size limit) is reported, and the
+// file that was there stays as it was.
+void TestStatistics::writeFailureMidwayKeepsOldFile() {
+    {
+        QFile f(path(QStringLiteral("stats.txt")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("old statistics");
+    }
+    deck = numberedDeck(4000);
+    QVERIFY(statisticsBytes(deck, kNoon).size() > 200000);
+    rlimit before{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &before), 0);
+    rlimit small = before;
+    small.rlim_cur = 150000;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    m_prompter->expect(MsgResult::Ok, QStringLiteral("Can't export cards"));
+    const bool written = WriteStatistics(path(QStringLiteral("stats.txt")), nullptr);
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+    QVERIFY(!written);
+    QCOMPARE(m_prompter->boxes.size(), 1);
+    QCOMPARE(m_prompter->boxes[0].text, QStringLiteral("The file '") + path(QStringLiteral("stats.txt")) +
+                                            QStringLiteral("' couldn't be written: ") + QString::fromLocal8Bit(strerror(EFBIG)));
+    QCOMPARE(readFile(QStringLiteral("stats.txt")), QByteArray("old statistics"));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("stats.txt")});
     QVERIFY(m_shell->urls.isEmpty());
 }
 

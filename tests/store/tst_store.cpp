@@ -9,6 +9,7 @@
 #include "testsupport.h"
 #include "westerntexts.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -78,6 +79,32 @@ QStringList visibleNames(const ivordalite& s) {
         names << name;
     }
     return names;
+}
+
+// The decoder reading a store from memory, as a mount reads it from a file.
+StoreFormat::SlotSource sourceOf(const QByteArray& bytes) {
+    return [bytes](qint64 first, qint64 n) { return bytes.mid(first * 128, n * 128); };
+}
+
+QByteArray encoded(const QVector<StoreEntry>& entries, const QString& title = QString()) {
+    StoreHeader h;
+    h.comment = QStringLiteral("c");
+    h.formatversion = 4;
+    h.count = qint16(entries.size() - 1);
+    h.title = title;
+    QByteArray out;
+    StoreFormat::encode(h, entries, out, nullptr);
+    return out;
+}
+
+StoreEntry entry(const QString& name, const QString& value, const QString& tag, qint32 number = 0) {
+    StoreEntry e;
+    e.name = name;
+    e.isstring = !value.isEmpty();
+    e.valuestring = value;
+    e.valuelong = number;
+    e.tag = tag;
+    return e;
 }
 
 const QString kNewComment = QStringLiteral("VORDA Database File; VORDA Lite version");
@@ -463,6 +490,145 @@ private slots:
         QVERIFY(!s.mount(path, false));
         QVERIFY(!s.save());
         QCOMPARE(readAll(path), bytes);
+    }
+
+    // A mount checks every slot but decodes the entries only when they are asked for: whatever
+    // is asked first, the store reads as the decoder reads the same bytes, and refuses what
+    // it refuses.
+    void mountReadsAsTheDecoder_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("no entries") << headerSlot(0) + entrySlot("");
+        QTest::newRow("tags repeat")
+            << encoded({StoreEntry{}, entry("a", "1", "qre_word"), entry("b", "2", "qre_word"), entry("c", "", "x", 7),
+                        entry("d", "4", "\u00DCbung"), entry("e", "5", "\u00DCbung"), entry("f", "6", "qre_word"),
+                        entry("g", "7", "are_word"), entry("h", "8", "qre_wore")});
+        QTest::newRow("UTF-8") << encoded({StoreEntry{}, entry("\u0434\u043E\u043C", "house", "qre_word"),
+                                           entry("Stra\u00DFe", "\u0443\u043B\u0438\u0446\u0430", "qre_word")});
+        QByteArray cut = headerSlot(3) + entrySlot("") + entrySlot("one", 1);
+        cut.append(entrySlot("two", 2).left(9));
+        QTest::newRow("cut inside an entry") << cut;
+        QTest::newRow("count beyond the file") << headerSlot(5) + entrySlot("") + entrySlot("one", 1);
+        QByteArray bad = headerSlot(3) + entrySlot("") + entrySlot("one", 1) + entrySlot("two", 2);
+        bad.append(padded(hex("7F 00")));
+        QTest::newRow("last entry runs past its slot") << bad;
+        QByteArray badCut = headerSlot(4) + entrySlot("") + entrySlot("one", 1);
+        badCut.append(hex("70 00"));
+        QTest::newRow("cut entry runs past its slot") << badCut;
+        QTest::newRow("header only") << headerSlot(2);
+        const QDir corpus(QStringLiteral(QUARNEL_TEST_DATA "/../../fuzz/corpus/mount"));
+        for (const QString& name : corpus.entryList(QDir::Files))
+            QTest::newRow(qPrintable(QStringLiteral("sample ") + name)) << readAll(corpus.filePath(name));
+    }
+    void mountReadsAsTheDecoder() {
+        QFETCH(QByteArray, bytes);
+        StoreHeader h;
+        QVector<StoreEntry> expected;
+        QString why;
+        const int number = StoreFormat::decode(sourceOf(bytes), false, h, expected, why);
+        const QString path = file("asdecoder.qex");
+        enum First { Enumerate, Lookup, Encoding, Fits, Save, Add };
+        for (First first : {Enumerate, Lookup, Encoding, Fits, Save, Add}) {
+            writeAll(path, bytes);
+            ivordalite s;
+            QCOMPARE(s.mount(path, false), number == 0);
+            if (number != 0) {
+                QCOMPARE(s.errorString(), why);
+                QCOMPARE(s.ub(), qint16(0));
+                continue;
+            }
+            QCOMPARE(s.ub(), qint16(expected.size() - 1));
+            QVector<StoreEntry> after = expected;
+            switch (first) {
+            case Enumerate:
+                break;
+            case Lookup:
+                QCOMPARE(s.getlong(expected.last().name, -9), expected.last().isstring ? -9 : expected.last().valuelong);
+                break;
+            case Encoding:
+                QCOMPARE(s.saveEncoding(), StoreFormat::chooseEncoding(h, expected));
+                break;
+            case Fits: {
+                QString none;
+                QCOMPARE(s.fitsAfterAdd(QStringLiteral("new"), QStringLiteral("v"), QString(), &none),
+                         StoreFormat::checkFit(h, expected + QVector<StoreEntry>{entry("new", "v", "")},
+                                               StoreFormat::chooseEncoding(h, expected), nullptr));
+                break;
+            }
+            case Save: {
+                StoreHeader written = h;
+                written.count = qint16(expected.size() - 1);
+                QByteArray out;
+                const bool fits = StoreFormat::encode(written, expected, out, nullptr);
+                QCOMPARE(s.save(), fits);
+                QCOMPARE(readAll(path), fits ? out : bytes);
+                break;
+            }
+            case Add:
+                if (expected.size() > 32767)
+                    continue;
+                s.add(QStringLiteral("added"), QStringLiteral("v"), 0, QStringLiteral("t"));
+                after.append(entry("added", "v", "t"));
+                break;
+            }
+            QCOMPARE(s.ub(), qint16(after.size() - 1));
+            for (int i = 0; i <= s.ub(); ++i) {
+                QString name, value, tag;
+                bool isstr = false;
+                qint32 number = 0;
+                s.ienum(qint16(i), name, isstr, value, number, tag);
+                const StoreEntry& e = after[i];
+                QVERIFY2(name == e.name && isstr == e.isstring && value == e.valuestring && number == e.valuelong &&
+                             tag == e.tag,
+                         qPrintable(QStringLiteral("entry %1 after %2").arg(i).arg(int(first))));
+            }
+        }
+    }
+
+    // Every card of a chapter carries the same tag: one copy serves them all, whether the
+    // entries are read one by one or all at once.
+    void repeatedTagsShareOneCopy() {
+        const QString path = file("tags.qex");
+        QVector<StoreEntry> entries{StoreEntry{},         entry("a", "1", "qre_word"), entry("b", "2", "qre_word"),
+                                    entry("c", "3", "other"), entry("d", "4", "qre_word"), entry("e", "5", "are_word")};
+        for (StoreEntry& e : entries)
+            e.reserved1 = 5; // the byte after the tag is not zero
+        writeAll(path, encoded(entries));
+        auto tagOf = [](const ivordalite& s, int i) {
+            QString name, value, tag;
+            bool isstr;
+            qint32 number;
+            s.ienum(qint16(i), name, isstr, value, number, tag);
+            return tag;
+        };
+        ivordalite s;
+        QVERIFY(s.mount(path, false));
+        const QString a = tagOf(s, 1), b = tagOf(s, 2), c = tagOf(s, 3), d = tagOf(s, 4), e = tagOf(s, 5);
+        QVERIFY(a.isSharedWith(b));
+        QVERIFY(!b.isSharedWith(c));
+        QCOMPARE(d, a);
+        QCOMPARE(e, QStringLiteral("are_word")); // same length, first letter differs
+        QCOMPARE(s.gettag(QStringLiteral("b")), QStringLiteral("qre_word"));
+        QCOMPARE(s.gettag(QStringLiteral("e")), QStringLiteral("are_word"));
+        QVERIFY(s.gettag(QStringLiteral("a")).isSharedWith(s.gettag(QStringLiteral("b"))));
+        QVERIFY(tagOf(s, 1).isSharedWith(tagOf(s, 2)));
+    }
+
+    // In UTF-8 a lone byte 80 is no character: it reads as U+FFFD even after a tag U+0080.
+    void loneContinuationByteAfterItsCharacter() {
+        const QString path = file("c1.qex");
+        QByteArray bytes = headerSlot(2, "c", 4, "UTF-8") + entrySlot("");
+        bytes.append(padded(str16("a") + QByteArray(2, '\0') + str16("") + QByteArray(4, '\0') + str16("\xC2\x80")));
+        bytes.append(padded(str16("b") + QByteArray(2, '\0') + str16("") + QByteArray(4, '\0') + str16("\x80")));
+        writeAll(path, bytes);
+        ivordalite s;
+        QVERIFY(s.mount(path, false));
+        QString name, value, tag;
+        bool isstr;
+        qint32 number;
+        s.ienum(1, name, isstr, value, number, tag);
+        QCOMPARE(tag, QString(QChar(0x80)));
+        s.ienum(2, name, isstr, value, number, tag);
+        QCOMPARE(tag, QString(QChar(0xFFFD)));
     }
 
     void mountDirectoryFails() {
