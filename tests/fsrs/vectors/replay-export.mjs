@@ -5,7 +5,25 @@
 import { createEmptyCard, fsrs } from 'ts-fsrs'
 import fs from 'fs'
 const text = fs.readFileSync(process.argv[2], 'utf8').replace(/^\uFEFF/, '')
-const rows = text.trim().split(/\r?\n/).slice(1).map((l) => l.split(','))
+// Fields may be quoted: commas, doubled quotes and line breaks inside.
+function parse(csv) {
+  const rows = [[]]
+  let field = '', quoted = false
+  for (let i = 0; i < csv.length; i++) {
+    const c = csv[i]
+    if (quoted) {
+      if (c === '"' && csv[i + 1] === '"') { field += '"'; i++ } else if (c === '"') quoted = false; else field += c
+    } else if (c === '"') quoted = true
+    else if (c === ',') { rows.at(-1).push(field); field = '' }
+    else if (c === '\n' || c === '\r') {
+      if (c === '\r' && csv[i + 1] === '\n') i++
+      rows.at(-1).push(field); field = ''; rows.push([])
+    } else field += c
+  }
+  if (field !== '' || rows.at(-1).length) rows.at(-1).push(field)
+  return rows.filter((r) => r.length > 1)
+}
+const rows = parse(text).slice(1)
 const byCard = new Map()
 for (const r of rows) {
   const k = r[1] + '\u0000' + r[2]
