@@ -55,6 +55,7 @@ void TestDueReview::nextCardAfterGrades_data() {
     // A card due now comes before one that would be shown early.
     QTest::newRow("again due before good") << "A3 B1" << 1 * kMin << "B" << "2 due, 0 new left";
     QTest::newRow("soonest of two early ones") << "A3 B1" << 0LL << "B" << "2 due, 0 new left";
+    QTest::newRow("two equally early: deck order") << "A3 B3" << 0LL << "A" << "2 due, 0 new left";
     QTest::newRow("one graded, one new") << "A4" << 0LL << "B" << "0 due, 1 new left";
 }
 
