@@ -59,10 +59,6 @@ public:
     bool ok() const { return m_ok; }
     QString error() const { return m_error; }
     QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
-    bool fail(const QSqlQuery& q) {
-        m_error = q.lastError().text();
-        return false;
-    }
 
 private:
     QString m_name;
