@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
                                          "                 new today, and the total, then exit (no window)\n"
                                          "  --help         show this text and exit\n"
                                          "  --version      show the version and exit"),
-                          QStringLiteral("qr2 ") + VersionString().trimmed()))
+                          versionTextWithLicence(QStringLiteral("qr2 ") + VersionString().trimmed())))
         return 0;
     if (hasDueOption(args)) {
         // No display is needed, nor taken: the counts are read and printed.

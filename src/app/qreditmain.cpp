@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
                                "  FILE.qex    open this chapter file at start\n"
                                "  --help      show this text and exit\n"
                                "  --version   show the version and exit"),
-            QStringLiteral("qredit version 1.1 [build %1]").arg(QUARNEL_REVISION)))
+            versionTextWithLicence(QStringLiteral("qredit version 1.1 [build %1]").arg(QUARNEL_REVISION))))
         return 0;
     if (qredit::isConversion(args)) {
         QCoreApplication app(argc, argv);

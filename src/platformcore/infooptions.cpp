@@ -32,6 +32,12 @@ bool handleInfoOptions(const QStringList& args, const QString& usage, const QStr
     return false;
 }
 
+QString versionTextWithLicence(const QString& versionLine) {
+    return versionLine + QStringLiteral("\n"
+                                        "License GPLv3+: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>\n"
+                                        "This is free software: you are free to change and redistribute it.");
+}
+
 QStringList argumentsOf(int argc, char** argv) {
     QStringList out;
     for (int i = 0; i < argc; ++i)

@@ -13,5 +13,9 @@ bool handleInfoOptions(const QStringList& args, const QString& usage, const QStr
 // The same, printing to `out`.
 bool handleInfoOptions(const QStringList& args, const QString& usage, const QString& versionText, FILE* out);
 
+// What "--version" prints: the program's own version line, then the licence the programs
+// are given under.
+QString versionTextWithLicence(const QString& versionLine);
+
 // The arguments of main() as strings; usable before the application object exists.
 QStringList argumentsOf(int argc, char** argv);

@@ -36,6 +36,8 @@ QStringList frmAbout::aboutLines() {
         QStringLiteral("Blank Lines: ") + QString::number(609),
         QStringLiteral("Total Lines: ") + QString::number(7105),
         QStringLiteral("Project start date: 14April2007"),
+        QString(),
+        QStringLiteral("This program is free software under the GNU General Public License, version 3 or later."),
     };
 }
 

@@ -30,8 +30,12 @@ for p in qr2 qredit; do
     check "bin/$p is a relative link" same "$(readlink "$prefix/bin/$p")" "../lib/quarnel/$p"
     check "bin/$p leads to lib/quarnel/$p" same "$(readlink -f "$prefix/bin/$p")" "$(cd "$lib" && pwd -P)/$p"
 done
-check "qr2 --version" same "$(run "$prefix/bin/qr2" --version)" "qr2 version 1.15 [build 281]"
-check "qredit --version" same "$(run "$prefix/bin/qredit" --version)" "qredit version 1.1 [build 281]"
+check "qr2 --version" same "$(run "$prefix/bin/qr2" --version | head -n 1)" "qr2 version 1.15 [build 281]"
+check "qredit --version" same "$(run "$prefix/bin/qredit" --version | head -n 1)" "qredit version 1.1 [build 281]"
+for p in qr2 qredit; do
+    check "$p --version names the licence" same "$(run "$prefix/bin/$p" --version | sed -n 2p)" \
+        "License GPLv3+: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>"
+done
 check "qr2 --help" same "$(run "$prefix/bin/qr2" --help | head -n 1)" "Usage: qr2 [show_console]"
 check "qredit --help" same "$(run "$prefix/bin/qredit" --help | head -n 1)" "Usage: qredit [FILE.qex]"
 
@@ -72,7 +76,7 @@ check "a program started through a link sees its own folder" \
 
 # The installed tree moved as a whole still works.
 mv "$prefix" "$work/moved"
-check "moved tree: qr2 --version" same "$(run "$work/moved/bin/qr2" --version)" \
+check "moved tree: qr2 --version" same "$(run "$work/moved/bin/qr2" --version | head -n 1)" \
     "qr2 version 1.15 [build 281]"
 check "moved tree: chapters beside qr2" test -s "$(dirname "$(readlink -f "$work/moved/bin/qr2")")/ex1.qex"
 

@@ -272,6 +272,8 @@ void TestSplashAbout::aboutLines_data() {
         QStringLiteral("Blank Lines: 609"),
         QStringLiteral("Total Lines: 7105"),
         QStringLiteral("Project start date: 14April2007"),
+        QString(),
+        QStringLiteral("This program is free software under the GNU General Public License, version 3 or later."),
     };
     for (int i = 0; i < expected.size(); ++i)
         QTest::newRow(qPrintable(QStringLiteral("line %1").arg(i + 1))) << i << expected[i];
@@ -286,7 +288,7 @@ void TestSplashAbout::aboutLines() {
     auto* label = about->findChild<QLabel*>(QStringLiteral("Label1"));
     QVERIFY(label);
     const QStringList lines = label->text().split(QLatin1Char('\n'));
-    QCOMPARE(lines.size(), 11);
+    QCOMPARE(lines.size(), 13);
     QCOMPARE(lines.at(index), line);
     QCOMPARE(lines.at(2), QStringLiteral("Built on the ") + ivordalite::version());
 }
@@ -513,37 +515,52 @@ void TestSplashAbout::noBrowserButOpenerDoesNothingVisible() {
 
 void TestSplashAbout::infoOptions_data() {
     QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("version");
     QTest::addColumn<bool>("handled");
     QTest::addColumn<QString>("printed");
     const QString usage = QStringLiteral("Usage: qr2 [show_console]");
     const QString version = QStringLiteral("qr2 version 1.15 [build 281]");
-    QTest::newRow("nothing") << QStringList{QStringLiteral("qr2")} << false << QString();
+    QTest::newRow("nothing") << QStringList{QStringLiteral("qr2")} << version << false << QString();
     QTest::newRow("switch of the program")
-        << QStringList{QStringLiteral("qr2"), QStringLiteral("show_console")} << false << QString();
-    QTest::newRow("help") << QStringList{QStringLiteral("qr2"), QStringLiteral("--help")} << true << usage + '\n';
-    QTest::newRow("version") << QStringList{QStringLiteral("qr2"), QStringLiteral("--version")} << true
+        << QStringList{QStringLiteral("qr2"), QStringLiteral("show_console")} << version << false << QString();
+    QTest::newRow("help") << QStringList{QStringLiteral("qr2"), QStringLiteral("--help")} << version << true
+                          << usage + '\n';
+    QTest::newRow("version") << QStringList{QStringLiteral("qr2"), QStringLiteral("--version")} << version << true
                              << version + '\n';
     QTest::newRow("after another argument")
-        << QStringList{QStringLiteral("qr2"), QStringLiteral("show_console"), QStringLiteral("--version")} << true
-        << version + '\n';
+        << QStringList{QStringLiteral("qr2"), QStringLiteral("show_console"), QStringLiteral("--version")} << version
+        << true << version + '\n';
     QTest::newRow("first of both wins") << QStringList{QStringLiteral("qr2"), QStringLiteral("--version"),
                                                        QStringLiteral("--help")}
-                                        << true << version + '\n';
-    QTest::newRow("program name is not a switch") << QStringList{QStringLiteral("--help")} << false << QString();
-    QTest::newRow("file after double dash")
-        << QStringList{QStringLiteral("qredit"), QStringLiteral("--"), QStringLiteral("--help")} << false << QString();
-    QTest::newRow("no prefix match") << QStringList{QStringLiteral("qr2"), QStringLiteral("--versions")} << false
-                                     << QString();
+                                        << version << true << version + '\n';
+    QTest::newRow("program name is not a switch") << QStringList{QStringLiteral("--help")} << version << false
+                                                  << QString();
+    QTest::newRow("file after double dash") << QStringList{QStringLiteral("qredit"), QStringLiteral("--"),
+                                                           QStringLiteral("--help")}
+                                            << version << false << QString();
+    QTest::newRow("no prefix match") << QStringList{QStringLiteral("qr2"), QStringLiteral("--versions")} << version
+                                     << false << QString();
+    // Both programs name the licence they are given under, after their own version line.
+    const QString licence = QStringLiteral(
+        "License GPLv3+: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>\n"
+        "This is free software: you are free to change and redistribute it.\n");
+    QTest::newRow("qr2 names the licence") << QStringList{QStringLiteral("qr2"), QStringLiteral("--version")}
+                                           << versionTextWithLicence(version) << true
+                                           << version + '\n' + licence;
+    const QString editor = QStringLiteral("qredit version 1.1 [build 281]");
+    QTest::newRow("qredit names the licence") << QStringList{QStringLiteral("qredit"), QStringLiteral("--version")}
+                                              << versionTextWithLicence(editor) << true
+                                              << editor + '\n' + licence;
 }
 
 void TestSplashAbout::infoOptions() {
     QFETCH(QStringList, args);
+    QFETCH(QString, version);
     QFETCH(bool, handled);
     QFETCH(QString, printed);
     FILE* out = std::tmpfile();
     QVERIFY(out);
-    const bool result = handleInfoOptions(args, QStringLiteral("Usage: qr2 [show_console]"),
-                                          QStringLiteral("qr2 version 1.15 [build 281]"), out);
+    const bool result = handleInfoOptions(args, QStringLiteral("Usage: qr2 [show_console]"), version, out);
     std::rewind(out);
     QByteArray text(4096, '\0');
     text.resize(qsizetype(std::fread(text.data(), 1, size_t(text.size()), out)));
