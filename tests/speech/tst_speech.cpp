@@ -75,8 +75,10 @@ void TestSpeech::guessLanguage_data() {
     QTest::newRow("one long latin text is one vote")
         << QStringList{u"дом"_qs, u"кот"_qs, u"a very long English example sentence"_qs} << "en_GB" << "ru";
     QTest::newRow("tie goes to more letters") << QStringList{u"дом"_qs, u"Hausaufgabe"_qs} << "de_DE" << "de";
+    QTest::newRow("full tie goes to the script met first") << QStringList{u"дом"_qs, u"cat"_qs} << "en_GB" << "ru";
     QTest::newRow("a text votes by its own majority")
         << QStringList{u"собака (dog)"_qs} << "en_GB" << "ru";
+    QTest::newRow("latin majority within a text") << QStringList{u"a big dog (кот)"_qs} << "en_GB" << "en";
     QTest::newRow("digits and punctuation are no letters") << QStringList{u"123 ?!"_qs, u"кот"_qs} << "en_GB"
                                                            << "ru";
     QTest::newRow("nothing to go by") << QStringList{u"123"_qs, QString()} << "fr_FR" << "fr";
@@ -168,6 +170,8 @@ void TestSpeech::spokenText_data() {
     QTest::newRow("decimal comma") << u"1,5 kg"_qs << u"1,5 kg"_qs;
     QTest::newRow("fraction") << u"3/4"_qs << u"3/4"_qs;
     QTest::newRow("slash after a digit before a letter") << u"2/a"_qs << u"2, a"_qs;
+    QTest::newRow("slash after a letter before a digit") << u"a/1"_qs << u"a, 1"_qs;
+    QTest::newRow("comma at the end after a digit") << u"1,"_qs << u"1"_qs;
     QTest::newRow("slash at the start before a digit") << u"/1"_qs << u"1"_qs;
     QTest::newRow("question mark stays") << u"¿Qué tal?"_qs << u"¿Qué tal?"_qs;
 }
@@ -266,6 +270,9 @@ void TestSpeech::listeningDrillHidesTheSpokenQuestion() {
     QCOMPARE(speaker.calls, (QStringList{u"stop"_qs, u"say ru: кот"_qs}));
     reader.readAloudPressed(); // hear it again: still hidden
     QVERIFY(reader.questionHidden());
+    reader.stop();
+    QVERIFY(!reader.questionHidden());
+    reader.cardPresented(u"кот"_qs, Side::Front);
     QCOMPARE(speaker.calls.last(), u"say ru: кот"_qs);
     reader.cardTurned(u"cat"_qs, Side::Back);
     QVERIFY(!reader.questionHidden());
