@@ -10,6 +10,19 @@ qint16 curcard = 0;
 bool troubledefault = true;
 QVector<DeckChapter> deckChapters;
 
+void ForEachChapterCard(const ivordalite& store,
+                        const std::function<void(QString& question, QString& answer, QString& tag)>& each) {
+    for (int i = store.lb(); i <= store.ub(); ++i) {
+        QString name, valuestring, tag;
+        bool isstring = false;
+        qint32 valuelong = 0;
+        store.ienum(qint16(i), name, isstring, valuestring, valuelong, tag);
+        DecodeSpecialLetters(valuestring);
+        DecodeSpecialLetters(name);
+        each(name, valuestring, tag);
+    }
+}
+
 bool LoadChapterFile(const QString& path, const QString& title) {
     ivordalite store;
     if (app().hooks.showMainWindow)
@@ -41,15 +54,9 @@ bool LoadChapterFile(const QString& path, const QString& title) {
     deckChapters.append(DeckChapter{path, title});
     qint64 bytes = 0;
     int k = 0;
-    for (int i = lb; i <= ub; ++i, ++k) {
-        QString name, valuestring, tag;
-        bool isstring = false;
-        qint32 valuelong = 0;
-        store.ienum(qint16(i), name, isstring, valuestring, valuelong, tag);
-        DecodeSpecialLetters(valuestring);
-        DecodeSpecialLetters(name);
+    ForEachChapterCard(store, [&](QString& name, QString& valuestring, QString& tag) {
         bytes += 2 * (valuestring.size() + tag.size() + name.size());
-        Card& c = deck[base + k];
+        Card& c = deck[base + k++];
         c.question = name;
         c.answer = valuestring;
         c.tag = tag;
@@ -58,7 +65,7 @@ bool LoadChapterFile(const QString& path, const QString& title) {
         c.chaptertitle = title;
         c.chapter = chapterIndex;
         c.reserved.clear();
-    }
+    });
     LogMessage(QStringLiteral("file loaded; using ") + QString::number(bytes) + QStringLiteral(" bytes of memory/n"));
     return false;
 }

@@ -5,6 +5,9 @@
 
 #include <QString>
 #include <QVector>
+#include <functional>
+
+class ivordalite;
 
 struct Card {
     QString question;
@@ -38,6 +41,10 @@ extern QVector<DeckChapter> deckChapters;
 // The upper index of the deck: the number of cards.
 inline qint16 deckUpper() { return qint16(deck.size() - 1); }
 
+// Calls `each(question, answer, tag)` for every card of a mounted chapter store, in file
+// order, with the special letters decoded.
+void ForEachChapterCard(const ivordalite& store,
+                        const std::function<void(QString& question, QString& answer, QString& tag)>& each);
 bool LoadChapterFile(const QString& path, const QString& title);
 void FlushDeck(bool firstuse);
 void ResetAllTrouble();

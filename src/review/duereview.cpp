@@ -29,17 +29,11 @@ std::optional<ChapterCards> readChapterCards(const ChapterFile& file) {
     ChapterCards cards;
     cards.chapter.path = file.path;
     cards.chapter.title = file.title;
-    for (int i = store.lb(); i <= store.ub(); ++i) {
-        QString name, valuestring, tag;
-        bool isstring = false;
-        qint32 valuelong = 0;
-        store.ienum(qint16(i), name, isstring, valuestring, valuelong, tag);
-        DecodeSpecialLetters(valuestring);
-        DecodeSpecialLetters(name);
-        cards.chapter.questions.append(name);
-        cards.answers.append(valuestring);
+    ForEachChapterCard(store, [&cards](QString& question, QString& answer, QString& tag) {
+        cards.chapter.questions.append(question);
+        cards.answers.append(answer);
         cards.tags.append(tag);
-    }
+    });
     return cards;
 }
 

@@ -548,11 +548,13 @@ bool frmMain::roundSummaryDue() const {
     return roundCounter().complete(deckUpper(), [filter](int slot) { return !filter || deck[slot].trouble != 0; });
 }
 
-void frmMain::showRoundSummary() {
+void frmMain::showRoundSummary(const QStringList& reviewLines) {
     const RoundFigures figures = roundCounter().figures();
     // The summary ends the round: what comes after it counts for the next one.
     roundCounter().begin();
     auto* w = new frmSummary(this, figures, typingDrill() || figures.answered() > 0, CountTroubleCards() > 0);
+    if (!reviewLines.isEmpty())
+        w->setReviewLines(reviewLines);
     w->onDrillTrouble = [this] { drillTroubleCards(); };
     w->onShuffle = [] { ShuffleCommand(); };
     m_summary = w;
@@ -649,25 +651,16 @@ void frmMain::gradeNotKept() {
 }
 
 void frmMain::finishReview() {
-    const RoundFigures figures = roundCounter().figures();
     const QStringList lines = review::dueReview().summaryLines();
     review::dueReview().end();
-    roundCounter().begin();
+    // The cards stay for an ordinary run: the corner counts them again.
     if (auto d = mainRenderData()) {
         d->setToplefttext(StatusText(true));
         if (r_renderer* r = mainRenderer())
             r->drawtobuffer(true);
     }
     updateGradeButtons();
-    auto* w = new frmSummary(this, figures, typingDrill() || figures.answered() > 0, CountTroubleCards() > 0);
-    w->setReviewLines(lines);
-    w->onDrillTrouble = [this] { drillTroubleCards(); };
-    w->onShuffle = [] { ShuffleCommand(); };
-    m_summary = w;
-    w->adjustSize();
-    w->move(mapToGlobal(rect().center()) - w->rect().center());
-    w->show();
-    w->setFocus();
+    showRoundSummary(lines);
 }
 
 void frmMain::doEnableds(bool flag) {

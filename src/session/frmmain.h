@@ -75,8 +75,9 @@ public:
     void navigate(bool forward);
     // True when the round is over and the user wants to see its summary.
     bool roundSummaryDue() const;
-    // Shows what the round did and begins a new round.
-    void showRoundSummary();
+    // Shows what the round did and begins a new round; after the review of due cards, with
+    // the review's own lines.
+    void showRoundSummary(const QStringList& reviewLines = {});
     // The round summary's "Drill the trouble cards": trouble cards only, a new round.
     void drillTroubleCards();
     frmSummary* roundSummaryWindow() const { return m_summary; }
