@@ -17,6 +17,7 @@
 #include "regularfile.h"
 #include "settingsoccasion.h"
 #include "shell.h"
+#include "statswindow.h"
 #include "themestep.h"
 #include "windowroles.h"
 
@@ -42,6 +43,13 @@ QPointer<frmChapter>& instance() {
 QWidget* splash() { return app().hooks.splashWindow ? app().hooks.splashWindow() : nullptr; }
 QString fileNameOf(const QString& path) { return path.section(QLatin1Char('/'), -1); }
 constexpr int kPathRole = Qt::UserRole;
+
+QVector<review::ChapterFile> listedChapters(const QTreeWidget* list) {
+    QVector<review::ChapterFile> files;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        files.append({list->topLevelItem(i)->data(0, kPathRole).toString(), list->topLevelItem(i)->text(0)});
+    return files;
+}
 
 // The window shows no close box where the window manager honours the hint; where it shows one
 // all the same (or Alt+F4 asks), closing does what `action` does, instead of nothing.
@@ -102,12 +110,13 @@ frmChapter::frmChapter() {
                                                {QStringLiteral("del"), QStringLiteral("Delete")},
                                                {QStringLiteral("lsaved"), QStringLiteral("Load Saved")},
                                                {QStringLiteral("history"), QStringLiteral("Export History")},
+                                               {QStringLiteral("stats"), QStringLiteral("Statistics")},
                                                {QStringLiteral("about"), QStringLiteral("About")}};
     // Every button has a key, shown in its tooltip; Tab reaches the buttons too.
     const QKeySequence keys[] = {QKeySequence(Qt::CTRL | Qt::Key_I), QKeySequence(Qt::Key_Delete),
                                  QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence(Qt::CTRL | Qt::Key_E),
-                                 QKeySequence(Qt::Key_F1)};
-    for (int i = 0; i < 5; ++i) {
+                                 QKeySequence(Qt::CTRL | Qt::Key_T), QKeySequence(Qt::Key_F1)};
+    for (int i = 0; i < int(std::size(buttons)); ++i) {
         const auto& [key, text] = buttons[i];
         QAction* a = m_toolbar->addAction(text);
         a->setObjectName(key);
@@ -355,6 +364,8 @@ void frmChapter::toolbarClick(const QString& key) {
     } else if (key == QLatin1String("history")) {
         if (chapterCommands().exportHistory)
             chapterCommands().exportHistory(this);
+    } else if (key == QLatin1String("stats")) {
+        statsui::showStatistics(listedChapters(m_list), this);
     } else if (key == QLatin1String("about")) {
         if (chapterCommands().about)
             chapterCommands().about();
@@ -399,15 +410,6 @@ bool frmChapter::LoadSelectedChapters() {
     m_progress = nullptr;
     return true;
 }
-
-namespace {
-QVector<review::ChapterFile> listedChapters(const QTreeWidget* list) {
-    QVector<review::ChapterFile> files;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        files.append({list->topLevelItem(i)->data(0, kPathRole).toString(), list->topLevelItem(i)->text(0)});
-    return files;
-}
-} // namespace
 
 void frmChapter::refreshDueCount() {
     if (property("quarnelUnloaded").toBool())

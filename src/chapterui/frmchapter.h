@@ -28,7 +28,7 @@ public:
     void SaveFileList();
     bool LoadSelectedChapters();
 
-    // The toolbar buttons by identifier: "sall", "del", "lsaved", "history", "about".
+    // The toolbar buttons by identifier: "sall", "del", "lsaved", "history", "stats", "about".
     void toolbarClick(const QString& key);
     void okClicked();
     void cancelClicked();

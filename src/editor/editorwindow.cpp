@@ -424,7 +424,7 @@ QString EditorWindow::aboutText() {
         QString(),
         QStringLiteral("Project start date: 14April2007"),
         QString(),
-        QString(),
+        QStringLiteral("This program is free software under the GNU General Public License, version 3 or later."),
         QString(),
     };
     return lines.join(u'\n');

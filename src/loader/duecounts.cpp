@@ -113,3 +113,5 @@ int printDueCounts(FILE* out, FILE* err) {
     std::fflush(err);
     return report.exitCode;
 }
+
+QVector<review::ChapterFile> listedChapterFiles(const ivordalite& master) { return listedChapters(master); }

@@ -3,9 +3,13 @@
 // new ones today's review would bring, for scripts and desktop notifications. Reads the
 // master database (never writes it) and the review history (never creates it): no window, no
 // instance lock.
+#include "duereview.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdio>
+
+class ivordalite;
 
 struct DueReport {
     QStringList lines; // for standard output: "Lesson 1: 12 due, 5 new" ..., "Total: 30 due, 20 new"
@@ -21,6 +25,11 @@ bool hasDueOption(const QStringList& args);
 // A history that can't be used counts every card as new and says why in `warning`; the exit
 // code stays 0. A master database that can't be read gives exit code 1.
 DueReport dueReport();
+
+// The chapter files of the master database's list as the chapter window shows them: a file
+// that is missing or can't be mounted is left out, a chapter without a title goes by its file
+// name.
+QVector<review::ChapterFile> listedChapterFiles(const ivordalite& master);
 
 // Prints dueReport() and returns its exit code.
 int printDueCounts(FILE* out, FILE* err);

@@ -7,7 +7,9 @@
 #include "cardview.h"
 #include "clock.h"
 #include "deck.h"
+#include "duecounts.h"
 #include "duereview.h"
+#include "ivordalite.h"
 #include "modmain.h"
 #include "modrender.h"
 #include "programhistory.h"
@@ -18,6 +20,7 @@
 #include "r_data.h"
 #include "r_renderer.h"
 #include "shuffler.h"
+#include "statswindow.h"
 #include "virtualkey.h"
 #include "windowroles.h"
 
@@ -331,6 +334,10 @@ void frmMain::buildMenu() {
     add("mP_eh", QStringLiteral("Export Revie&w History..."), QString(), [this] {
         if (studyCommands().exportHistory)
             studyCommands().exportHistory(this);
+    });
+    add("mP_st", QStringLiteral("Stat&istics..."), QString(), [this] {
+        if (ivordalite* master = app().master.get())
+            statsui::showStatistics(listedChapterFiles(*master), this);
     });
     m_menu->addSeparator();
     add("mP_vac", QStringLiteral("&View All Cards"), QStringLiteral("Ctrl+V"), [] {
@@ -916,6 +923,7 @@ QString frmMain::quickHelpText() {
                           "Once a card has turned: 1 = Again, 2 = Hard, 3 = Good, 4 = Easy",
                           "A grade is kept in your review history and the next card comes; Again marks a trouble card",
                           "'Review Due' in the chapter window studies the cards due today, then new cards",
+                          "'Statistics...' in the menu shows your reviews, what comes due and each chapter's progress",
                           "In its typing drill, Return gives the grade the verdict proposes (marked on its button)"};
     for (const char* line : rest)
         t += QString::fromLatin1(line) + nl;

@@ -261,6 +261,8 @@ private slots:
         QCOMPARE(lines.at(1), QStringLiteral("version 1.1 (build %1)").arg(QUARNEL_REVISION));
         QCOMPARE(lines.at(2), QStringLiteral("Built on the VORDA Platform version 3.44 of 16Jan2010"));
         QCOMPARE(lines.at(8), QStringLiteral("Project start date: 14April2007"));
+        QCOMPARE(lines.at(10), QStringLiteral("This program is free software under the GNU General Public License, "
+                                              "version 3 or later."));
         m_prompter->expect(MsgResult::Ok, QStringLiteral("About"));
         action("mH_a")->trigger();
         QCOMPARE(m_prompter->boxes.last().icon, MsgIcon::Information);

@@ -225,6 +225,7 @@ void TestFrmMain::menuItems() {
                              {"mP_sp", "Save &Progress", ""},
                              {"mP_ss", "&Export Cards", ""},
                              {"mP_eh", "Export Revie&w History...", ""},
+                             {"mP_st", "Stat&istics...", ""},
                              {nullptr, nullptr, nullptr},
                              {"mP_vac", "&View All Cards", "Ctrl+V"},
                              {"mP_fc", "&Find Card", "Ctrl+F"},
@@ -293,7 +294,9 @@ void TestFrmMain::quickHelpText() {
     QCOMPARE(lines.value(29), QString("Typing Drill"));
     QCOMPARE(lines.value(37), QString("Grades and Reviews"));
     QCOMPARE(lines.value(39), QString("Once a card has turned: 1 = Again, 2 = Hard, 3 = Good, 4 = Easy"));
-    QCOMPARE(lines.size(), 44); // every line ends with CR LF
+    QCOMPARE(lines.value(42), QString("'Statistics...' in the menu shows your reviews, what comes due and each "
+                                      "chapter's progress"));
+    QCOMPARE(lines.size(), 45); // every line ends with CR LF
     QCOMPARE(lines.last(), QString());
 }
 
