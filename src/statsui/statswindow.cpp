@@ -42,6 +42,7 @@ const QColor kOrange(0xE6, 0x9F, 0x00);
 const QColor kSkyBlue(0x56, 0xB4, 0xE9);
 const QColor kGreen(0x00, 0x9E, 0x73);
 const QColor kVermillion(0xD5, 0x5E, 0x00);
+const QColor kYellow(0xF0, 0xE4, 0x42);
 
 const QString kNoReviews = QStringLiteral("No reviews yet: grade cards with keys 1 to 4 or use Review Due.");
 
@@ -110,7 +111,7 @@ struct ChartParts {
     QBarSet* overdue = nullptr;
     QBarSet* due = nullptr;
     QLineSeries* total = nullptr;
-    QBarCategoryAxis* dueDays = nullptr;
+    QCategoryAxis* dueDays = nullptr;
     QValueAxis* dueCount = nullptr;
     QValueAxis* dueTotal = nullptr;
 
@@ -175,8 +176,11 @@ StatsWindow::StatsWindow(QWidget* parent) : QWidget(parent, Qt::Window), m_parts
     days->addWidget(m_reviewDays, 1);
     days->addLayout(counts);
     grid->addLayout(days, 1, 0, 1, 2);
-    grid->addWidget(m_states, 2, 0);
-    grid->addWidget(m_chapterTable, 2, 1);
+    // The chapter table needs the wider half for its six columns.
+    auto* chapters = new QHBoxLayout;
+    chapters->addWidget(m_states, 2);
+    chapters->addWidget(m_chapterTable, 3);
+    grid->addLayout(chapters, 2, 0, 1, 2);
     grid->setRowStretch(0, 3);
     grid->setRowStretch(2, 3);
     auto* scroll = new QScrollArea(this);
@@ -300,7 +304,10 @@ void StatsWindow::buildComingDue() {
     c.total->setName(QStringLiteral("Running total"));
     chart->addSeries(c.dueBars);
     chart->addSeries(c.total);
-    c.dueDays = new QBarCategoryAxis;
+    // Bars stand at the day's index; every seventh day is named.
+    c.dueDays = new QCategoryAxis;
+    c.dueDays->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    c.dueDays->setGridLineVisible(false);
     c.dueCount = new QValueAxis;
     c.dueCount->setTitleText(QStringLiteral("Cards"));
     c.dueCount->setLabelFormat(QStringLiteral("%d"));
@@ -339,12 +346,10 @@ void StatsWindow::buildComingDue() {
 void StatsWindow::fillComingDue() {
     ChartParts& c = *m_parts;
     const reviewstats::ComingDue& f = m_figures.comingDue;
-    QStringList days;
     QList<qreal> overdue, due;
     QList<QPointF> total;
     qreal top = 0;
     for (int i = 0; i < f.perDay.size(); ++i) {
-        days.append(QString::number(m_today.addDays(i).day()));
         overdue.append(i == 0 ? f.overdue : 0);
         due.append(f.perDay.at(i));
         total.append(QPointF(i, f.runningTotal.value(i)));
@@ -355,7 +360,12 @@ void StatsWindow::fillComingDue() {
     c.overdue->append(overdue);
     c.due->append(due);
     c.total->replace(total);
-    c.dueDays->setCategories(days);
+    for (const QString& label : c.dueDays->categoriesLabels())
+        c.dueDays->remove(label);
+    c.dueDays->setStartValue(-0.5);
+    for (int i = 0; i < f.perDay.size(); i += 7)
+        c.dueDays->append(QLocale::c().toString(m_today.addDays(i), QStringLiteral("d MMM")), i);
+    c.dueDays->setRange(-0.5, f.perDay.size() - 0.5);
     c.dueCount->setRange(0, niceTop(top));
     c.dueTotal->setRange(0, niceTop(f.runningTotal.isEmpty() ? 0 : f.runningTotal.last()));
     m_comingDue->setFigures(comingDueTable(f, m_today));
@@ -608,7 +618,8 @@ void StatsWindow::applyColors() {
             run->setPen(QPen(blue, 2));
     }
     if (c.stateSets[0]) {
-        const QColor colors[] = {kSkyBlue, kOrange, kGreen, dark ? QColor(0x33, 0x8F, 0xD0) : kBlue};
+        // Mature stands apart from New on either background: blue on light, yellow on dark.
+        const QColor colors[] = {kSkyBlue, kOrange, kGreen, dark ? kYellow : kBlue};
         for (int k = 0; k < 4; ++k) {
             c.stateSets[k]->setColor(colors[k]);
             c.stateSets[k]->setBorderColor(colors[k]);

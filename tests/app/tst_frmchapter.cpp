@@ -10,8 +10,10 @@
 #include "modrender.h"
 #include "progressfile.h"
 #include "r_data.h"
+#include "statswindow.h"
 #include "testsupport.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabBar>
@@ -123,7 +125,8 @@ void TestFrmChapter::layoutAndCaptions() {
     QStringList toolbar;
     for (QAction* a : w->Toolbar2()->actions())
         toolbar << a->objectName() + "=" + a->text();
-    QCOMPARE(toolbar, (QStringList{"sall=Import", "del=Delete", "lsaved=Load Saved", "history=Export History", "about=About"}));
+    QCOMPARE(toolbar, (QStringList{"sall=Import", "del=Delete", "lsaved=Load Saved", "history=Export History",
+                                    "stats=Statistics", "about=About"}));
     QCOMPARE(w->ts()->tabText(0), QString("Built-in"));
     QCOMPARE(w->ts()->tabText(1), QString("User Defined"));
     QVERIFY(!w->Command1()->isEnabled());
@@ -473,6 +476,9 @@ void TestFrmChapter::toolbarKeys_data() {
     QTest::newRow("About") << "about"
                            << "About (F1)" << QKeySequence(Qt::Key_F1) << "LV1"
                            << "about";
+    QTest::newRow("Statistics") << "stats"
+                                << "Statistics (Ctrl+T)" << QKeySequence("Ctrl+T") << "Command2"
+                                << "statistics";
 }
 
 void TestFrmChapter::toolbarKeys() {
@@ -506,6 +512,12 @@ void TestFrmChapter::toolbarKeys() {
         did << "import";
     if (w->LV1()->topLevelItemCount() == 1)
         did << "delete";
+    if (statsui::StatsWindow* stats = statsui::statisticsWindow()) {
+        did << "statistics";
+        QCOMPARE(stats->chooser()->count(), 3); // All Chapters, then the two listed
+        QCOMPARE(stats->chooser()->itemText(2), QStringLiteral("Two"));
+        delete stats;
+    }
     QCOMPARE(did.join(','), done);
     chapterCommands().loadProgress = {};
     chapterCommands().about = {};

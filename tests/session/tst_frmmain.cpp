@@ -839,7 +839,7 @@ void TestFrmMain::popupMenuWithoutMnemonics() {
         if (!a->shortcut().isEmpty()) // "Ctrl+F" ends in its letter
             QCOMPARE(letter, a->shortcut().toString().back());
     }
-    QCOMPARE(letters.size(), 15);
+    QCOMPARE(letters.size(), 16);
 }
 
 // The card's status said "1 trouble cards". Singular for one, on presenting and on turning
