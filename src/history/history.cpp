@@ -127,15 +127,17 @@ bool toVersion1(QSqlDatabase& db) {
 }
 
 // Each review learns the state its card was in before it (for the retention of cards
-// already learnt), filled by replaying every card's log; and each chapter may name the
-// languages of its two sides.
+// already learnt), filled by replaying every card's log; each card keeps the answer time of
+// all its reviews; and each chapter may name the languages of its two sides.
 bool toVersion2(QSqlDatabase& db, const fsrs::Scheduler& scheduler) {
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("ALTER TABLE reviews ADD COLUMN state_before INTEGER NOT NULL DEFAULT 0")) ||
         !q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS chapter_languages ("
                                " chapter INTEGER PRIMARY KEY REFERENCES chapters(id),"
                                " front TEXT NOT NULL, back TEXT NOT NULL)")) ||
-        !q.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS reviews_by_time ON reviews (time)")))
+        !q.exec(QStringLiteral("ALTER TABLE cards ADD COLUMN answer_ms INTEGER NOT NULL DEFAULT 0")) ||
+        !q.exec(QStringLiteral("UPDATE cards SET answer_ms = "
+                               "(SELECT COALESCE(SUM(answer_ms), 0) FROM reviews WHERE reviews.card = cards.id)")))
         return false;
     QSqlQuery read(db);
     read.setForwardOnly(true);
@@ -157,7 +159,13 @@ bool toVersion2(QSqlDatabase& db, const fsrs::Scheduler& scheduler) {
         }
         card = scheduler.next(card, read.value(2).toLongLong(), fsrs::Grade(read.value(3).toInt())).card;
     }
-    return !read.lastError().isValid();
+    if (read.lastError().isValid())
+        return false;
+    read.finish();
+    // The statistics count reviews by time and by the card's state before them, and the
+    // time spent per card, without reading every review.
+    return q.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS reviews_by_time ON reviews (time)")) &&
+           q.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS reviews_by_state ON reviews (state_before, grade, time, card)"));
 }
 
 bool withoutScheduler(QSqlDatabase& db, const fsrs::Scheduler&) { return toVersion1(db); }
@@ -525,7 +533,8 @@ bool History::writeCard(qint64 cardId, const fsrs::Card& c, qint64 firstReview) 
 
 bool History::replayCard(qint64 cardId) {
     QSqlQuery q(db());
-    q.prepare(QStringLiteral("SELECT id, time, grade, state_before FROM reviews WHERE card = ? ORDER BY time, id"));
+    q.prepare(QStringLiteral("SELECT id, time, grade, state_before, answer_ms FROM reviews WHERE card = ? "
+                             "ORDER BY time, id"));
     q.addBindValue(cardId);
     if (!q.exec())
         return fail(q.lastError().text());
@@ -534,7 +543,9 @@ bool History::replayCard(qint64 cardId) {
     QVector<std::pair<qint64, int>> moved;
     fsrs::Card card;
     std::optional<qint64> first;
+    qint64 answerMs = 0;
     while (q.next()) {
+        answerMs += q.value(4).toLongLong();
         if (!first)
             first = q.value(1).toLongLong();
         if (q.value(3).toInt() != int(card.state))
@@ -551,6 +562,11 @@ bool History::replayCard(qint64 cardId) {
         if (!q.exec())
             return fail(q.lastError().text());
     }
+    q.prepare(QStringLiteral("UPDATE cards SET answer_ms = ? WHERE id = ?"));
+    q.addBindValue(answerMs);
+    q.addBindValue(cardId);
+    if (!q.exec())
+        return fail(q.lastError().text());
     return writeCard(cardId, card, *first);
 }
 
@@ -627,6 +643,11 @@ std::optional<fsrs::Card> History::record(const Chapter& chapter, const QString&
 
     if (inOrder) {
         card = m_scheduler.next(card, nowUtcMs, grade).card;
+        q.prepare(QStringLiteral("UPDATE cards SET answer_ms = answer_ms + ? WHERE id = ?"));
+        q.addBindValue(qMax<qint64>(0, answerMs));
+        q.addBindValue(cardId);
+        if (!q.exec())
+            return abandon(q.lastError());
         if (!writeCard(cardId, card, qMin(firstReview, nowUtcMs)))
             return abandon(QSqlError(m_lastError, {}, QSqlError::StatementError));
     } else if (!replayCard(cardId)) {
@@ -809,7 +830,7 @@ bool History::rebuild() {
     QSqlQuery write(d);
     write.prepare(QStringLiteral("UPDATE cards SET due = ?, stability = ?, difficulty = ?, elapsed_days = ?, "
                                  "scheduled_days = ?, step = ?, reps = ?, lapses = ?, state = ?, last_review = ?, "
-                                 "first_review = ? WHERE id = ?"));
+                                 "first_review = ?, answer_ms = ? WHERE id = ?"));
     auto abandon = [&](const QSqlError& e) {
         read.finish();
         d.rollback();
@@ -818,12 +839,14 @@ bool History::rebuild() {
     // Each card is written as soon as its log has been read: the log and the cache are
     // different tables, so the reading statement is not disturbed, and no more than one
     // card's log is held at a time.
-    if (!read.exec(QStringLiteral("SELECT card, time, grade, id, state_before FROM reviews ORDER BY card, time, id")))
+    if (!read.exec(QStringLiteral("SELECT card, time, grade, id, state_before, answer_ms FROM reviews "
+                                  "ORDER BY card, time, id")))
         return abandon(read.lastError());
     QSqlQuery before(d);
     before.prepare(QStringLiteral("UPDATE reviews SET state_before = ? WHERE id = ?"));
     fsrs::Card c;
     qint64 first = 0;
+    qint64 answerMs = 0;
     qint64 current = -1;
     QVector<std::pair<qint64, int>> moved; // reviews whose state before them changed
     QSqlError failure;
@@ -833,7 +856,7 @@ bool History::rebuild() {
         for (const QVariant& v : {QVariant(c.due), QVariant(c.stability), QVariant(c.difficulty),
                                   QVariant(c.elapsedDays), QVariant(c.scheduledDays), QVariant(c.step),
                                   QVariant(c.reps), QVariant(c.lapses), QVariant(int(c.state)),
-                                  QVariant(c.lastReview), QVariant(first), QVariant(current)})
+                                  QVariant(c.lastReview), QVariant(first), QVariant(answerMs), QVariant(current)})
             write.addBindValue(v);
         if (!write.exec()) {
             failure = write.lastError();
@@ -858,7 +881,9 @@ bool History::rebuild() {
             current = id;
             c = {};
             first = read.value(1).toLongLong();
+            answerMs = 0;
         }
+        answerMs += read.value(5).toLongLong();
         if (read.value(4).toInt() != int(c.state))
             moved.append({read.value(3).toLongLong(), int(c.state)});
         c = m_scheduler.next(c, read.value(1).toLongLong(), fsrs::Grade(read.value(2).toInt())).card;

@@ -589,7 +589,7 @@ void TestHistory::rebuildEqualsCache() {
     QVERIFY(h.rebuild());
     QCOMPARE(cardCache(dbPath()), cached);
     // And the rebuild really recomputes: a cache spoilt behind the library's back comes right.
-    peek(dbPath(), "UPDATE cards SET stability = 1, due = 0, reps = 99");
+    peek(dbPath(), "UPDATE cards SET stability = 1, due = 0, reps = 99, answer_ms = 7");
     peek(dbPath(), "UPDATE reviews SET state_before = 3 WHERE id % 3 = 0");
     QVERIFY(cardCache(dbPath()) != cached);
     QVERIFY(h.rebuild());
@@ -622,9 +622,9 @@ void TestHistory::olderFileTakesTheNewSchema() {
     for (int i = 0; i < 6; ++i) {
         const qint64 t = kT0 + qint64(i) * 3 * 24 * 60 * kMin;
         peek(dbPath(), QStringLiteral("INSERT INTO reviews (card, time, grade, answer_ms, source) VALUES "
-                                      "(1, %1, %2, 0, 'review')").arg(t).arg(grades[i]));
+                                      "(1, %1, %2, 1000, 'review')").arg(t).arg(grades[i]));
     }
-    peek(dbPath(), QStringLiteral("INSERT INTO reviews (card, time, grade, answer_ms, source) VALUES (2, %1, 4, 0, "
+    peek(dbPath(), QStringLiteral("INSERT INTO reviews (card, time, grade, answer_ms, source) VALUES (2, %1, 4, 250, "
                                   "'review')").arg(kT0));
     History h;
     QVERIFY(h.open(dbPath()).ok());
@@ -635,6 +635,7 @@ void TestHistory::olderFileTakesTheNewSchema() {
     for (const QVariantList& r : filled)
         states << r[1].toString();
     QCOMPARE(states.join(' '), QStringLiteral("0 1 2 2 3 2 0"));
+    QCOMPARE(rows(dbPath(), "SELECT answer_ms FROM cards ORDER BY id"), (QList<QVariantList>{{6000}, {250}}));
 }
 
 void TestHistory::chapterLanguagesFollowTheChapter() {
