@@ -2,6 +2,7 @@
 // by the test (Monday 6 May 2024, noon; the study day begins at 4 a.m.), at device pixel
 // ratio 2.
 #include "appstate.h"
+#include "calendarview.h"
 #include "chartpanel.h"
 #include "history.h"
 #include "programhistory.h"
@@ -95,6 +96,8 @@ private slots:
     void saveImage_data();
     void saveImage();
     void keyboardAndTooltip();
+    void calendarShades_data();
+    void calendarShades();
     void emptyHistory_data();
     void emptyHistory();
 
@@ -225,7 +228,7 @@ void TestStatsWindow::copyFigures_data() {
     QTest::newRow("retention this week") << "retention" << 0 << "Week\tReviews\tPassed\tRetention" << -1
                                          << "30 Apr \u2013 6 May 2024\t2\t1\t50.0 %";
     QTest::newRow("retention, no reviews") << "retention" << 0 << "Week\tReviews\tPassed\tRetention" << 0
-                                           << "15 May \u2013 21 May 2023\t0\t0\t\u2013";
+                                           << "9 May \u2013 15 May 2023\t0\t0\t\u2013";
     QTest::newRow("cards by state") << "cardsByState" << 0 << "Chapter\tNew\tLearning\tYoung\tMature" << 0
                                     << "Lesson A\t1\t2\t0\t0";
     QTest::newRow("chapter table")
@@ -360,9 +363,11 @@ void TestStatsWindow::keyboardAndTooltip() {
         }
         // The pointer over an item shows that item's figures.
         QVERIFY(p->itemPos);
+        for (int row : {0, last})
+            QVERIFY2(p->itemAt(p->itemPos(row) - QPoint(0, 2)) == row, name);
+        QCOMPARE(p->itemAt(QPoint(-5, -5)), -1);
         const int row = last;
         const QPoint pos = p->itemPos(row) - QPoint(0, 2);
-        QCOMPARE(p->itemAt(pos), row);
         auto* view = qobject_cast<QAbstractScrollArea*>(chart);
         QWidget* receiver = view ? view->viewport() : chart;
         QHelpEvent help(QEvent::ToolTip, receiver->mapFrom(chart, pos), chart->mapToGlobal(pos));
@@ -376,6 +381,36 @@ void TestStatsWindow::keyboardAndTooltip() {
         QVERIFY(menu->findChild<QAction*>("copyFigures"));
         menu->close();
     }
+}
+
+// Four shades of equal width up to the busiest day; any review shows at least the first.
+void TestStatsWindow::calendarShades_data() {
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("step");
+    QTest::newRow("none") << 0 << 0;
+    QTest::newRow("one") << 1 << 1;
+    QTest::newRow("a quarter") << 25 << 1;
+    QTest::newRow("just over a quarter") << 26 << 2;
+    QTest::newRow("three quarters") << 75 << 3;
+    QTest::newRow("just under the most") << 99 << 4;
+    QTest::newRow("the most") << 100 << 4;
+}
+
+void TestStatsWindow::calendarShades() {
+    QFETCH(int, count);
+    QFETCH(int, step);
+    CalendarView view;
+    QVector<int> days(365, 0);
+    days[10] = 100;
+    days[364] = count;
+    view.setDays(days, QDate(2024, 5, 6));
+    QCOMPARE(view.stepOf(count), step);
+    // Monday 6 May 2024 is the first day of the last week's column; 8 May 2023 a Monday too.
+    view.resize(view.sizeHint());
+    QCOMPARE(view.dayRect(0).top(), view.dayRect(364).top());
+    QCOMPARE(view.dayRect(1).left(), view.dayRect(0).left());
+    QVERIFY(view.dayRect(7).left() > view.dayRect(6).left());
+    QCOMPARE(view.dayAt(view.dayRect(200).center()), 200);
 }
 
 void TestStatsWindow::emptyHistory_data() {
