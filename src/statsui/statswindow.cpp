@@ -578,7 +578,8 @@ void StatsWindow::applyColors() {
     const QColor back = pal.color(QPalette::Window);
     const QColor text = pal.color(QPalette::WindowText);
     const QColor grid = mix(back, text, 0.18);
-    const QColor highlight = pal.color(QPalette::Highlight);
+    // The highlighted item is drawn in the text colour: apart from every colour of the set.
+    const QColor highlight = text;
     const bool dark = back.lightness() < 128;
     const QColor blue = dark ? kSkyBlue : kBlue;
     ChartParts& c = *m_parts;
@@ -612,7 +613,7 @@ void StatsWindow::applyColors() {
         c.retentionPoints->setColor(blue);
         c.retentionPoints->setBorderColor(blue);
         c.retentionMark->setColor(highlight);
-        c.retentionMark->setBorderColor(text);
+        c.retentionMark->setBorderColor(back);
         c.desired->setPen(QPen(kVermillion, 2, Qt::DashLine));
         for (QLineSeries* run : std::as_const(c.retentionRuns))
             run->setPen(QPen(blue, 2));

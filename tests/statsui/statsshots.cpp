@@ -1,7 +1,9 @@
 // Not a test: the Statistics window over a made history of about four months of study, left
 // open for pictures taken under the screenshot tool.
-//     statsshots [light|dark] [charts|table|empty]
+//     statsshots [light|dark] [charts|table|empty|walk]
+// walk: the keyboard's walk has reached the fourth day of Coming Due and the third chapter.
 #include "appstate.h"
+#include "chartpanel.h"
 #include "history.h"
 #include "programhistory.h"
 #include "statswindow.h"
@@ -12,6 +14,7 @@
 #include <QRandomGenerator>
 #include <QStyleFactory>
 #include <QTemporaryDir>
+#include <QTimer>
 
 int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
@@ -75,5 +78,13 @@ int main(int argc, char** argv) {
     if (args.contains(QStringLiteral("table")))
         w->showAsTable()->setChecked(true);
     w->show();
+    if (args.contains(QStringLiteral("walk"))) {
+        QTimer::singleShot(1500, w, [w] {
+            w->activateWindow();
+            w->panel(QStringLiteral("cardsByState"))->setHighlighted(2);
+            w->panel(QStringLiteral("comingDue"))->chart()->setFocus(Qt::TabFocusReason);
+            w->panel(QStringLiteral("comingDue"))->setHighlighted(3);
+        });
+    }
     return qapp.exec();
 }
