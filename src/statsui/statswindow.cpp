@@ -51,6 +51,14 @@ QPointer<StatsWindow>& instance() {
     return w;
 }
 
+// A file's time of change and size, or "-" when there is none.
+QString fileStamp(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("-");
+    return QString::number(info.lastModified().toMSecsSinceEpoch()) + u'/' + QString::number(info.size());
+}
+
 QColor mix(const QColor& a, const QColor& b, double t) {
     return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * t), float(a.greenF() + (b.greenF() - a.greenF()) * t),
                             float(a.blueF() + (b.blueF() - a.blueF()) * t));
@@ -65,6 +73,18 @@ qreal niceTop(qreal value) {
         if (value <= f * step)
             return std::max<qreal>(5, f * step);
     return std::max<qreal>(5, 10 * step);
+}
+
+// Sets the axis from 0 to niceTop(value) with ticks on round numbers (steps of 1, 2 or 5 times
+// a power of ten).
+void setCountRange(QValueAxis* axis, qreal value) {
+    const qreal top = niceTop(value);
+    qreal power = 1;
+    while (power * 10 <= top)
+        power *= 10;
+    const int lead = qRound(top / power); // 1, 2 or 5
+    axis->setRange(0, top);
+    axis->setTickCount(lead == 2 ? 5 : 6);
 }
 
 QChartView* makeView(QChart* chart) {
@@ -226,6 +246,7 @@ void StatsWindow::setChapterFiles(const QVector<review::ChapterFile>& files) {
 
 void StatsWindow::setChapters(const QVector<history::Chapter>& chapters) {
     m_chapters = chapters;
+    m_cache.clear();
     const QSignalBlocker block(m_chooser);
     m_chooser->clear();
     m_chooser->addItem(QStringLiteral("All Chapters"));
@@ -246,8 +267,20 @@ void StatsWindow::refresh() {
         app().historyPathOverride.isEmpty() ? history::History::defaultPath() : app().historyPathOverride;
     QString error;
     bool readable = true;
-    if (QFileInfo::exists(path)) {
+    // Figures already read are used again while the history's files, the study day and its
+    // start are as they were: going back to a chapter shown before is then immediate.
+    const QString stamp = fileStamp(path) + u'|' + fileStamp(path + QStringLiteral("-wal")) + u'|' +
+                          QString::number(fsrs::studyDay(now, dayStart).number) + u'|' + QString::number(dayStart);
+    if (stamp != m_cacheStamp) {
+        m_cache.clear();
+        m_cacheStamp = stamp;
+    }
+    if (const auto cached = m_cache.constFind(only); cached != m_cache.constEnd()) {
+        m_figures = *cached;
+    } else if (QFileInfo::exists(path)) {
         readable = reviewstats::compute(path, m_chapters, only, now, dayStart, m_figures, &error);
+        if (readable)
+            m_cache.insert(only, m_figures);
     } else {
         m_figures = {};
         readable = false;
@@ -366,8 +399,8 @@ void StatsWindow::fillComingDue() {
     for (int i = 0; i < f.perDay.size(); i += 7)
         c.dueDays->append(QLocale::c().toString(m_today.addDays(i), QStringLiteral("d MMM")), i);
     c.dueDays->setRange(-0.5, f.perDay.size() - 0.5);
-    c.dueCount->setRange(0, niceTop(top));
-    c.dueTotal->setRange(0, niceTop(f.runningTotal.isEmpty() ? 0 : f.runningTotal.last()));
+    setCountRange(c.dueCount, top);
+    setCountRange(c.dueTotal, f.runningTotal.isEmpty() ? 0 : f.runningTotal.last());
     m_comingDue->setFigures(comingDueTable(f, m_today));
 }
 
@@ -566,7 +599,7 @@ void StatsWindow::fillStates() {
     }
     c.stateChapters->clear();
     c.stateChapters->append(titles);
-    c.stateCards->setRange(0, niceTop(top));
+    setCountRange(c.stateCards, top);
     c.statesView->setMinimumHeight(std::min(600, 140 + 26 * int(titles.size())));
     m_states->setFigures(statesTable(m_figures.chapters));
 }

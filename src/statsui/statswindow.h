@@ -8,6 +8,7 @@
 #include "reviewstats.h"
 
 #include <QDate>
+#include <QHash>
 #include <QWidget>
 
 class QCheckBox;
@@ -54,6 +55,8 @@ private:
 
     QVector<history::Chapter> m_chapters;
     reviewstats::Figures m_figures;
+    QHash<QString, reviewstats::Figures> m_cache; // by chapter path, "" for all
+    QString m_cacheStamp;
     QDate m_today;
     double m_desiredRetention = 0.9;
     QComboBox* m_chooser = nullptr;

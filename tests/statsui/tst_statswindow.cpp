@@ -90,6 +90,7 @@ private slots:
     void cleanup();
     void chooserSwitchesFigures_data();
     void chooserSwitchesFigures();
+    void newReviewSeenOnSwitch();
     void showAsTableShowsTheSameFigures();
     void copyFigures_data();
     void copyFigures();
@@ -180,6 +181,25 @@ void TestStatsWindow::chooserSwitchesFigures() {
     QCOMPARE(titles, chapters);
     QCOMPARE(w->panel("cardsByState")->figures().rows.size(), chapters.size());
     QVERIFY(w->emptyLine()->isHidden());
+}
+
+// The figures of a chapter shown before are kept only while the history stays as it was.
+void TestStatsWindow::newReviewSeenOnSwitch() {
+    StatsWindow* w = open();
+    QVERIFY(w);
+    w->chooser()->setCurrentIndex(1);
+    w->chooser()->setCurrentIndex(0);
+    QCOMPARE(w->figures().reviewDays.perDay.last(), 3);
+    {
+        history::History h;
+        QVERIFY(h.open(historyPath()).ok());
+        QVERIFY(h.record(kLessonA, QStringLiteral("a3"), fsrs::Grade::Good, 1000, QStringLiteral("study"),
+                         at(0, 11, 30).toMSecsSinceEpoch()));
+    }
+    w->chooser()->setCurrentIndex(1);
+    QCOMPARE(w->figures().reviewDays.perDay.last(), 2);
+    w->chooser()->setCurrentIndex(0);
+    QCOMPARE(w->figures().reviewDays.perDay.last(), 4);
 }
 
 void TestStatsWindow::showAsTableShowsTheSameFigures() {
