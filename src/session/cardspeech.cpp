@@ -122,7 +122,9 @@ void CardSpeech::presenting() {
     if (d)
         d->setVeil(QString(), QString());
     const bool listening = app().typeAnswers && app().listeningDrill;
-    const auto mode = speech::ReadAloudMode(std::clamp(app().readAloud, 0, 2));
+    // A value from outside the choice's range reads as "never", as sys.qex's reader takes it.
+    const auto mode = app().readAloud == 1 || app().readAloud == 2 ? speech::ReadAloudMode(app().readAloud)
+                                                                   : speech::ReadAloudMode::Never;
     m_rules->setMode(mode);
     m_rules->setListeningDrill(listening);
     const bool speaks = listening || mode != speech::ReadAloudMode::Never;

@@ -5,3 +5,4 @@ quarnel_test(tst_shuffler SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_shuffler.cpp LIB
 # screenshot tool.
 add_executable(studyshots ${CMAKE_CURRENT_LIST_DIR}/studyshots.cpp)
 target_link_libraries(studyshots PRIVATE testsupport session theme review Qt6::Test)
+quarnel_test(tst_cardspeech SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_cardspeech.cpp LIBS session)
