@@ -48,6 +48,10 @@ void EngineSpeaker::start() const {
                         .arg(m_engineName);
         problem(QStringLiteral("Speech: ") + m_failure);
     }
+    QObject::connect(m_engine.get(), &QTextToSpeech::stateChanged, m_engine.get(), [this](QTextToSpeech::State s) {
+        if (s == QTextToSpeech::Speaking && m_speakingStarted)
+            m_speakingStarted();
+    });
     QObject::connect(m_engine.get(), &QTextToSpeech::errorOccurred, m_engine.get(),
                      [this](QTextToSpeech::ErrorReason, const QString& why) {
                          problem(QStringLiteral("Speech: the speech engine %1 failed: %2").arg(m_engineName, why));

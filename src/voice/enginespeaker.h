@@ -34,6 +34,9 @@ public:
     ~EngineSpeaker() override;
 
     void setProblemSink(ProblemSink sink) { m_problemSink = std::move(sink); }
+    // Called when the engine reports that it begins to speak (for the measured delay from a
+    // card on screen to its speech).
+    void setSpeakingStarted(std::function<void()> started) { m_speakingStarted = std::move(started); }
 
     void say(const QString& text, const QString& language) override;
     void stop() override;
@@ -63,6 +66,7 @@ private:
     mutable QHash<QString, QLocale> m_chosen; // language code -> locale, or C for none
     QLocale m_current = QLocale::c();
     ProblemSink m_problemSink;
+    std::function<void()> m_speakingStarted;
     mutable QStringList m_told;
 };
 
