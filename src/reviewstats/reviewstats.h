@@ -15,6 +15,7 @@ namespace reviewstats {
 inline constexpr int kComingDays = 30;
 inline constexpr int kReviewDays = 365;
 inline constexpr int kRetentionWeeks = 52;
+inline constexpr int kRetentionRecentDays = 30; // the chapter table's retention
 inline constexpr int kMatureDays = 21; // a card whose interval is this long or longer is mature
 
 struct ComingDue {
@@ -27,6 +28,13 @@ struct ReviewDays {
     QVector<int> perDay;  // kReviewDays entries, the last one today
     int streak = 0;       // study days in a row with reviews, up to today (or to yesterday)
     int daysStudied = 0;  // days of perDay with at least one review
+};
+
+// Reviews of cards already learnt (in the review state before the review) and how many of
+// them were not graded Again.
+struct RetentionWeek {
+    int reviews = 0;
+    int passed = 0;
 };
 
 // The reviewed cards are counted as the history holds them, including any whose question
@@ -46,11 +54,14 @@ struct ChapterRow {
     int dueToday = 0;    // reviewed cards due before the next study day begins
     double maturePercent = 0.0; // mature of all cards counted in `states`
     qint64 timeMs = 0;   // answer time of every review
+    int retention30Reviews = 0; // reviews of learnt cards in the last 30 study days
+    int retention30Passed = 0;  // of those, not graded Again
 };
 
 struct Figures {
     ComingDue comingDue;
     ReviewDays reviewDays;
+    QVector<RetentionWeek> retention; // kRetentionWeeks entries, the last the 7 study days ending today
     QVector<ChapterRow> chapters; // one per chapter counted, in the order given
 };
 

@@ -59,12 +59,16 @@ public:
                  .arg(state));
         return ++m_cards;
     }
-    void review(qint64 card, qint64 time, int grade = 3, qint64 answerMs = 1000) {
-        exec(QStringLiteral("INSERT INTO reviews (card, time, grade, answer_ms, source) VALUES (%1, %2, %3, %4, 'x')")
+    // A review, kept as History keeps it: the card's answer time grows with it.
+    void review(qint64 card, qint64 time, int grade = 3, qint64 answerMs = 1000, int stateBefore = 0) {
+        exec(QStringLiteral("INSERT INTO reviews (card, time, grade, answer_ms, source, state_before) "
+                            "VALUES (%1, %2, %3, %4, 'x', %5)")
                  .arg(card)
                  .arg(time)
                  .arg(grade)
-                 .arg(answerMs));
+                 .arg(answerMs)
+                 .arg(stateBefore));
+        exec(QStringLiteral("UPDATE cards SET answer_ms = answer_ms + %1 WHERE id = %2").arg(answerMs).arg(card));
     }
 
 private:
@@ -93,6 +97,8 @@ private slots:
     void streak();
     void cardsByState();
     void oneChapterOrAll();
+    void retention_data();
+    void retention();
 
 private:
     QString file() const { return m_dir->filePath(QStringLiteral("history.sqlite")); }
@@ -282,6 +288,67 @@ void TestReviewStats::oneChapterOrAll() {
     QVERIFY(compute(file(), chapters, QStringLiteral("/unknown.qex"), kNow, 4, none));
     QCOMPARE(none.reviewDays.daysStudied, 0);
     QCOMPARE(none.comingDue.runningTotal.last(), 0);
+}
+
+// Retention counts reviews of learnt cards only (state before: review), Again against the
+// rest, week by week back from today and per chapter over the last 30 study days; whichever
+// way the reviews are read (all of them, all less another chapter's, or one chapter's).
+void TestReviewStats::retention_data() {
+    QTest::addColumn<QStringList>("listed");
+    QTest::addColumn<QString>("only");
+    QTest::addColumn<QVector<int>>("lastWeek");   // reviews, passed
+    QTest::addColumn<QVector<int>>("weekBefore"); // reviews, passed
+    QTest::addColumn<QVector<int>>("fifthWeek");  // the week 28 to 34 days back
+    QTest::addColumn<int>("today");               // reviews of any kind today
+    const QStringList all{"/a.qex", "/b.qex", "/c.qex"};
+    QTest::newRow("every chapter") << all << QString() << QVector<int>{4, 2} << QVector<int>{1, 1}
+                                   << QVector<int>{2, 2} << 4;
+    QTest::newRow("one chapter of the file not listed")
+        << QStringList{"/a.qex", "/b.qex"} << QString() << QVector<int>{3, 2} << QVector<int>{1, 1}
+        << QVector<int>{2, 2} << 3;
+    QTest::newRow("one chapter") << all << QStringLiteral("/b.qex") << QVector<int>{1, 1} << QVector<int>{0, 0}
+                                 << QVector<int>{0, 0} << 1;
+}
+
+void TestReviewStats::retention() {
+    QFETCH(QStringList, listed);
+    QFETCH(QString, only);
+    QFETCH(QVector<int>, lastWeek);
+    QFETCH(QVector<int>, weekBefore);
+    QFETCH(QVector<int>, fifthWeek);
+    QFETCH(int, today);
+    {
+        Made m(file());
+        const qint64 a = m.card(m.chapter(QStringLiteral("/a.qex")), QStringLiteral("x"), 2, ms(3, 12));
+        m.review(a, ms(0, 5), 1, 1000, 2);   // learnt, forgotten
+        m.review(a, ms(0, 6), 3, 1000, 1);   // on its learning steps: not counted
+        m.review(a, ms(-6, 4), 3, 1000, 2);  // the first day of the last week
+        m.review(a, ms(-6, 3, 59), 4, 1000, 2); // the last of the week before
+        m.review(a, ms(-29, 12), 2, 1000, 2);   // the first of the 30 days
+        m.review(a, ms(-30, 12), 3, 1000, 2);   // just before them
+        m.review(a, ms(-30, 13), 3, 1000, 3);   // relearning: not counted
+        m.review(m.card(m.chapter(QStringLiteral("/b.qex")), QStringLiteral("y"), 2, ms(3, 12)), ms(0, 7), 3, 1000, 2);
+        m.review(m.card(m.chapter(QStringLiteral("/c.qex")), QStringLiteral("z"), 2, ms(3, 12)), ms(0, 8), 1, 1000, 2);
+    }
+    QVector<history::Chapter> chapters;
+    for (const QString& path : listed)
+        chapters.append(chapterOf(path, {QStringLiteral("x")}));
+    Figures f;
+    QVERIFY(compute(file(), chapters, only, kNow, 4, f));
+    QCOMPARE(f.retention.size(), kRetentionWeeks);
+    auto pair = [](const RetentionWeek& w) { return QVector<int>{w.reviews, w.passed}; };
+    QCOMPARE(pair(f.retention[kRetentionWeeks - 1]), lastWeek);
+    QCOMPARE(pair(f.retention[kRetentionWeeks - 2]), weekBefore);
+    QCOMPARE(pair(f.retention[kRetentionWeeks - 5]), fifthWeek);
+    QCOMPARE(f.reviewDays.perDay.last(), today);
+    for (const ChapterRow& row : std::as_const(f.chapters)) {
+        // a: Again today, three passed back to the 30th day; b passed today; c forgot today.
+        const QVector<int> recent{row.retention30Reviews, row.retention30Passed};
+        const QVector<int> expected = row.path == QLatin1String("/a.qex")   ? QVector<int>{4, 3}
+                                      : row.path == QLatin1String("/b.qex") ? QVector<int>{1, 1}
+                                                                            : QVector<int>{1, 0};
+        QCOMPARE(recent, expected);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestReviewStats)
