@@ -19,6 +19,9 @@
 #include "historyexport.h"
 #include "cardspeech.h"
 #include "enginespeaker.h"
+#include "chapterlanguages.h"
+#include "deck.h"
+#include "languagesdialog.h"
 #include "messagelog.h"
 
 #include <QWidget>
@@ -67,5 +70,7 @@ void installCardVoice() {
     });
     cardVoice().speaker = [] { return &engine; };
     cardVoice().ready = [] { return engine.started(); };
+    cardVoice().chapterLanguages = [](const DeckChapter& c) { return review::deckChapterLanguages(c); };
+    voiceLanguages() = [] { return engine.languages(); };
     cardVoice().log = [](const QString& line) { LogMessage(line + QStringLiteral("/n"), 2); };
 }

@@ -123,7 +123,8 @@ void TestFrmChapter::layoutAndCaptions() {
     QStringList toolbar;
     for (QAction* a : w->Toolbar2()->actions())
         toolbar << a->objectName() + "=" + a->text();
-    QCOMPARE(toolbar, (QStringList{"sall=Import", "del=Delete", "lsaved=Load Saved", "history=Export History", "about=About"}));
+    QCOMPARE(toolbar, (QStringList{"sall=Import", "del=Delete", "lsaved=Load Saved", "history=Export History", "lang=Languages...",
+                              "about=About"}));
     QCOMPARE(w->ts()->tabText(0), QString("Built-in"));
     QCOMPARE(w->ts()->tabText(1), QString("User Defined"));
     QVERIFY(!w->Command1()->isEnabled());
