@@ -158,6 +158,7 @@ void CardSpeech::present(bool deferred) {
         m_rules->setLanguages(front, back);
     }
     const QString face = d->maintext();
+    m_face = face;
     m_rules->cardPresented(face, CurrentAnswerFirst() ? speech::Side::Back : speech::Side::Front);
     const QString veil = m_rules->questionHidden() ? listenText() : QString();
     if (d->veil() != veil || deferred) {
@@ -179,7 +180,8 @@ void CardSpeech::turned() {
         const auto [f, b] = languagesOfSlot(curcard);
         m_rules->setLanguages(f, b);
     }
-    m_rules->cardTurned(d->maintext(), side);
+    m_face = d->maintext();
+    m_rules->cardTurned(m_face, side);
 }
 
 void CardSpeech::readAloudPressed() {
@@ -188,6 +190,19 @@ void CardSpeech::readAloudPressed() {
         return;
     const auto [f, b] = languagesOfSlot(curcard);
     m_rules->setLanguages(f, b);
+    // The face can change without a presentation (the side cards show first was changed):
+    // the rules learn the face on screen, silently, before it is said.
+    if (d->maintext() != m_face) {
+        const speech::ReadAloudMode mode = m_rules->mode();
+        const bool listening = m_rules->listeningDrill();
+        m_rules->setMode(speech::ReadAloudMode::Never);
+        m_rules->setListeningDrill(false);
+        m_rules->cardPresented(d->maintext(), ShowingFrontSide() != CurrentAnswerFirst() ? speech::Side::Front
+                                                                                          : speech::Side::Back);
+        m_rules->setMode(mode);
+        m_rules->setListeningDrill(listening);
+    }
+    m_face = d->maintext();
     m_rules->readAloudPressed();
 }
 

@@ -62,6 +62,7 @@ private:
     std::unique_ptr<speech::ReadAloud> m_rules;
     QHash<QString, QPair<QString, QString>> m_languages; // per chapter, while the deck stays
     int m_deckSize = -1;
+    QString m_face; // the face the rules were last told of
     bool m_presenting = false; // the card is drawn right after
     quint64 m_presentation = 0; // counts presentations, so a late first card is not spoken twice
 };
