@@ -57,6 +57,9 @@ private slots:
     void chapterLanguagesSetByTheUser_data();
     void chapterLanguagesSetByTheUser();
     void firstCardIsNotHeldForTheEngine();
+    void beforeTheEngineIsMade_data();
+    void beforeTheEngineIsMade();
+    void withoutAnyEngine();
 
 private:
     void start(int mode, bool drill = false, bool listening = false);
@@ -277,6 +280,8 @@ void TestCardSpeech::chapterLanguagesSetByTheUser_data() {
     QTest::newRow("back set") << 0 << "" << "nl" << "ru nl";
     QTest::newRow("nothing set") << 0 << "" << "" << "ru de";
     QTest::newRow("no chapter file") << -1 << "uk" << "sv" << "ru de";
+    // A chapter index the list doesn't hold (never asked, guessed).
+    QTest::newRow("chapter not listed") << 1 << "uk" << "sv" << "ru de";
 }
 
 void TestCardSpeech::chapterLanguagesSetByTheUser() {
@@ -300,7 +305,7 @@ void TestCardSpeech::chapterLanguagesSetByTheUser() {
              (QStringList{"say " + languages[0] + ": кошка", "say " + languages[1] + ": Kätzchen",
                           "say " + languages[0] + ": собака, пёс"}));
     // Asked once per chapter, not per card.
-    QCOMPARE(asked, chapter < 0 ? QStringList{} : QStringList{"/lessons/one.qex"});
+    QCOMPARE(asked, chapter != 0 ? QStringList{} : QStringList{"/lessons/one.qex"});
 }
 
 // Before the engine is made, the first card is drawn first and spoken right after; the
@@ -328,6 +333,61 @@ void TestCardSpeech::firstCardIsNotHeldForTheEngine() {
     m_ready = true;
     ShowNextCard();
     QCOMPARE(m_speaker.said().size(), 3);
+}
+
+// Before the engine is made, whatever would speak waits until the card is drawn; what would
+// not speak never waits. The face and what a screen reader hears end as they should, also when
+// the listening drill's question has no voice after all.
+void TestCardSpeech::beforeTheEngineIsMade_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("listening");
+    QTest::addColumn<bool>("voice");
+    QTest::addColumn<QStringList>("atOnce");
+    QTest::addColumn<QStringList>("later");
+    QTest::addColumn<bool>("hidden");
+    QTest::newRow("never") << 0 << false << true << QStringList{"stop"} << QStringList{"stop"} << false;
+    QTest::newRow("the question") << 1 << false << true << QStringList{} << QStringList{"stop", "say ru: кошка"}
+                                  << false;
+    QTest::newRow("both sides") << 2 << false << true << QStringList{} << QStringList{"stop", "say ru: кошка"}
+                                << false;
+    QTest::newRow("listening, reading aloud never") << 0 << true << true << QStringList{}
+                                                    << QStringList{"stop", "say ru: кошка"} << true;
+    QTest::newRow("listening, no voice") << 1 << true << false << QStringList{} << QStringList{"stop"} << false;
+}
+
+void TestCardSpeech::beforeTheEngineIsMade() {
+    QFETCH(int, mode);
+    QFETCH(bool, listening);
+    QFETCH(bool, voice);
+    QFETCH(QStringList, atOnce);
+    QFETCH(QStringList, later);
+    QFETCH(bool, hidden);
+    if (!voice)
+        m_speaker.voiceless.insert(QStringLiteral("ru"));
+    m_ready = false;
+    app().readAloud = mode;
+    app().typeAnswers = listening;
+    app().listeningDrill = listening;
+    m_w = loadMainWindow();
+    InitCardSurface();
+    ShowFirstCard();
+    QCOMPARE(m_speaker.calls, atOnce);
+    QTRY_COMPARE(m_speaker.calls, later);
+    const QString face = hidden ? CardSpeech::listenText() : kQuestions[0];
+    QCOMPARE(faceShown(), face);
+    QTRY_COMPARE(m_w->cardView()->accessibleName(), face);
+}
+
+// No engine at all: every card is silent, one quiet line says so, and the keys go on working.
+void TestCardSpeech::withoutAnyEngine() {
+    cardVoice().speaker = {};
+    start(1, true, true);
+    QCOMPARE(mainRenderData()->bottomlefttext(), QStringLiteral("No voice for Russian"));
+    QCOMPARE(faceShown(), kQuestions[0]);
+    QTest::keyClick(m_w->answerBox(), Qt::Key_L, Qt::ControlModifier);
+    QTest::keyClick(m_w->answerBox(), Qt::Key_PageDown);
+    QCOMPARE(int(curcard), 1);
+    QCOMPARE(m_speaker.calls, QStringList());
 }
 
 QTEST_MAIN(TestCardSpeech)
