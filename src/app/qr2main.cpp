@@ -5,6 +5,7 @@
 #include "modmain.h"
 #include "qtservices.h"
 #include "studywiring.h"
+#include "voicelist.h"
 
 #include <QApplication>
 
@@ -21,10 +22,13 @@ int main(int argc, char** argv) {
     if (handleInfoOptions(args,
                           QStringLiteral("Usage: qr2 [show_console]\n"
                                          "       qr2 --due\n"
+                                         "       qr2 --voices\n"
                                          "The Quarnel vocabulary trainer: choose chapters and study their cards.\n"
                                          "  show_console   also print the program's trace on standard error\n"
                                          "  --due          print how many cards of each listed chapter are due and\n"
                                          "                 new today, and the total, then exit (no window)\n"
+                                         "  --voices       list the speech engines, their languages and voices, then\n"
+                                         "                 exit (no window)\n"
                                          "  --help         show this text and exit\n"
                                          "  --version      show the version and exit"),
                           versionTextWithLicence(QStringLiteral("qr2 ") + VersionString().trimmed())))
@@ -34,6 +38,11 @@ int main(int argc, char** argv) {
         QCoreApplication a(argc, argv);
         nameProgram();
         return printDueCounts(stdout, stderr);
+    }
+    if (voice::hasVoicesOption(args)) {
+        QCoreApplication a(argc, argv);
+        nameProgram();
+        return voice::printVoices(stdout);
     }
     QApplication a(argc, argv);
     nameProgram();

@@ -10,6 +10,7 @@
 #include "frmprogress.h"
 #include "gcommondialog.h"
 #include "ivordalite.h"
+#include "languagesdialog.h"
 #include "messagelog.h"
 #include "modmain.h"
 #include "prompter.h"
@@ -130,6 +131,8 @@ frmChapter::frmChapter() {
         a->setShortcut(keys[i]);
         a->setShortcutContext(Qt::WindowShortcut);
     }
+
+    addLanguagesCommand(this, m_toolbar);
 
     m_tabs = new QTabBar(this);
     m_tabs->setObjectName(QStringLiteral("ts"));

@@ -8,6 +8,7 @@
 #include "history.h"
 #include "limitvalidator.h"
 #include "prompter.h"
+#include "readaloudbuttons.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -265,7 +266,13 @@ void EditorWindow::buildUi() {
     grid->addWidget(m_front, 0, 1);
     grid->addWidget(backLabel, 1, 0);
     grid->addWidget(m_back, 1, 1);
-    grid->addWidget(m_reset, 0, 2);
+    addReadAloudButtons(this, grid, 2, m_front, m_back, [this](bool front) {
+        QStringList texts;
+        for (const CardRow& row : m_model->rows())
+            texts << (front ? row.question : row.answer);
+        return texts;
+    });
+    grid->addWidget(m_reset, 0, 3);
     grid->setColumnStretch(1, 1);
 
     m_add = new QPushButton(QStringLiteral("Add Item"));

@@ -271,6 +271,8 @@ const StudyOption kStudyOptions[] = {
     {"forgive_accents", nullptr, &AppState::forgiveAccents, -1},
     {"right_clears_trouble", nullptr, &AppState::rightClearsTrouble, 0},
     {"round_summary", &AppState::roundSummary, nullptr, 1},
+    {"read_aloud", &AppState::readAloud, nullptr, 0},
+    {"listening_drill", nullptr, &AppState::listeningDrill, 0},
     {"review_retention", &AppState::desiredRetention, nullptr, 90},
     {"review_new_per_day", &AppState::newCardsPerDay, nullptr, 20},
     {"review_day_start", &AppState::dayStartHour, nullptr, 4},
@@ -293,6 +295,8 @@ void ReadStudyOptions() {
         a.cardDirection = 0;
     if (a.roundSummary < 0 || a.roundSummary > 2)
         a.roundSummary = 1;
+    if (a.readAloud < 0 || a.readAloud > 2)
+        a.readAloud = 0;
     a.desiredRetention = std::clamp(a.desiredRetention, 70, 97);
     a.newCardsPerDay = std::clamp(a.newCardsPerDay, 0, 9999);
     if (a.dayStartHour < 0 || a.dayStartHour > 23)

@@ -347,6 +347,18 @@ QGroupBox* frmOptions::buildStudyFrame(QWidget* pane) {
                         QStringLiteral("After every round")});
     m_label7->setBuddy(m_combo2);
     m_combo2->view()->setAccessibleName(m_label7->text());
+    auto* label11 = new QLabel(QStringLiteral("Read aloud"), m_studyFrame);
+    label11->setObjectName(QStringLiteral("Label11"));
+    m_combo4 = new QComboBox(m_studyFrame);
+    m_combo4->setObjectName(QStringLiteral("Combo4"));
+    m_combo4->addItems({QStringLiteral("Never"), QStringLiteral("The question when it shows"),
+                        QStringLiteral("Both sides")});
+    label11->setBuddy(m_combo4);
+    m_combo4->view()->setAccessibleName(label11->text());
+    m_check9 = new QCheckBox(QStringLiteral("Listening drill: hear the question, type the answer"), m_studyFrame);
+    m_check9->setObjectName(QStringLiteral("Check9"));
+    m_check9->setAccessibleDescription(
+        QStringLiteral("In the typing drill the question is spoken and hidden; Ctrl+L says it again"));
     auto* grid = new QGridLayout(m_studyFrame);
     grid->addWidget(m_label6, 0, 0);
     grid->addWidget(m_combo1, 0, 1, Qt::AlignLeft);
@@ -355,6 +367,9 @@ QGroupBox* frmOptions::buildStudyFrame(QWidget* pane) {
     grid->addWidget(m_check7, 3, 0, 1, 2);
     grid->addWidget(m_label7, 4, 0);
     grid->addWidget(m_combo2, 4, 1, Qt::AlignLeft);
+    grid->addWidget(label11, 5, 0);
+    grid->addWidget(m_combo4, 5, 1, Qt::AlignLeft);
+    grid->addWidget(m_check9, 6, 0, 1, 2);
     grid->setColumnStretch(1, 1);
     connect(m_check5, &QCheckBox::clicked, this, [](bool on) {
         if (frmMain* w = mainWindow())
@@ -365,6 +380,8 @@ QGroupBox* frmOptions::buildStudyFrame(QWidget* pane) {
     connect(m_check6, &QCheckBox::clicked, this, [](bool on) { app().forgiveAccents = on; });
     connect(m_check7, &QCheckBox::clicked, this, [](bool on) { app().rightClearsTrouble = on; });
     connect(m_combo2, &QComboBox::activated, this, [](int index) { app().roundSummary = index; });
+    connect(m_combo4, &QComboBox::activated, this, [](int index) { app().readAloud = index; });
+    connect(m_check9, &QCheckBox::clicked, this, [](bool on) { app().listeningDrill = on; });
     connect(m_combo1, &QComboBox::activated, this, [](int index) {
         if (frmMain* w = mainWindow())
             w->setCardDirection(index);
@@ -447,6 +464,8 @@ void frmOptions::load() {
     m_check6->setChecked(a.forgiveAccents);
     m_check7->setChecked(a.rightClearsTrouble);
     m_combo2->setCurrentIndex(std::clamp(a.roundSummary, 0, 2));
+    m_combo4->setCurrentIndex(std::clamp(a.readAloud, 0, 2));
+    m_check9->setChecked(a.listeningDrill);
     // Spin boxes hold their own range; an hour outside the day is shown as the default.
     m_spin1->setValue(a.desiredRetention);
     m_spin2->setValue(a.newCardsPerDay);

@@ -98,6 +98,8 @@ private:
     QCheckBox* m_check7 = nullptr; // a right answer clears the trouble mark
     QLabel* m_label7 = nullptr;
     QComboBox* m_combo2 = nullptr; // when the round summary shows
+    QComboBox* m_combo4 = nullptr; // when cards are read aloud
+    QCheckBox* m_check9 = nullptr; // the listening drill
     QGroupBox* m_reviewFrame = nullptr;
     QSpinBox* m_spin1 = nullptr;   // desired retention, in percent
     QSpinBox* m_spin2 = nullptr;   // new cards a day

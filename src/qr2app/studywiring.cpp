@@ -17,6 +17,12 @@
 #include "frmsplash.h"
 #include "productpage.h"
 #include "historyexport.h"
+#include "cardspeech.h"
+#include "enginespeaker.h"
+#include "chapterlanguages.h"
+#include "deck.h"
+#include "languagesdialog.h"
+#include "messagelog.h"
 
 #include <QWidget>
 
@@ -51,4 +57,20 @@ void installStudyHooks() {
     studyCommands().about = [] { ShowAboutWindow(); };
     studyCommands().productPage = [] { OpenProductPage(); };
     chapterCommands().about = [] { ShowAboutWindow(); };
+    installCardVoice();
+}
+
+void installCardVoice() {
+    // Made on the first word to say: a run that never speaks never starts the engine.
+    static voice::EngineSpeaker engine;
+    engine.setProblemSink([](const QString& problem) {
+        LogMessage(problem + QStringLiteral("/n"), 2);
+        if (frmMain* w = mainWindow())
+            w->speech()->engineProblem(problem);
+    });
+    cardVoice().speaker = [] { return &engine; };
+    cardVoice().ready = [] { return engine.started(); };
+    cardVoice().chapterLanguages = [](const DeckChapter& c) { return review::deckChapterLanguages(c); };
+    voiceLanguages() = [] { return engine.languages(); };
+    cardVoice().log = [](const QString& line) { LogMessage(line + QStringLiteral("/n"), 2); };
 }

@@ -17,6 +17,15 @@ public:
 
     QString maintext() const { return m_maintext; }
     void setMaintext(const QString& t) { m_maintext = t; }
+    // A text drawn in place of the main text while the main text is `over` (the listening
+    // drill's question, which is heard, not read); an empty `over` lifts it.
+    void setVeil(const QString& over, const QString& shown) {
+        m_veilOver = over;
+        m_veil = shown;
+    }
+    QString veil() const { return m_veilOver.isEmpty() || m_veilOver != m_maintext ? QString() : m_veil; }
+    // What the card face shows in the middle: the main text, or the veil over it.
+    QString shownMaintext() const { return m_veilOver.isEmpty() || m_veilOver != m_maintext ? m_maintext : m_veil; }
     QString toplefttext() const { return m_tltext; }
     void setToplefttext(const QString& t) { m_tltext = t; }
     QString toprighttext() const { return m_trtext; }
@@ -78,6 +87,8 @@ private:
     QString m_brtext;
     Expiry m_brexpiry;
     QString m_maintext;
+    QString m_veilOver;
+    QString m_veil;
     QVector<ColourEntry> m_colours;
     bool m_writeOnRelease = true;
 };

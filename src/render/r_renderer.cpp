@@ -146,14 +146,14 @@ void r_renderer::drawtobuffer(bool withMain) {
     font.name = QStringLiteral("Tahoma");
     if (withMain) {
         font.bold = true;
-        fitFont(d.maintext(), r, font);
+        fitFont(d.shownMaintext(), r, font);
         m_surface.setFont(font);
         m_mainFontSize = int(font.size);
         const int flags = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
         m_surface.setForecolor(d.GetColorByAlias(QStringLiteral("main_text_shadow"), 0xFF8080));
-        m_surface.DrawText(d.maintext(), s.left, s.top, s.right, s.bottom, flags);
+        m_surface.DrawText(d.shownMaintext(), s.left, s.top, s.right, s.bottom, flags);
         m_surface.setForecolor(d.GetColorByAlias(QStringLiteral("main_text_forecolor"), 0xFFFFFF));
-        m_surface.DrawText(d.maintext(), r.left, r.top, r.right, r.bottom, flags);
+        m_surface.DrawText(d.shownMaintext(), r.left, r.top, r.right, r.bottom, flags);
     }
     // The two corners of a side share its row: the texts as drawn, shortened where both
     // would not fit (assistive technology still gets them whole).
@@ -191,7 +191,7 @@ void r_renderer::drawtobuffer(bool withMain) {
 
     // The card's text is told once per card, not blanked by the background-only frame.
     if (m_window)
-        m_window->setFaceTexts(d.maintext(), corners[0].show ? corners[0].text : QString(),
+        m_window->setFaceTexts(d.shownMaintext(), corners[0].show ? corners[0].text : QString(),
                                corners[2].show ? corners[2].text : QString(),
                                corners[1].show ? corners[1].text : QString(),
                                corners[3].show ? corners[3].text : QString());

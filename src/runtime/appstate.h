@@ -57,6 +57,8 @@ public:
     bool forgiveAccents = true;      // accents and German spellings count as right
     bool rightClearsTrouble = false; // a right answer clears the card's trouble mark
     int roundSummary = 1;            // 0 never, 1 after a round of the typing drill, 2 after every round
+    int readAloud = 0;               // 0 never, 1 the question when it shows, 2 both sides
+    bool listeningDrill = false;     // the typing drill speaks the question and hides it
     // The review of due cards (Preferences): the share of cards to remember when they come
     // due, in percent (70 to 97), new cards a day, the hour the study day begins, and
     // whether intervals are spread a little so that cards learned together part.

@@ -86,6 +86,8 @@ void present(Presentation kind) {
         if (kind == Presentation::First)
             d->setBottomlefttext(QString());
     }
+    if (cardManagerHooks().presenting)
+        cardManagerHooks().presenting();
     repaint();
     showTroubleBox(c.trouble != 0);
     if (cardManagerHooks().cardPresented)

@@ -14,6 +14,7 @@ struct CardManagerHooks {
     std::function<void(bool)> setFilterChecked;
     std::function<void(bool)> setTroubleChecked; // "I had trouble with this card" (Check1)
     std::function<CardView*()> cardWindow;       // where the main renderer paints
+    std::function<void()> presenting;            // a card's face texts are set, before it is drawn
     std::function<void()> cardPresented;         // after every presentation of a card
     std::function<void()> faceTurned;            // after the card turned to its other side
 };

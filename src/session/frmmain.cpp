@@ -4,6 +4,7 @@
 #include "answermatcher.h"
 #include "appstate.h"
 #include "cardmanager.h"
+#include "cardspeech.h"
 #include "cardview.h"
 #include "clock.h"
 #include "deck.h"
@@ -246,6 +247,7 @@ frmMain::frmMain() {
                                                       m_gradeButtons[2], m_gradeButtons[3]})
         c->installEventFilter(controlKeys);
 
+    m_speech = new CardSpeech(this);
     buildMenu();
     layoutControls();
     syncStudyOptions();
@@ -267,18 +269,25 @@ frmMain::frmMain() {
             instance()->m_check1->setChecked(on);
     };
     h.cardWindow = []() -> CardView* { return instance() ? instance()->m_card : nullptr; };
+    h.presenting = [] {
+        if (instance())
+            instance()->m_speech->presenting();
+    };
     h.cardPresented = [] {
         if (instance())
             instance()->drillCardPresented();
     };
     h.faceTurned = [] {
-        if (instance())
+        if (instance()) {
+            instance()->m_speech->turned();
             instance()->updateGradeButtons();
+        }
     };
     setRenderTimerWindow(this);
 }
 
 frmMain::~frmMain() {
+    m_speech->stop();
     if (renderTimerWindow() == this)
         setRenderTimerWindow(nullptr);
 }
@@ -349,6 +358,7 @@ void frmMain::buildMenu() {
             studyCommands().findCard();
     });
     add("mP_sc", QStringLiteral("&Shuffle Cards"), QStringLiteral("Ctrl+S"), [] { ShuffleCommand(); });
+    add("mP_ra", QStringLiteral("Read A&loud"), QStringLiteral("Ctrl+L"), [this] { readAloud(); });
     m_menu->addSeparator();
     // The side each card shows first: one of three.
     auto* sides = new QActionGroup(this);
@@ -791,6 +801,9 @@ void frmMain::keyCommand(int vk) {
     case 84:
         setTypingDrill(true);
         break;
+    case 76:
+        readAloud();
+        break;
     case 86:
         if (studyCommands().viewAllCards)
             studyCommands().viewAllCards();
@@ -856,6 +869,7 @@ void frmMain::closeEvent(QCloseEvent* e) {
         return;
     }
     SaveWindowPosition(this, false);
+    m_speech->stop();
     e->accept();
     if (m_newsession) {
         // The chapter window builds a fresh main window for the next deck.
@@ -909,6 +923,7 @@ QString frmMain::quickHelpText() {
                           "r = Answer First (cards show their answers)",
                           "m = Mixed Sides (each card shows either side)",
                           "t = Type the Answers (typing drill)",
+                          "l = Read Aloud (says the side shown; Ctrl+L in the typing drill)",
                           "",
                           "Typing Drill",
                           "============",
@@ -928,6 +943,11 @@ QString frmMain::quickHelpText() {
     for (const char* line : rest)
         t += QString::fromLatin1(line) + nl;
     return t;
+}
+
+void frmMain::readAloud() {
+    if (!app().busy)
+        m_speech->readAloudPressed();
 }
 
 void frmMain::QuickHelp() {

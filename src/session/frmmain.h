@@ -15,6 +15,7 @@ class QMenu;
 class QAction;
 class QTimer;
 class QLineEdit;
+class CardSpeech;
 
 // Commands whose windows live elsewhere; the program's wiring fills them.
 struct StudyCommands {
@@ -92,6 +93,9 @@ public:
     // The grade the typing drill's verdict proposes for Return (0: none).
     int proposedGrade() const { return m_proposedGrade; }
     void updateGradeButtons();
+    // Says the side the card shows (the read-aloud key and menu item).
+    void readAloud();
+    CardSpeech* speech() const { return m_speech; }
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
@@ -133,6 +137,7 @@ private:
     qexFlatButton* m_gradeButtons[4] = {};
     qint64 m_presentedAtMs = 0; // when the card on screen came (the program's steady clock)
     int m_proposedGrade = 0;
+    CardSpeech* m_speech = nullptr;
     void gradeNotKept();
     void finishReview();
 };

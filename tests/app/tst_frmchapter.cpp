@@ -126,7 +126,7 @@ void TestFrmChapter::layoutAndCaptions() {
     for (QAction* a : w->Toolbar2()->actions())
         toolbar << a->objectName() + "=" + a->text();
     QCOMPARE(toolbar, (QStringList{"sall=Import", "del=Delete", "lsaved=Load Saved", "history=Export History",
-                                    "stats=Statistics", "about=About"}));
+                                    "stats=Statistics", "lang=Languages...", "about=About"}));
     QCOMPARE(w->ts()->tabText(0), QString("Built-in"));
     QCOMPARE(w->ts()->tabText(1), QString("User Defined"));
     QVERIFY(!w->Command1()->isEnabled());

@@ -40,6 +40,11 @@ constexpr qint32 kChosen = 0x3366CC;
 // On the indicator: the box itself may be wider than its caption.
 void clickBox(QCheckBox* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2)); }
 
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 qint32 colorRef(QRgb p) { return qRed(p) | (qGreen(p) << 8) | (qBlue(p) << 16); }
 
 // The colour entries of the file on disk, read by a store of its own.
@@ -94,6 +99,9 @@ private slots:
     void reviewChoicesConfirmed_data();
     void reviewChoicesConfirmed();
     void reviewChoicesByKeyboard();
+    void readAloudChoice_data();
+    void readAloudChoice();
+    void untouchedReadAloudKeepsSysQexBytes();
 
 private:
     frmOptions* open();
@@ -846,6 +854,110 @@ void TestFrmOptions::reviewChoicesByKeyboard() {
     QCOMPARE(app().newCardsPerDay, 30);
     QCOMPARE(app().dayStartHour, 5);
     QVERIFY(!app().intervalFuzz);
+}
+
+// "Read aloud" and the listening drill act at once, like the rest of the Studying frame, and
+// sys.qex holds them only when they differ from the defaults (never, off) or were stored before.
+void TestFrmOptions::readAloudChoice_data() {
+    QTest::addColumn<int>("stored");    // read_aloud in sys.qex; kAbsent: none
+    QTest::addColumn<int>("listening"); // listening_drill in sys.qex; kAbsent: none
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("chosen");
+    QTest::addColumn<bool>("listen");
+    QTest::addColumn<QList<int>>("written"); // read_aloud, listening_drill after the write; kAbsent: none
+    const int x = kAbsent;
+    QTest::newRow("nothing stored, nothing chosen") << x << x << "Never" << 0 << false << QList<int>{x, x};
+    QTest::newRow("nothing stored, the question") << x << x << "Never" << 1 << false << QList<int>{1, x};
+    QTest::newRow("nothing stored, both, listening") << x << x << "Never" << 2 << true << QList<int>{2, -1};
+    QTest::newRow("both stored, back to never") << 2 << -1 << "Both sides" << 0 << false << QList<int>{0, 0};
+    QTest::newRow("question stored, kept") << 1 << x << "The question when it shows" << 1 << false
+                                           << QList<int>{1, x};
+    QTest::newRow("out of range reads as never") << 3 << x << "Never" << 0 << false << QList<int>{0, x};
+    QTest::newRow("below the range reads as never") << -1 << x << "Never" << 0 << false << QList<int>{0, x};
+}
+
+void TestFrmOptions::readAloudChoice() {
+    QFETCH(int, stored);
+    QFETCH(int, listening);
+    QFETCH(QString, shown);
+    QFETCH(int, chosen);
+    QFETCH(bool, listen);
+    QFETCH(QList<int>, written);
+    if (stored != kAbsent)
+        app().master->add(QStringLiteral("read_aloud"), QString(), stored, QStringLiteral("options"));
+    if (listening != kAbsent)
+        app().master->add(QStringLiteral("listening_drill"), QString(), listening, QStringLiteral("options"));
+    ReadStudyOptions();
+    open();
+    control<QTabBar>("ts")->setCurrentIndex(1);
+    auto* combo = control<QComboBox>("Combo4");
+    QCOMPARE(combo->count(), 3);
+    QCOMPARE(combo->currentText(), shown);
+    auto* box = control<QCheckBox>("Check9");
+    QCOMPARE(box->text(), QStringLiteral("Listening drill: hear the question, type the answer"));
+    QCOMPARE(box->isChecked(), listening != kAbsent && listening != 0);
+    QVERIFY(box->isVisibleTo(optionsWindow()));
+    combo->setFocus();
+    const int from = combo->currentIndex();
+    for (int i = from; i != chosen; i += chosen > from ? 1 : -1)
+        QTest::keyClick(combo, chosen > from ? Qt::Key_Down : Qt::Key_Up);
+    if (box->isChecked() != listen)
+        clickBox(box);
+    // In force at once, and kept through Cancel.
+    QCOMPARE(app().readAloud, chosen);
+    QCOMPARE(app().listeningDrill, listen);
+    QTest::mouseClick(control<QPushButton>("Command2"), Qt::LeftButton);
+    QCOMPARE(app().readAloud, chosen);
+    WriteStudyOptions();
+    const char* const keys[] = {"read_aloud", "listening_drill"};
+    for (int i = 0; i < 2; ++i) {
+        bool found = false;
+        const qint32 v = app().master->getlong(QLatin1String(keys[i]), kAbsent, found);
+        QCOMPARE(found ? v : kAbsent, written[i]);
+        if (found)
+            QCOMPARE(app().master->gettag(QLatin1String(keys[i])), QStringLiteral("options"));
+    }
+    open();
+    QCOMPARE(control<QComboBox>("Combo4")->currentIndex(), chosen);
+}
+
+// Someone who never touches the choice keeps a sys.qex of the Windows program byte for byte;
+// one who tries it and puts it back keeps the bytes the Preferences window leaves (its place
+// on the screen).
+void TestFrmOptions::untouchedReadAloudKeepsSysQexBytes() {
+    app().master->unmount();
+    QFile::remove(m_path);
+    QVERIFY(QFile::copy(QStringLiteral(QUARNEL_TEST_DATA "/western-sys.qex"), m_path));
+    QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
+    const QByteArray windows = readAll(m_path);
+    app().master = std::make_unique<ivordalite>();
+    QVERIFY(app().master->mount(m_path, false));
+    ReadStudyOptions();
+    QCOMPARE(app().readAloud, 0);
+    QCOMPARE(app().listeningDrill, false);
+    WriteStudyOptions();
+    QVERIFY(app().master->save());
+    QCOMPARE(readAll(m_path), windows);
+
+    auto roundTrip = [this](bool tryIt) {
+        open();
+        control<QTabBar>("ts")->setCurrentIndex(1);
+        if (tryIt) {
+            auto* combo = control<QComboBox>("Combo4");
+            combo->setFocus();
+            QTest::keyClick(combo, Qt::Key_Down);
+            QTest::keyClick(combo, Qt::Key_Up);
+            clickBox(control<QCheckBox>("Check9"));
+            clickBox(control<QCheckBox>("Check9"));
+        }
+        QTest::mouseClick(control<QPushButton>("Command2"), Qt::LeftButton);
+        WriteStudyOptions();
+        QVERIFY(app().master->save());
+    };
+    roundTrip(false);
+    const QByteArray placed = readAll(m_path);
+    roundTrip(true);
+    QCOMPARE(readAll(m_path), placed);
 }
 
 QTEST_MAIN(TestFrmOptions)

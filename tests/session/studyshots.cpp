@@ -1,10 +1,12 @@
 // Not a test: puts the main card window into a state worth looking at and leaves it open, for
 // pictures taken under the screenshot tool. The typing drill after a right, an almost or a
 // wrong answer (a long one too), the round summary after a typed round, or the review of due
-// cards with its grade buttons (typed, and its summary):
-//     studyshots right|almost|wrong|long|summary|review|reviewdrill|reviewsummary
+// cards with its grade buttons (typed, and its summary), the listening drill's hidden question,
+// or the quiet line of a language without a voice:
+//     studyshots right|almost|wrong|long|summary|review|reviewdrill|reviewsummary|listening|novoice
 #include "appstate.h"
 #include "cardmanager.h"
+#include "cardspeech.h"
 #include "deck.h"
 #include "duereview.h"
 #include "frmmain.h"
@@ -21,6 +23,21 @@
 #include <QtTest>
 
 namespace {
+// A speaker with a voice for every language but `voiceless`, saying nothing aloud.
+class SilentSpeaker : public speech::Speaker {
+public:
+    void say(const QString&, const QString&) override {}
+    void stop() override {}
+    bool available(const QString& language, QString* whyNot) const override {
+        if (language != voiceless)
+            return true;
+        if (whyNot)
+            *whyNot = QStringLiteral("no voice for ") + language;
+        return false;
+    }
+    QString voiceless;
+};
+
 void answer(frmMain* w, const QString& text, bool moveOn) {
     QTest::keyClicks(w->answerBox(), text);
     QTest::keyClick(w->answerBox(), Qt::Key_Return);
@@ -62,6 +79,16 @@ int main(int argc, char** argv) {
         store.save();
         review::dueReview().begin({{path, QStringLiteral("Deutsch – Lektion 3")}});
     }
+    static SilentSpeaker speaker;
+    cardVoice().speaker = [] { return &speaker; };
+    if (what == QLatin1String("listening")) {
+        app().typeAnswers = true;
+        app().listeningDrill = true;
+    }
+    if (what == QLatin1String("novoice")) {
+        app().readAloud = 1;
+        speaker.voiceless = QStringLiteral("de");
+    }
     frmMain* w = loadMainWindow();
     if (!w)
         return 1;
@@ -74,6 +101,8 @@ int main(int argc, char** argv) {
         deck[0].question = QStringLiteral("Wie weit ist es von hier bis zum alten Bahnhof am Fluss");
         ShowFirstCard();
     }
+    if (what == QLatin1String("listening") || what == QLatin1String("novoice"))
+        return qapp.exec();
     if (what == QLatin1String("review")) {
         QTest::keyClick(w, Qt::Key_Return);
         return qapp.exec();

@@ -230,6 +230,7 @@ void TestFrmMain::menuItems() {
                              {"mP_vac", "&View All Cards", "Ctrl+V"},
                              {"mP_fc", "&Find Card", "Ctrl+F"},
                              {"mP_sc", "&Shuffle Cards", "Ctrl+S"},
+                             {"mP_ra", "Read A&loud", "Ctrl+L"},
                              {nullptr, nullptr, nullptr},
                              {"mP_qf", "&Question First", "Ctrl+Q"},
                              {"mP_af", "Answe&r First", "Ctrl+R"},
@@ -291,12 +292,13 @@ void TestFrmMain::quickHelpText() {
     QCOMPARE(lines.value(11), QString("Keyboard Shortcuts"));
     QCOMPARE(lines.value(23), QString("x = Exit Program"));
     QCOMPARE(lines.value(24), QString("q = Question First (cards show their questions)"));
-    QCOMPARE(lines.value(29), QString("Typing Drill"));
-    QCOMPARE(lines.value(37), QString("Grades and Reviews"));
-    QCOMPARE(lines.value(39), QString("Once a card has turned: 1 = Again, 2 = Hard, 3 = Good, 4 = Easy"));
-    QCOMPARE(lines.value(42), QString("'Statistics...' in the menu shows your reviews, what comes due and each "
+    QCOMPARE(lines.value(28), QString("l = Read Aloud (says the side shown; Ctrl+L in the typing drill)"));
+    QCOMPARE(lines.value(30), QString("Typing Drill"));
+    QCOMPARE(lines.value(38), QString("Grades and Reviews"));
+    QCOMPARE(lines.value(40), QString("Once a card has turned: 1 = Again, 2 = Hard, 3 = Good, 4 = Easy"));
+    QCOMPARE(lines.value(43), QString("'Statistics...' in the menu shows your reviews, what comes due and each "
                                       "chapter's progress"));
-    QCOMPARE(lines.size(), 45); // every line ends with CR LF
+    QCOMPARE(lines.size(), 46); // every line ends with CR LF
     QCOMPARE(lines.last(), QString());
 }
 
@@ -839,7 +841,7 @@ void TestFrmMain::popupMenuWithoutMnemonics() {
         if (!a->shortcut().isEmpty()) // "Ctrl+F" ends in its letter
             QCOMPARE(letter, a->shortcut().toString().back());
     }
-    QCOMPARE(letters.size(), 16);
+    QCOMPARE(letters.size(), 17);
 }
 
 // The card's status said "1 trouble cards". Singular for one, on presenting and on turning

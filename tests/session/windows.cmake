@@ -5,3 +5,8 @@ quarnel_test(tst_shuffler SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_shuffler.cpp LIB
 # screenshot tool.
 add_executable(studyshots ${CMAKE_CURRENT_LIST_DIR}/studyshots.cpp)
 target_link_libraries(studyshots PRIVATE testsupport session theme review Qt6::Test)
+quarnel_test(tst_cardspeech SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_cardspeech.cpp LIBS session)
+# Not a test: the card window with the real speech engine, run by scripts/speech-check.sh.
+add_executable(speechcheck ${CMAKE_CURRENT_LIST_DIR}/speechcheck.cpp)
+target_link_libraries(speechcheck PRIVATE session voice)
+set_target_properties(speechcheck PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
