@@ -185,14 +185,10 @@ bool EditorWindow::importFrom(const QString& name, char fallbackDelimiter,
         edit.changed.append({row, CardRow{m_model->row(row).question, answer}});
     push(std::move(edit), pasted ? QStringLiteral("Paste") : QStringLiteral("Import"));
     showRows({{plan.insertAt, int(plan.inserted.size())}});
-    const QString replaced =
-        plan.answers.isEmpty()
-            ? QString()
-            : QStringLiteral(", %1 replaced")
-                  .arg(counted(plan.answers.size(), QStringLiteral("%1 answer"), QStringLiteral("%1 answers")));
-    const QString cards = counted(plan.inserted.size(), QStringLiteral("%1 card"), QStringLiteral("%1 cards"));
-    const QString done = pasted ? QStringLiteral("%1 pasted%2").arg(cards, replaced)
-                                : QStringLiteral("%1 imported from '%2'%3").arg(cards, name, replaced);
+    QString done = importDoneText(plan, name);
+    // A row dropped as the column names is said, so that no card goes without a word.
+    if (const QString note = wordlist::WordListReader::headerNote(table); !note.isEmpty())
+        done += QStringLiteral("; ") + note;
     setStatus(done);
     if (!plan.problems.isEmpty())
         prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Rows Not Imported"),

@@ -13,6 +13,9 @@
 namespace qredit {
 
 namespace {
+// --limit takes up to this many cards; a chapter holds kMaxCards of them at most.
+constexpr qint64 kMaxLimit = 32767;
+
 // Nobody is there to answer: a read-only output stays as it is.
 class RefusingPrompter : public Prompter {
 public:
@@ -44,8 +47,8 @@ private:
     void say(const QString& text) { std::fprintf(m_err, "qredit: %s\n", qPrintable(text)); }
 
     bool parse(const QStringList& args) {
-        static const QStringList withValue = {"--import", "--export", "--output",    "--title",
-                                              "--front",  "--back",   "--delimiter", "--header"};
+        static const QStringList withValue = {"--import", "--export", "--output",    "--title", "--front",
+                                              "--back",   "--delimiter", "--header", "--limit"};
         for (qsizetype i = 1; i < args.size(); ++i) {
             const QString& a = args[i];
             if (!withValue.contains(a))
@@ -63,7 +66,7 @@ private:
         if (!m_values.contains(QStringLiteral("--output")))
             return fail(QStringLiteral("--output is missing"));
         if (out) {
-            for (const char* only : {"--title", "--front", "--back", "--delimiter", "--header"})
+            for (const char* only : {"--title", "--front", "--back", "--delimiter", "--header", "--limit"})
                 if (m_values.contains(QLatin1String(only)))
                     return fail(QStringLiteral("%1 belongs to --import").arg(QLatin1String(only)));
         }
@@ -117,6 +120,14 @@ private:
             else
                 return fail(QStringLiteral("--header takes yes or no, not '%1'").arg(h));
         }
+        qint64 limit = -1;
+        if (m_values.contains(QStringLiteral("--limit"))) {
+            const QString v = m_values.value(QStringLiteral("--limit"));
+            bool ok = false;
+            limit = v.toLongLong(&ok);
+            if (!ok || limit < 1 || limit > kMaxLimit)
+                return fail(QStringLiteral("--limit takes a number of cards from 1 to %1, not '%2'").arg(kMaxLimit).arg(v));
+        }
         const QString title = m_values.value(QStringLiteral("--title"));
         if (const ChapterFit fit = checkChapter({}, title); !fit.fits())
             return fail(fit.reason);
@@ -127,11 +138,15 @@ private:
         const wordlist::WordTable table = wordlist::WordListReader::readFile(input, o);
         if (!table.ok())
             return fail(QStringLiteral("%1 can't be imported: %2").arg(input, table.error));
-        const ImportPlan plan = planImport({}, -1, table, title);
+        ImportPlan plan = planImport({}, -1, table, title);
+        // The first cards, as the window's question about a full chapter offers: the rest are
+        // left out and counted.
+        if (limit > 0)
+            limitPlan(plan, limit);
         bool ok = true;
         for (const ImportProblem& p : plan.problems)
             ok = fail(QStringLiteral("%1, line %2: %3").arg(input).arg(p.line).arg(p.reason));
-        if (plan.overflow > 0)
+        if (plan.overflow > 0 && limit < 0)
             ok = fail(QStringLiteral("%1 holds %2; a chapter holds at most %3")
                           .arg(input)
                           .arg(counted(plan.inserted.size() + plan.overflow, QStringLiteral("%1 card"),
@@ -147,6 +162,16 @@ private:
         // Taken as UTF-8 all the same: the rest of the file is, and the lines are named.
         if (const QString note = wordlist::WordListReader::badUtf8Note(table); !note.isEmpty())
             say(QStringLiteral("%1: %2").arg(input, note));
+        // No row goes without a word: the one taken as the column names is named.
+        if (o.header == wordlist::Header::Detect && table.header)
+            say(QStringLiteral("%1: %2; --header no keeps it").arg(input, wordlist::WordListReader::headerNote(table)));
+        if (plan.emptyBacks > 0)
+            say(QStringLiteral("%1: %2 with an empty back")
+                    .arg(input, counted(plan.emptyBacks, QStringLiteral("%1 card"), QStringLiteral("%1 cards"))));
+        if (plan.overflow > 0)
+            say(QStringLiteral("%1: the first %2 taken, %3 left out")
+                    .arg(input, counted(plan.inserted.size(), QStringLiteral("%1 card"), QStringLiteral("%1 cards")))
+                    .arg(plan.overflow));
         return true;
     }
 
@@ -193,7 +218,7 @@ int runConversion(const QStringList& args, FILE* err) {
 QString conversionUsage() {
     return QStringLiteral(
         "       qredit --import WORDS.csv --output LESSON.qex [--title TITLE] [--front N --back M]\n"
-        "              [--delimiter ,|;|tab] [--header yes|no]\n"
+        "              [--delimiter ,|;|tab] [--header yes|no] [--limit N]\n"
         "       qredit --export LESSON.qex --output WORDS.csv|WORDS.tsv\n"
         "\n"
         "  --import FILE      make a chapter of a comma-, semicolon- or tab-separated word list\n"
@@ -205,6 +230,7 @@ QString conversionUsage() {
         "  --back M           the column of the card's back (default 2)\n"
         "  --delimiter D      , or ; or tab (default: found from the file)\n"
         "  --header yes|no    whether the first row names the columns (default: found from the file)\n"
+        "  --limit N          take the first N cards (at most a chapter's 32766) and leave the rest out\n"
         "A conversion opens no window; it exits with 0, or with 1 after saying on standard error\n"
         "which rows are wrong and why (nothing is written then).");
 }
