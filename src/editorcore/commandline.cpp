@@ -1,12 +1,15 @@
 #include "commandline.h"
 
 #include "chapterfile.h"
+#include "history.h"
+#include "kvtmlimport.h"
 #include "prompter.h"
 #include "regularfile.h"
 #include "wordimport.h"
 #include "wordlistreader.h"
 #include "wordlistwriter.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 
@@ -48,7 +51,7 @@ private:
 
     bool parse(const QStringList& args) {
         static const QStringList withValue = {"--import", "--export", "--output",    "--title", "--front",
-                                              "--back",   "--delimiter", "--header", "--limit"};
+                                              "--back",   "--delimiter", "--header", "--limit", "--split-lessons"};
         for (qsizetype i = 1; i < args.size(); ++i) {
             const QString& a = args[i];
             if (!withValue.contains(a))
@@ -63,8 +66,18 @@ private:
         const bool out = m_values.contains(QStringLiteral("--export"));
         if (in == out)
             return fail(QStringLiteral("give either --import or --export"));
-        if (!m_values.contains(QStringLiteral("--output")))
+        const bool split = m_values.contains(QStringLiteral("--split-lessons"));
+        if (split && m_values.contains(QStringLiteral("--output")))
+            return fail(QStringLiteral("give either --output or --split-lessons"));
+        if (!split && !m_values.contains(QStringLiteral("--output")))
             return fail(QStringLiteral("--output is missing"));
+        if (in && isKvtml(m_values.value(QStringLiteral("--import")))) {
+            for (const char* only : {"--delimiter", "--header"})
+                if (m_values.contains(QLatin1String(only)))
+                    return fail(QStringLiteral("%1 belongs to word lists, not KVTML files").arg(QLatin1String(only)));
+        } else if (split) {
+            return fail(QStringLiteral("--split-lessons belongs to the import of a KVTML file"));
+        }
         if (out) {
             for (const char* only : {"--title", "--front", "--back", "--delimiter", "--header", "--limit"})
                 if (m_values.contains(QLatin1String(only)))
@@ -90,8 +103,165 @@ private:
         return true;
     }
 
+    static bool isKvtml(const QString& path) { return path.endsWith(QStringLiteral(".kvtml"), Qt::CaseInsensitive); }
+
+    bool limitValue(qint64& limit) {
+        limit = -1;
+        if (!m_values.contains(QStringLiteral("--limit")))
+            return true;
+        const QString v = m_values.value(QStringLiteral("--limit"));
+        bool ok = false;
+        limit = v.toLongLong(&ok);
+        if (!ok || limit < 1 || limit > kMaxLimit)
+            return fail(QStringLiteral("--limit takes a number of cards from 1 to %1, not '%2'").arg(kMaxLimit).arg(v));
+        return true;
+    }
+
+    // --front and --back name identifiers of a KVTML file by their id.
+    bool identifier(const kvtml::Document& doc, const char* name, QString& id) {
+        const QString v = m_values.value(QLatin1String(name));
+        if (v.isEmpty())
+            return true;
+        if (doc.identifierIndex(v) < 0)
+            return fail(QStringLiteral("%1 takes the id of one of the file's identifiers (%2), not '%3'")
+                            .arg(QLatin1String(name), identifierList(doc), v));
+        id = v;
+        return true;
+    }
+
+    // Checks one chapter of a KVTML file, naming its problems; false when it can't be written.
+    bool planChapter(const QString& input, const wordlist::WordTable& table, const QString& title, qint64 limit,
+                     const QString& what, ImportPlan& plan) {
+        plan = planImport({}, -1, table, title);
+        if (limit > 0)
+            limitPlan(plan, limit);
+        bool ok = true;
+        for (const ImportProblem& p : plan.problems)
+            ok = fail(QStringLiteral("%1, line %2: %3").arg(input).arg(p.line).arg(p.reason));
+        if (plan.overflow > 0 && limit < 0)
+            ok = fail(QStringLiteral("%1 holds %2; a chapter holds at most %3")
+                          .arg(what)
+                          .arg(counted(plan.inserted.size() + plan.overflow, QStringLiteral("%1 card"),
+                                       QStringLiteral("%1 cards")))
+                          .arg(kMaxCards));
+        if (plan.inserted.isEmpty() && ok)
+            ok = fail(QStringLiteral("%1 holds no cards").arg(what));
+        return ok;
+    }
+
+    void sayCounts(const QString& what, const ImportPlan& plan) {
+        if (plan.emptyBacks > 0)
+            say(QStringLiteral("%1: %2 with an empty back")
+                    .arg(what, counted(plan.emptyBacks, QStringLiteral("%1 card"), QStringLiteral("%1 cards"))));
+        if (plan.overflow > 0)
+            say(QStringLiteral("%1: the first %2 taken, %3 left out")
+                    .arg(what, counted(plan.inserted.size(), QStringLiteral("%1 card"), QStringLiteral("%1 cards")))
+                    .arg(plan.overflow));
+    }
+
+    bool importKvtml() {
+        const QString input = m_values.value(QStringLiteral("--import"));
+        qint64 limit = -1;
+        if (!limitValue(limit))
+            return false;
+        if (const QString why = notRegularFileReason(input); !why.isEmpty())
+            return fail(why);
+        const kvtml::Document doc = kvtml::Reader::readFile(input);
+        if (!doc.ok())
+            return fail(QStringLiteral("%1 can't be imported: %2").arg(input, doc.error));
+        KvtmlChoice choice = defaultKvtmlChoice(doc);
+        if (!identifier(doc, "--front", choice.frontId) || !identifier(doc, "--back", choice.backId))
+            return false;
+        if (choice.frontId.isEmpty())
+            return fail(QStringLiteral("%1 names no languages (identifiers)").arg(input));
+        if (choice.frontId == choice.backId)
+            return fail(QStringLiteral("--front and --back name the same identifier"));
+        const QString frontLocale = doc.identifiers.value(doc.identifierIndex(choice.frontId)).locale;
+        const QString backLocale =
+            choice.backId.isEmpty() ? QString() : doc.identifiers.value(doc.identifierIndex(choice.backId)).locale;
+        const QString historyPath = history::History::defaultPath();
+
+        if (!m_values.contains(QStringLiteral("--split-lessons"))) {
+            const QString output = m_values.value(QStringLiteral("--output"));
+            const QString title =
+                m_values.contains(QStringLiteral("--title")) ? m_values.value(QStringLiteral("--title")) : doc.title;
+            if (const ChapterFit fit = checkChapter({}, title); !fit.fits())
+                return fail(fit.reason);
+            ImportPlan plan;
+            if (!planChapter(input, kvtmlTable(doc, choice), title, limit, input, plan))
+                return fail(QStringLiteral("nothing written to %1").arg(output));
+            const QVector<CardRow> rows = applyPlan({}, plan);
+            QString error;
+            if (!saveChapter(output, rows, title, error))
+                return fail(QStringLiteral("%1 couldn't be saved: %2").arg(output, error));
+            sayCounts(input, plan);
+            if (const QString why = storeChapterLanguages(historyPath, output, rows, title, frontLocale, backLocale);
+                !why.isEmpty())
+                say(QStringLiteral("%1: the languages were not kept in the review history: %2").arg(output, why));
+            return true;
+        }
+
+        // One chapter per lesson that holds cards, each titled by its lesson; all are checked
+        // before the first is written.
+        const QString folder = m_values.value(QStringLiteral("--split-lessons"));
+        if (!QFileInfo(folder).isDir())
+            return fail(QStringLiteral("%1 is no folder").arg(folder));
+        if (doc.lessons.isEmpty())
+            return fail(QStringLiteral("%1 has no lessons to split").arg(input));
+        const QStringList names = lessonFileNames(doc.lessons);
+        struct Planned {
+            QString path;
+            QString title;
+            QVector<CardRow> rows;
+            ImportPlan plan;
+        };
+        QVector<Planned> chapters;
+        bool ok = true;
+        for (int l = 0; l < doc.lessons.size(); ++l) {
+            if (doc.lessons[l].entries.isEmpty())
+                continue;
+            KvtmlChoice one = choice;
+            one.lessons = {l};
+            one.entriesInNoLesson = false;
+            const wordlist::WordTable table = kvtmlTable(doc, one);
+            Planned p;
+            p.path = QDir(folder).filePath(names[l]);
+            const QString what = QStringLiteral("%1, lesson '%2'").arg(input, doc.lessons[l].name);
+            QVector<CardRow> rough;
+            for (const wordlist::WordRow& r : table.rows)
+                rough.append(CardRow{r.front, r.back});
+            p.title = lessonTitle(doc.lessons[l], rough);
+            if (!planChapter(input, table, p.title, limit, what, p.plan)) {
+                ok = false;
+                continue;
+            }
+            p.rows = applyPlan({}, p.plan);
+            chapters.append(p);
+        }
+        if (ok && chapters.isEmpty())
+            ok = fail(QStringLiteral("no lesson of %1 holds cards").arg(input));
+        if (!ok)
+            return fail(QStringLiteral("nothing written to %1").arg(folder));
+        if (doc.entriesInNoLesson > 0)
+            say(QStringLiteral("%1: %2 in no lesson left out")
+                    .arg(input, counted(doc.entriesInNoLesson, QStringLiteral("%1 entry"), QStringLiteral("%1 entries"))));
+        for (const Planned& p : chapters) {
+            QString error;
+            if (!saveChapter(p.path, p.rows, p.title, error))
+                return fail(QStringLiteral("%1 couldn't be saved: %2 (the chapters before it were written)")
+                                .arg(p.path, error));
+            sayCounts(QStringLiteral("%1, lesson '%2'").arg(input, p.title), p.plan);
+            if (const QString why = storeChapterLanguages(historyPath, p.path, p.rows, p.title, frontLocale, backLocale);
+                !why.isEmpty())
+                say(QStringLiteral("%1: the languages were not kept in the review history: %2").arg(p.path, why));
+        }
+        return true;
+    }
+
     bool importList() {
         const QString input = m_values.value(QStringLiteral("--import"));
+        if (isKvtml(input))
+            return importKvtml();
         const QString output = m_values.value(QStringLiteral("--output"));
         wordlist::ReadOptions o;
         o.fallbackDelimiter = wordlist::WordListReader::delimiterForName(input);
@@ -121,13 +291,8 @@ private:
                 return fail(QStringLiteral("--header takes yes or no, not '%1'").arg(h));
         }
         qint64 limit = -1;
-        if (m_values.contains(QStringLiteral("--limit"))) {
-            const QString v = m_values.value(QStringLiteral("--limit"));
-            bool ok = false;
-            limit = v.toLongLong(&ok);
-            if (!ok || limit < 1 || limit > kMaxLimit)
-                return fail(QStringLiteral("--limit takes a number of cards from 1 to %1, not '%2'").arg(kMaxLimit).arg(v));
-        }
+        if (!limitValue(limit))
+            return false;
         const QString title = m_values.value(QStringLiteral("--title"));
         if (const ChapterFit fit = checkChapter({}, title); !fit.fits())
             return fail(fit.reason);
@@ -179,8 +344,9 @@ private:
         const QString input = m_values.value(QStringLiteral("--export"));
         const QString output = m_values.value(QStringLiteral("--output"));
         const QString suffix = QFileInfo(output).suffix().toLower();
-        if (suffix != QStringLiteral("csv") && suffix != QStringLiteral("tsv") && suffix != QStringLiteral("txt"))
-            return fail(QStringLiteral("the output's name must end in .csv, .tsv or .txt"));
+        if (suffix != QStringLiteral("csv") && suffix != QStringLiteral("tsv") && suffix != QStringLiteral("txt") &&
+            suffix != QStringLiteral("kvtml"))
+            return fail(QStringLiteral("the output's name must end in .csv, .tsv or .txt (or .kvtml)"));
         if (const QString why = notRegularFileReason(input); !why.isEmpty())
             return fail(why);
         QVector<CardRow> rows;
@@ -192,6 +358,11 @@ private:
             return fail(QStringLiteral("%1 is not a chapter file").arg(input));
         case LoadResult::Loaded:
             break;
+        }
+        if (suffix == QStringLiteral("kvtml")) {
+            if (!kvtml::Writer::writeFile(output, chapterDocument(rows, title), error))
+                return fail(QStringLiteral("%1 couldn't be written: %2").arg(output, error));
+            return true;
         }
         QVector<wordlist::TextPair> pairs;
         pairs.reserve(rows.size());
@@ -219,14 +390,20 @@ QString conversionUsage() {
     return QStringLiteral(
         "       qredit --import WORDS.csv --output LESSON.qex [--title TITLE] [--front N --back M]\n"
         "              [--delimiter ,|;|tab] [--header yes|no] [--limit N]\n"
-        "       qredit --export LESSON.qex --output WORDS.csv|WORDS.tsv\n"
+        "       qredit --import WORDS.kvtml --output LESSON.qex | --split-lessons DIR [--title TITLE]\n"
+        "              [--front ID --back ID] [--limit N]\n"
+        "       qredit --export LESSON.qex --output WORDS.csv|WORDS.tsv|WORDS.kvtml\n"
         "\n"
         "  --import FILE      make a chapter of a comma-, semicolon- or tab-separated word list\n"
         "                     (UTF-8, UTF-16 with a byte-order mark, or Windows-1252)\n"
+        "                     or a KVTML file (.kvtml: the first two languages, every lesson)\n"
         "  --export FILE      write the cards of a chapter as a word list (UTF-8; .tsv/.txt: tabs)\n"
+        "                     or as KVTML (.kvtml)\n"
         "  --output FILE      the file to write; an existing one is replaced whole\n"
         "  --title TITLE      the chapter's title (import)\n"
-        "  --front N          the column of the card's front, from 1 (default 1)\n"
+        "  --split-lessons DIR  one chapter per lesson of a KVTML file, in DIR, titled by the lesson\n"
+        "  --front N          the column of the card's front, from 1 (default 1); for KVTML the\n"
+        "                     id of an identifier (language)\n"
         "  --back M           the column of the card's back (default 2)\n"
         "  --delimiter D      , or ; or tab (default: found from the file)\n"
         "  --header yes|no    whether the first row names the columns (default: found from the file)\n"
