@@ -18,8 +18,9 @@ namespace wordlist {
 namespace {
 
 constexpr qint64 kBlock = 64 * 1024;
-// One text is refused past this many bytes (and so a file with an unclosed quote).
-constexpr qsizetype kFieldBound = kMaxTextBytes + 256;
+// One text is refused past this many bytes (and so a file with an unclosed quote); a
+// quoted text counts its quotes.
+constexpr qsizetype kFieldBound = kMaxTextBytes;
 
 // Streaming check of UTF-8 (shortest forms only, no surrogates): counts the well-formed
 // sequences of two to four bytes and the ill-formed ones, and notes the lines of the latter

@@ -10,6 +10,7 @@
 #include "exportname.h"
 #include "history.h"
 #include "importdialog.h"
+#include "lessondialog.h"
 #include "ivordalite.h"
 #include "scripttexts.h"
 #include "testsupport.h"
@@ -1459,6 +1460,95 @@ private slots:
         QVERIFY(m_w->importFile(path("de.csv"), false));
         QVERIFY(rows().contains(CardRow{"ja", "yes"}) && rows().size() == 3);
         QCOMPARE(m_w->statusText(), QStringLiteral("1 card imported from 'de.csv'; line 1 taken as the column names"));
+    }
+
+    // A KVTML file opens as a new, unsaved chapter of the languages and lessons chosen; one
+    // lesson gives the chapter its name; a bad file changes nothing.
+    void openKvtml_data() {
+        QTest::addColumn<QList<int>>("cleared"); // lessons unchecked; -1: the words in no lesson
+        QTest::addColumn<int>("front");
+        QTest::addColumn<int>("back");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QList<CardRow>>("after");
+        QTest::newRow("everything") << QList<int>() << 0 << 1 << "Tiere"
+                                    << QList<CardRow>{{"Hund", "dog"}, {"Katze", "cat"}, {"Maus", "mouse"}, {"Fisch", "fish"}};
+        QTest::newRow("one nested lesson") << QList<int>{0, 2, -1} << 0 << 1 << QStringLiteral("Haus \u2013 Garten")
+                                           << QList<CardRow>{{"Maus", "mouse"}};
+        QTest::newRow("other languages, no loose words")
+            << QList<int>{-1} << 1 << 2 << "Tiere" << QList<CardRow>{{"dog", "chien"}, {"cat", "chat"}, {"mouse", ""}};
+    }
+    void openKvtml() {
+        QFETCH(QList<int>, cleared);
+        QFETCH(int, front);
+        QFETCH(int, back);
+        QFETCH(QString, title);
+        QFETCH(QList<CardRow>, after);
+        writeAll(path("t.kvtml"),
+                 "<?xml version=\"1.0\"?><kvtml version=\"2.0\"><information><title>Tiere</title></information>"
+                 "<identifiers><identifier id=\"0\"><name>Deutsch</name><locale>de</locale></identifier>"
+                 "<identifier id=\"1\"><name>English</name></identifier><identifier id=\"2\"><name>fr</name></identifier>"
+                 "</identifiers><entries>"
+                 "<entry id=\"0\"><translation id=\"0\"><text>Hund</text></translation><translation id=\"1\"><text>dog"
+                 "</text></translation><translation id=\"2\"><text>chien</text></translation></entry>"
+                 "<entry id=\"1\"><translation id=\"0\"><text>Katze</text></translation><translation id=\"1\"><text>cat"
+                 "</text></translation><translation id=\"2\"><text>chat</text></translation></entry>"
+                 "<entry id=\"2\"><translation id=\"0\"><text>Maus</text></translation><translation id=\"1\"><text>mouse"
+                 "</text></translation></entry>"
+                 "<entry id=\"3\"><translation id=\"0\"><text>Fisch</text></translation><translation id=\"1\"><text>fish"
+                 "</text></translation></entry></entries><lessons>"
+                 "<container><name>Haus</name><entry id=\"0\"/><container><name>Garten</name><entry id=\"2\"/></container>"
+                 "</container><container><name>Feld</name><entry id=\"1\"/></container></lessons></kvtml>");
+        m_w->PutRow("alt", "old", -1, false);
+        saveAs(path("old.qex"));
+        QStringList seen;
+        qredit::EditorWindow::setLessonRunner([&](qredit::LessonDialog& d) {
+            seen << d.summary();
+            for (int l : cleared)
+                d.setLessonChecked(l, false);
+            d.setSides(front, front);
+            seen << QString::number(d.canAccept());
+            d.setSides(front, back);
+            return d.canAccept();
+        });
+        QVERIFY(m_w->openFile(path("t.kvtml")));
+        qredit::EditorWindow::setLessonRunner(nullptr);
+        QCOMPARE(seen, (QStringList{"4 words with a text on the front or the back.", "0"}));
+        QCOMPARE(rows(), after);
+        QCOMPARE(field("Text3")->text(), title);
+        QCOMPARE(m_w->fileName(), QString());
+        QVERIFY(m_w->isModified());
+        QCOMPARE(readAll(path("old.qex")).isEmpty(), false);
+    }
+
+    void openKvtmlRefusals() {
+        m_w->PutRow("alt", "old", -1, false);
+        writeAll(path("bad.kvtml"), "<?xml version=\"1.0\"?><!DOCTYPE kvtml [<!ENTITY a \"b\">]><kvtml version=\"2.0\"/>");
+        m_prompter->expect(MsgResult::Ok, QStringLiteral("Can't open file"));
+        QVERIFY(!m_w->takeKvtml(path("bad.kvtml"), true));
+        QVERIFY(m_prompter->boxes.last().text.startsWith(
+            QStringLiteral("'bad.kvtml' can't be read: it declares entities (<!ENTITY ...>)")));
+        QCOMPARE(rows(), (QList<CardRow>{{"alt", "old"}}));
+        // A cancelled choice changes nothing either; nothing checked keeps OK off.
+        writeAll(path("l.kvtml"), "<kvtml version=\"2.0\"><identifiers><identifier id=\"0\"/><identifier id=\"1\"/>"
+                                  "</identifiers><entries><entry id=\"0\"><translation id=\"0\"><text>a</text>"
+                                  "</translation></entry></entries><lessons><container><name>L</name><entry id=\"0\"/>"
+                                  "</container></lessons></kvtml>");
+        bool offWithNothing = true;
+        qredit::EditorWindow::setLessonRunner([&](qredit::LessonDialog& d) {
+            d.setLessonChecked(0, false);
+            offWithNothing = !d.canAccept();
+            return false;
+        });
+        QVERIFY(!m_w->importFile(path("l.kvtml")));
+        qredit::EditorWindow::setLessonRunner(nullptr);
+        QVERIFY(offWithNothing);
+        QCOMPARE(rows(), (QList<CardRow>{{"alt", "old"}}));
+        // Import adds a KVTML file's cards to this chapter.
+        qredit::EditorWindow::setLessonRunner([](qredit::LessonDialog&) { return true; });
+        QVERIFY(m_w->importFile(path("l.kvtml")));
+        qredit::EditorWindow::setLessonRunner(nullptr);
+        QCOMPARE(rows().size(), 2);
+        QVERIFY(rows().contains(CardRow{"a", ""}));
     }
 
     // Bad input changes nothing; more rows than the chapter holds asks first.

@@ -154,6 +154,8 @@ private slots:
         QTest::newRow("quoted over a line break, then text")
             << QByteArray("\"zwei\nZeilen\" x,y\nc,d\n") << char(0) << ',' << false << U8
             << QStringList{"1|\"zwei Zeilen\" x|y", "3|c|d"};
+        QTest::newRow("tabs around texts of a comma list go")
+            << QByteArray("a\t,\tb\t\n") << ',' << ',' << false << U8 << QStringList{"1|a|b"};
         QTest::newRow("tab is no padding in a tab list")
             << QByteArray("\ta\t\n") << '\t' << '\t' << false << U8 << QStringList{"1||a"};
         // A card's word over numbers below it is a card, not column names.
@@ -225,6 +227,27 @@ private slots:
         QVERIFY2(t.error.contains(error), qPrintable(t.error));
         QCOMPARE(t.errorLine, line);
         QVERIFY(t.rows.isEmpty() && t.sample.isEmpty());
+    }
+
+    // The bound on one text: 1 MB is read (cut to what a card holds), a byte more is refused;
+    // a quoted text counts its two quotes.
+    void textBound_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<bool>("read");
+        QTest::newRow("plain, 1 MB") << QByteArray(kMaxTextBytes, 'x') << true;
+        QTest::newRow("plain, a byte more") << QByteArray(kMaxTextBytes + 1, 'x') << false;
+        QTest::newRow("quoted, 1 MB with its quotes") << "\"" + QByteArray(kMaxTextBytes - 2, 'x') + "\"" << true;
+        QTest::newRow("quoted, a byte more") << "\"" + QByteArray(kMaxTextBytes - 1, 'x') + "\"" << false;
+    }
+    void textBound() {
+        QFETCH(QByteArray, text);
+        QFETCH(bool, read);
+        const WordTable t = readBytes("a," + text + "\nb,c\n");
+        QCOMPARE(t.ok(), read);
+        if (read)
+            QCOMPARE(described(t).value(1), QStringLiteral("2|b|c"));
+        else
+            QCOMPARE(t.error, QStringLiteral("line 1 holds a text longer than 1 MB"));
     }
 
     // A text longer than a card keeps only its start and says so; the rest of the row and
