@@ -48,6 +48,8 @@ bool FieldSplitter::feed(const char* s, qsizetype n, Sink& sink) {
             while (j < n && s[j] != m_delimiter && s[j] != '\n' && s[j] != '\r')
                 ++j;
             m_field.append(s + i, j - i);
+            if (m_field.size() > m_max)
+                return false;
             i = j - 1;
             if (j < n) {
                 ++i;
