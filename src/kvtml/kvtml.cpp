@@ -223,11 +223,22 @@ private:
 } // namespace
 
 Document Reader::read(QIODevice& in) {
-    const QByteArray bytes = in.read(kMaxKvtmlBytes + 1);
-    if (bytes.size() > kMaxKvtmlBytes)
-        return refused(QStringLiteral("it is larger than %1 MB").arg(kMaxKvtmlBytes >> 20));
-    if (bytes.isEmpty() && !in.atEnd())
-        return refused(in.errorString());
+    const QString tooLarge = QStringLiteral("it is larger than %1 MB").arg(kMaxKvtmlBytes >> 20);
+    if (!in.isSequential() && in.size() - in.pos() > kMaxKvtmlBytes)
+        return refused(tooLarge);
+    // In blocks: a read of the whole bound at once would take 64 MB for any file.
+    QByteArray bytes;
+    for (;;) {
+        const QByteArray block = in.read(1 << 20);
+        if (block.isEmpty()) {
+            if (!in.atEnd())
+                return refused(in.errorString());
+            break;
+        }
+        if (bytes.size() + block.size() > kMaxKvtmlBytes)
+            return refused(tooLarge);
+        bytes += block;
+    }
     return Parse(bytes).run();
 }
 

@@ -162,6 +162,9 @@ private slots:
         QTest::newRow("word over numbers is a card") << QByteArray("eins,one\nzwei,2\ndrei,3\n") << char(0) << ','
                                                      << false << U8
                                                      << QStringList{"1|eins|one", "2|zwei|2", "3|drei|3"};
+        QTest::newRow("name over numbers beside a name with a colon")
+            << QByteArray("Wort:,Seite\nHaus,1\nBaum,2\n") << char(0) << ',' << true << U8
+            << QStringList{"2|Haus|1", "3|Baum|2"};
         QTest::newRow("name over one number is a card")
             << QByteArray("Wort,Lektion\nHaus,1\n") << char(0) << ',' << false << U8
             << QStringList{"1|Wort|Lektion", "2|Haus|1"};
@@ -248,6 +251,21 @@ private slots:
             QCOMPARE(described(t).value(1), QStringLiteral("2|b|c"));
         else
             QCOMPARE(t.error, QStringLiteral("line 1 holds a text longer than 1 MB"));
+    }
+
+    // What a text may hold before it is marked as cut: kMaxKeptBytes exactly.
+    void keptBound_data() {
+        QTest::addColumn<int>("bytes");
+        QTest::addColumn<bool>("cut");
+        QTest::newRow("at the bound") << kMaxKeptBytes << false;
+        QTest::newRow("a byte more") << kMaxKeptBytes + 1 << true;
+    }
+    void keptBound() {
+        QFETCH(int, bytes);
+        QFETCH(bool, cut);
+        const WordTable t = readBytes("a," + QByteArray(bytes, 'b') + "\n");
+        QCOMPARE(t.rows.value(0).tooLong, cut);
+        QCOMPARE(t.rows.value(0).back.size(), kMaxKeptBytes);
     }
 
     // A text longer than a card keeps only its start and says so; the rest of the row and
