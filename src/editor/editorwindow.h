@@ -69,6 +69,9 @@ public:
     bool PasteRows();
     bool ExportList();
     bool exportFile(const QString& path);
+    // The chapter on paper: the print dialog (word list or cut-out cards), or a PDF file.
+    bool PrintChapter();
+    bool ExportPdf();
     // How the preview runs; a test replaces it (default: the dialog, modal).
     static void setPreviewRunner(std::function<bool(ImportDialog&)> runner);
     // KVTML files: opened as a new, unsaved chapter (the caller has offered to save the one

@@ -3,6 +3,7 @@
 #include "chapterfile.h"
 #include "history.h"
 #include "kvtmlimport.h"
+#include "pdfexport.h"
 #include "prompter.h"
 #include "regularfile.h"
 #include "wordimport.h"
@@ -37,7 +38,9 @@ public:
         RefusingPrompter refusing;
         Prompter* before = &prompter();
         setPrompter(&refusing);
-        const bool ok = m_values.contains(QStringLiteral("--import")) ? importList() : exportList();
+        const bool ok = m_values.contains(QStringLiteral("--import")) ? importList()
+                        : m_values.contains(QStringLiteral("--pdf"))  ? pdf()
+                                                                      : exportList();
         setPrompter(before);
         return ok ? 0 : 1;
     }
@@ -51,9 +54,13 @@ private:
 
     bool parse(const QStringList& args) {
         static const QStringList withValue = {"--import", "--export", "--output",    "--title", "--front",
-                                              "--back",   "--delimiter", "--header", "--limit", "--split-lessons"};
+                                              "--back",   "--delimiter", "--header", "--limit", "--split-lessons", "--pdf"};
         for (qsizetype i = 1; i < args.size(); ++i) {
             const QString& a = args[i];
+            if (a == QStringLiteral("--cards")) {
+                m_cards = true;
+                continue;
+            }
             if (!withValue.contains(a))
                 return fail(QStringLiteral("unknown argument '%1' (see qredit --help)").arg(a));
             if (i + 1 >= args.size())
@@ -64,8 +71,12 @@ private:
         }
         const bool in = m_values.contains(QStringLiteral("--import"));
         const bool out = m_values.contains(QStringLiteral("--export"));
-        if (in == out)
-            return fail(QStringLiteral("give either --import or --export"));
+        const bool paper = m_values.contains(QStringLiteral("--pdf"));
+        if (int(in) + int(out) + int(paper) != 1)
+            return fail(paper ? QStringLiteral("give one of --import, --export and --pdf")
+                              : QStringLiteral("give either --import or --export"));
+        if (m_cards && !paper)
+            return fail(QStringLiteral("--cards belongs to --pdf"));
         const bool split = m_values.contains(QStringLiteral("--split-lessons"));
         if (split && m_values.contains(QStringLiteral("--output")))
             return fail(QStringLiteral("give either --output or --split-lessons"));
@@ -78,7 +89,7 @@ private:
         } else if (split) {
             return fail(QStringLiteral("--split-lessons belongs to the import of a KVTML file"));
         }
-        if (out) {
+        if (out || paper) {
             for (const char* only : {"--title", "--front", "--back", "--delimiter", "--header", "--limit"})
                 if (m_values.contains(QLatin1String(only)))
                     return fail(QStringLiteral("%1 belongs to --import").arg(QLatin1String(only)));
@@ -340,6 +351,28 @@ private:
         return true;
     }
 
+    bool pdf() {
+        const QString input = m_values.value(QStringLiteral("--pdf"));
+        const QString output = m_values.value(QStringLiteral("--output"));
+        if (QFileInfo(output).suffix().toLower() != QStringLiteral("pdf"))
+            return fail(QStringLiteral("the output's name must end in .pdf"));
+        if (const QString why = notRegularFileReason(input); !why.isEmpty())
+            return fail(why);
+        QVector<CardRow> rows;
+        QString title, error;
+        switch (loadChapter(input, rows, title, error)) {
+        case LoadResult::Failed:
+            return fail(QStringLiteral("%1 couldn't be opened: %2").arg(input, error));
+        case LoadResult::Incompatible:
+            return fail(QStringLiteral("%1 is not a chapter file").arg(input));
+        case LoadResult::Loaded:
+            break;
+        }
+        if (!writeChapterPdf(output, rows, title, m_cards ? PaperLayout::Cards : PaperLayout::List, error))
+            return fail(QStringLiteral("%1 couldn't be written: %2").arg(output, error));
+        return true;
+    }
+
     bool exportList() {
         const QString input = m_values.value(QStringLiteral("--export"));
         const QString output = m_values.value(QStringLiteral("--output"));
@@ -375,11 +408,13 @@ private:
 
     FILE* m_err;
     QHash<QString, QString> m_values;
+    bool m_cards = false;
 };
 } // namespace
 
 bool isConversion(const QStringList& args) {
-    return args.contains(QStringLiteral("--import")) || args.contains(QStringLiteral("--export"));
+    return args.contains(QStringLiteral("--import")) || args.contains(QStringLiteral("--export")) ||
+           args.contains(QStringLiteral("--pdf"));
 }
 
 int runConversion(const QStringList& args, FILE* err) {
@@ -393,12 +428,16 @@ QString conversionUsage() {
         "       qredit --import WORDS.kvtml --output LESSON.qex | --split-lessons DIR [--title TITLE]\n"
         "              [--front ID --back ID] [--limit N]\n"
         "       qredit --export LESSON.qex --output WORDS.csv|WORDS.tsv|WORDS.kvtml\n"
+        "       qredit --pdf LESSON.qex --output LESSON.pdf [--cards]\n"
         "\n"
         "  --import FILE      make a chapter of a comma-, semicolon- or tab-separated word list\n"
         "                     (UTF-8, UTF-16 with a byte-order mark, or Windows-1252)\n"
         "                     or a KVTML file (.kvtml: the first two languages, every lesson)\n"
         "  --export FILE      write the cards of a chapter as a word list (UTF-8; .tsv/.txt: tabs)\n"
         "                     or as KVTML (.kvtml)\n"
+        "  --pdf FILE         draw the cards of a chapter as a PDF file (A4): a two-column word list\n"
+        "                     with the title and page numbers, or with --cards cut-out cards (fronts\n"
+        "                     on odd pages, backs mirrored on even pages for a double-sided print)\n"
         "  --output FILE      the file to write; an existing one is replaced whole\n"
         "  --title TITLE      the chapter's title (import)\n"
         "  --split-lessons DIR  one chapter per lesson of a KVTML file, in DIR, titled by the lesson\n"

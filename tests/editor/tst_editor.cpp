@@ -1551,6 +1551,26 @@ private slots:
         QVERIFY(rows().contains(CardRow{"a", ""}));
     }
 
+    // File > Export PDF... writes the word list or, by the second file type, cut-out cards; a
+    // name without an ending gets ".pdf".
+    void exportPdf_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("word list") << 1 << 1;
+        QTest::newRow("cut-out cards") << 2 << 2;
+    }
+    void exportPdf() {
+        QFETCH(int, type);
+        QFETCH(int, pages);
+        m_w->PutRow("Haus", "house", -1, false);
+        m_dialogs->answerFile(path("paper"), type);
+        action("mF_d")->trigger();
+        const QByteArray pdf = readAll(path("paper.pdf"));
+        QVERIFY(pdf.startsWith("%PDF"));
+        QCOMPARE(pdf.count("/Type /Page") - pdf.count("/Type /Pages"), pages);
+        QCOMPARE(m_w->statusText(), QStringLiteral("1 card exported to 'paper.pdf'"));
+    }
+
     // Bad input changes nothing; more rows than the chapter holds asks first.
     void importRefusals() {
         m_w->PutRow("alt", "old", -1, false);
@@ -1800,7 +1820,7 @@ private slots:
         QTest::addColumn<QString>("menu");
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("items");
-        QTest::newRow("File") << "mF" << int(Qt::Key_F) << "&New|&Open|&Import...|&Export...|&Save|E&xit";
+        QTest::newRow("File") << "mF" << int(Qt::Key_F) << "&New|&Open|&Import...|&Export...|Export P&DF...|&Print...|&Save|E&xit";
         QTest::newRow("Edit") << "mE" << int(Qt::Key_E) << "&Undo|&Redo|Cu&t|&Copy|&Paste|&Find";
         QTest::newRow("Help") << "mH" << int(Qt::Key_H) << "&About";
     }
