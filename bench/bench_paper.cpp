@@ -36,7 +36,8 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     QVector<qredit::CardRow> rows;
     for (int i = 0; i < 32767; ++i)
-        rows.append({QStringLiteral("Wort %1 \u0434\u043E\u043C").arg(i), QStringLiteral("word %1 \u03BF\u03AF\u03BA\u03BF\u03C2").arg(i)});
+        rows.append({QStringLiteral("Wort %1 \u0434\u043E\u043C").arg(i),
+                     QStringLiteral("word %1 \u03BF\u03AF\u03BA\u03BF\u03C2").arg(i)});
     std::printf("%-44s %9s %9s %9s %9s\n", "ms", "min", "median", "max", "KB");
     for (const auto& [name, layout] : {std::pair{"word list, 32767 cards", qredit::PaperLayout::List},
                                        std::pair{"cut-out cards, 32767 cards", qredit::PaperLayout::Cards}}) {

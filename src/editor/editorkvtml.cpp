@@ -8,8 +8,8 @@
 #include "prompter.h"
 
 #include <QFileInfo>
-#include <QTreeView>
 #include <QLineEdit>
+#include <QTreeView>
 
 namespace qredit {
 
@@ -34,9 +34,9 @@ bool EditorWindow::takeKvtml(const QString& path, bool asNewChapter) {
         return false;
     const kvtml::Document doc = kvtml::Reader::readFile(path);
     if (!doc.ok()) {
-        prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, title,
-                       QStringLiteral("'%1' can't be read: %2. Nothing was changed.")
-                           .arg(QFileInfo(path).fileName(), doc.error));
+        prompter().ask(
+            MsgIcon::Exclamation, MsgButtons::Ok, title,
+            QStringLiteral("'%1' can't be read: %2. Nothing was changed.").arg(QFileInfo(path).fileName(), doc.error));
         return false;
     }
     KvtmlChoice choice = defaultKvtmlChoice(doc);
@@ -61,8 +61,8 @@ bool EditorWindow::takeKvtml(const QString& path, bool asNewChapter) {
         m_title->setText(chapterTitle);
     }
     const wordlist::WordTable table = kvtmlTable(doc, choice);
-    return importFrom(QFileInfo(path).fileName(), ',', [&table](const wordlist::ReadOptions&) { return table; },
-                      Preview::Never);
+    return importFrom(
+        QFileInfo(path).fileName(), ',', [&table](const wordlist::ReadOptions&) { return table; }, Preview::Never);
 }
 
 } // namespace qredit

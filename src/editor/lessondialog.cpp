@@ -104,9 +104,13 @@ void LessonDialog::setSides(int front, int back) {
     m_back->setCurrentIndex(back);
 }
 
-bool LessonDialog::canAccept() const { return m_ok->isEnabled(); }
+bool LessonDialog::canAccept() const {
+    return m_ok->isEnabled();
+}
 
-QString LessonDialog::summary() const { return m_info->text(); }
+QString LessonDialog::summary() const {
+    return m_info->text();
+}
 
 void LessonDialog::refresh() {
     const KvtmlChoice c = choice();

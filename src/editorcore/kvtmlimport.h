@@ -12,7 +12,7 @@ namespace qredit {
 struct KvtmlChoice {
     QString frontId; // identifier ids
     QString backId;
-    QVector<int> lessons;      // indices into the document's lessons
+    QVector<int> lessons; // indices into the document's lessons
     bool entriesInNoLesson = true;
 };
 

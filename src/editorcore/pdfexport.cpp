@@ -49,9 +49,9 @@ void paintList(QPainter& p, QPagedPaintDevice& device, const QVector<CardRow>& r
     heights.reserve(rows.size());
     const qreal pad = bodyMetrics.height() * 0.25;
     for (const CardRow& r : rows)
-        heights.append(int(std::ceil(std::max(wrappedHeight(bodyMetrics, r.question, column),
-                                              wrappedHeight(bodyMetrics, r.answer, column)) +
-                                     2 * pad)));
+        heights.append(int(std::ceil(
+            std::max(wrappedHeight(bodyMetrics, r.question, column), wrappedHeight(bodyMetrics, r.answer, column)) +
+            2 * pad)));
     const int room = int(page.height() - footer);
     const QVector<ListPage> pages = listPages(heights, int(room - titleHeight), room);
     for (int n = 0; n < pages.size(); ++n) {
@@ -67,7 +67,8 @@ void paintList(QPainter& p, QPagedPaintDevice& device, const QVector<CardRow>& r
         for (int i = pages[n].first; i < pages[n].first + pages[n].count; ++i) {
             const CardRow& r = rows[i];
             p.drawText(QRectF(0, y + pad, column, heights[i]), r.question, textOption(r.question, Qt::AlignLeft));
-            p.drawText(QRectF(column + gap, y + pad, column, heights[i]), r.answer, textOption(r.answer, Qt::AlignLeft));
+            p.drawText(QRectF(column + gap, y + pad, column, heights[i]), r.answer,
+                       textOption(r.answer, Qt::AlignLeft));
             y += heights[i];
             p.setPen(QPen(Qt::lightGray, 0));
             p.drawLine(QPointF(0, y), QPointF(page.width(), y));
@@ -100,8 +101,7 @@ void paintCards(QPainter& p, QPagedPaintDevice& device, const QVector<CardRow>& 
         for (const CardCell& cell : pages[n].cells) {
             const QString& text = pages[n].backs ? rows[cell.card].answer : rows[cell.card].question;
             const QRectF box(cell.column * w, cell.row * h, w, h);
-            p.drawText(box.adjusted(w * 0.08, h * 0.08, -w * 0.08, -h * 0.08), text,
-                       textOption(text, Qt::AlignCenter));
+            p.drawText(box.adjusted(w * 0.08, h * 0.08, -w * 0.08, -h * 0.08), text, textOption(text, Qt::AlignCenter));
         }
     }
 }

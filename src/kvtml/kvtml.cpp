@@ -65,11 +65,12 @@ public:
         if (m_x.hasError()) {
             const qint64 line = m_x.lineNumber();
             if (m_x.error() == QXmlStreamReader::PrematureEndOfDocumentError)
-                return m_rootSeen ? refused(QStringLiteral("it ends on line %1 before its elements are closed (the file "
-                                                           "is cut short)")
-                                                .arg(line),
-                                            line)
-                                  : refused(QStringLiteral("it is empty, or no XML"));
+                return m_rootSeen
+                           ? refused(QStringLiteral("it ends on line %1 before its elements are closed (the file "
+                                                    "is cut short)")
+                                         .arg(line),
+                                     line)
+                           : refused(QStringLiteral("it is empty, or no XML"));
             return refused(QStringLiteral("it is not well-formed XML: %1 (line %2)").arg(m_x.errorString()).arg(line),
                            line);
         }

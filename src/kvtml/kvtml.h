@@ -33,7 +33,7 @@ struct Identifier {
 
 struct Entry {
     QString id;
-    qint64 line = 0;              // where the entry starts in the file, from 1
+    qint64 line = 0;               // where the entry starts in the file, from 1
     QHash<QString, QString> texts; // identifier id -> text
 };
 
@@ -41,8 +41,8 @@ struct Entry {
 // those of the containers inside it.
 struct Lesson {
     QString name;
-    QStringList path; // the names of the containers it sits in, then its own
-    int depth = 0;    // 0 for a container right under <lessons>
+    QStringList path;     // the names of the containers it sits in, then its own
+    int depth = 0;        // 0 for a container right under <lessons>
     QVector<int> entries; // indices into Document::entries, in the order named, each once
 };
 

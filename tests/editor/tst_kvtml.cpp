@@ -102,31 +102,34 @@ private slots:
         const QString lessons = "<container><name>Haus</name><entry id=\"0\"/><entry id=\"1\"/><entry id=\"0\"/>"
                                 "<container><name>Garten</name><entry id=\"3\"/></container></container>"
                                 "<container><name>Feld</name><entry id=\"2\"/></container>";
-        QTest::newRow("first two identifiers") << file(kAnimals) << "" << "" << QList<int>()
-                                               << QStringList{"Hund|dog", "Katze|cat", "Maus|mouse", "Vogel|bird"};
-        QTest::newRow("identifiers chosen") << file(kAnimals) << "2" << "0" << QList<int>()
-                                            << QStringList{"chien|Hund", "chat|Katze", "souris|Maus", "|Vogel"};
+        QTest::newRow("first two identifiers")
+            << file(kAnimals) << ""
+            << "" << QList<int>() << QStringList{"Hund|dog", "Katze|cat", "Maus|mouse", "Vogel|bird"};
+        QTest::newRow("identifiers chosen")
+            << file(kAnimals) << "2"
+            << "0" << QList<int>() << QStringList{"chien|Hund", "chat|Katze", "souris|Maus", "|Vogel"};
         QTest::newRow("missing translations")
-            << file(entry(0, "0=Hund") + entry(1, "1=cat") + entry(2, "2=souris")) << "" << "" << QList<int>()
-            << QStringList{"Hund|", "|cat"};
-        QTest::newRow("every lesson") << file(kAnimals, lessons) << "" << "" << QList<int>()
+            << file(entry(0, "0=Hund") + entry(1, "1=cat") + entry(2, "2=souris")) << ""
+            << "" << QList<int>() << QStringList{"Hund|", "|cat"};
+        QTest::newRow("every lesson") << file(kAnimals, lessons) << ""
+                                      << "" << QList<int>()
                                       << QStringList{"Hund|dog", "Katze|cat", "Maus|mouse", "Vogel|bird"};
-        QTest::newRow("one lesson, named twice") << file(kAnimals, lessons) << "" << "" << QList<int>{0}
-                                                 << QStringList{"Hund|dog", "Katze|cat"};
-        QTest::newRow("nested lesson alone") << file(kAnimals, lessons) << "" << "" << QList<int>{1}
-                                             << QStringList{"Vogel|bird"};
-        QTest::newRow("two lessons in file order") << file(kAnimals, lessons) << "" << "" << QList<int>{2, 1}
-                                                   << QStringList{"Maus|mouse", "Vogel|bird"};
+        QTest::newRow("one lesson, named twice") << file(kAnimals, lessons) << ""
+                                                 << "" << QList<int>{0} << QStringList{"Hund|dog", "Katze|cat"};
+        QTest::newRow("nested lesson alone") << file(kAnimals, lessons) << ""
+                                             << "" << QList<int>{1} << QStringList{"Vogel|bird"};
+        QTest::newRow("two lessons in file order") << file(kAnimals, lessons) << ""
+                                                   << "" << QList<int>{2, 1} << QStringList{"Maus|mouse", "Vogel|bird"};
         QTest::newRow("a lesson leaves out the entries of none")
             << file(kAnimals, "<container><name>A</name><entry id=\"1\"/><entry id=\"9\"/></container>") << ""
             << "" << QList<int>{0} << QStringList{"Katze|cat"};
         QTest::newRow("line breaks and markup in texts")
-            << file(entry(0, "0=Stra&#223;e &amp;\n Weg;1=&lt;road&gt; \"x\"")) << "" << "" << QList<int>()
-            << QStringList{"Stra\u00DFe & Weg|<road> \"x\""};
+            << file(entry(0, "0=Stra&#223;e &amp;\n Weg;1=&lt;road&gt; \"x\"")) << ""
+            << "" << QList<int>() << QStringList{"Stra\u00DFe & Weg|<road> \"x\""};
         // The KDE trainers name their DTD; it is not fetched, and the file reads as without it.
         QTest::newRow("outside DTD named")
-            << file(kAnimals, {}, "<!DOCTYPE kvtml PUBLIC \"kvtml2.dtd\" \"kvtml2.dtd\">\n") << "" << "" << QList<int>()
-            << QStringList{"Hund|dog", "Katze|cat", "Maus|mouse", "Vogel|bird"};
+            << file(kAnimals, {}, "<!DOCTYPE kvtml PUBLIC \"kvtml2.dtd\" \"kvtml2.dtd\">\n") << ""
+            << "" << QList<int>() << QStringList{"Hund|dog", "Katze|cat", "Maus|mouse", "Vogel|bird"};
     }
     void cards() {
         QFETCH(QByteArray, input);
@@ -178,9 +181,9 @@ private slots:
         QTest::newRow("billion laughs") << laughs << "declares entities (<!ENTITY ...>), which a vocabulary file";
         QTest::newRow("one harmless entity")
             << file(kAnimals, {}, "<!DOCTYPE kvtml [<!ENTITY a \"b\">]>\n") << "declares entities";
-        QTest::newRow("outside entity")
-            << file(kAnimals, {}, "<!DOCTYPE kvtml [<!ENTITY xxe SYSTEM \"file:///etc/passwd\">]>\n")
-            << "declares entities";
+        QTest::newRow("outside entity") << file(kAnimals, {},
+                                                "<!DOCTYPE kvtml [<!ENTITY xxe SYSTEM \"file:///etc/passwd\">]>\n")
+                                        << "declares entities";
         QTest::newRow("outside DTD and an entity it would declare")
             << file(entry(0, "0=&xxe;;1=x"), {}, "<!DOCTYPE kvtml SYSTEM \"evil.dtd\">\n") << "xxe";
         QByteArray deep = file(entry(0, "0=a;1=b"));
@@ -189,8 +192,10 @@ private slots:
                                                                     QByteArray("</x>").repeated(63) + "</entries>")
                                   << "nest deeper than 64 levels";
         QTest::newRow("too big") << QByteArray(kvtml::kMaxKvtmlBytes + 1, ' ') << "larger than 64 MB";
-        QTest::newRow("cut short") << file(kAnimals).left(400) << "before its elements are closed (the file is cut short)";
-        QTest::newRow("not KVTML") << QByteArray("<html><body/></html>") << "no KVTML file (its first element is <html>";
+        QTest::newRow("cut short") << file(kAnimals).left(400)
+                                   << "before its elements are closed (the file is cut short)";
+        QTest::newRow("not KVTML") << QByteArray("<html><body/></html>")
+                                   << "no KVTML file (its first element is <html>";
         QTest::newRow("KVTML 1") << QByteArray("<kvtml encoding=\"UTF-8\"><e><o>a</o></e></kvtml>")
                                  << "KVTML version 1; only version 2 is read";
         QTest::newRow("a word list") << QByteArray("Haus,house\nBaum,tree\n") << "not well-formed XML";
@@ -230,7 +235,9 @@ private slots:
                 e.texts.insert("1", texts[texts.size() - 1 - i]);
             doc.entries.append(e);
         }
-        doc.lessons = {{"A", {"A"}, 0, {0, 1}}, {"B", {"A", "B"}, 1, {2}}, {"C", {"A", "B", "C"}, 2, {3}},
+        doc.lessons = {{"A", {"A"}, 0, {0, 1}},
+                       {"B", {"A", "B"}, 1, {2}},
+                       {"C", {"A", "B", "C"}, 2, {3}},
                        {"D", {"D"}, 0, {4, 5}}};
         const kvtml::Document back = readBytes(kvtml::Writer::toBytes(doc));
         QVERIFY2(back.ok(), qPrintable(back.error));
@@ -267,15 +274,16 @@ private slots:
                                 "<container><name>leer</name></container>";
         QTest::newRow("whole file") << file(kAnimals, lessons) << imp << 0 << ""
                                     << QStringList{"out.qex: Tiere\nHund|dog\nKatze|cat\nMaus|mouse\nVogel|bird"};
-        QTest::newRow("identifiers and title") << file(kAnimals) << imp + QStringList{"--front", "1", "--back", "2",
-                                                                                      "--title", "F"}
-                                               << 0 << "in.kvtml: 1 card with an empty back"
-                                               << QStringList{"out.qex: F\ndog|chien\ncat|chat\nmouse|souris\nbird|"};
-        QTest::newRow("split lessons")
-            << file(kAnimals + entry(4, "0=Fisch;1=fish"), lessons)
-            << QStringList{"--import", "in.kvtml", "--split-lessons", "."} << 0 << "in.kvtml: 1 entry in no lesson left out"
-            << QStringList{"Haus.qex: Haus\nHund|dog\nKatze|cat", "Haus \u2013 Garten.qex: Haus \u2013 Garten\nVogel|bird",
-                           "Haus (2).qex: Haus\nMaus|mouse"};
+        QTest::newRow("identifiers and title")
+            << file(kAnimals) << imp + QStringList{"--front", "1", "--back", "2", "--title", "F"} << 0
+            << "in.kvtml: 1 card with an empty back"
+            << QStringList{"out.qex: F\ndog|chien\ncat|chat\nmouse|souris\nbird|"};
+        QTest::newRow("split lessons") << file(kAnimals + entry(4, "0=Fisch;1=fish"), lessons)
+                                       << QStringList{"--import", "in.kvtml", "--split-lessons", "."} << 0
+                                       << "in.kvtml: 1 entry in no lesson left out"
+                                       << QStringList{"Haus.qex: Haus\nHund|dog\nKatze|cat",
+                                                      "Haus \u2013 Garten.qex: Haus \u2013 Garten\nVogel|bird",
+                                                      "Haus (2).qex: Haus\nMaus|mouse"};
         QTest::newRow("limit") << file(kAnimals) << imp + QStringList{"--limit", "3"} << 0
                                << "in.kvtml: the first 3 cards taken, 1 left out"
                                << QStringList{"out.qex: Tiere\nHund|dog\nKatze|cat\nMaus|mouse"};
@@ -287,12 +295,12 @@ private slots:
                                          << "--front and --back name the same identifier" << QStringList();
         QTest::newRow("delimiter") << file(kAnimals) << imp + QStringList{"--delimiter", ","} << 1
                                    << "--delimiter belongs to word lists, not KVTML files" << QStringList();
-        QTest::newRow("split a word list") << QByteArray("a,b\n")
-                                           << QStringList{"--import", "in.csv", "--split-lessons", "."} << 1
-                                           << "--split-lessons belongs to the import of a KVTML file" << QStringList();
-        QTest::newRow("split without lessons") << file(kAnimals)
-                                               << QStringList{"--import", "in.kvtml", "--split-lessons", "."} << 1
-                                               << "in.kvtml has no lessons to split" << QStringList();
+        QTest::newRow("split a word list")
+            << QByteArray("a,b\n") << QStringList{"--import", "in.csv", "--split-lessons", "."} << 1
+            << "--split-lessons belongs to the import of a KVTML file" << QStringList();
+        QTest::newRow("split without lessons")
+            << file(kAnimals) << QStringList{"--import", "in.kvtml", "--split-lessons", "."} << 1
+            << "in.kvtml has no lessons to split" << QStringList();
         QTest::newRow("missing front") << file(kAnimals + entry(4, "1=fish")) << imp << 1
                                        << "in.kvtml, line 14: the front is empty" << QStringList();
         QTest::newRow("entities") << file(kAnimals, {}, "<!DOCTYPE kvtml [<!ENTITY a \"b\">]>\n") << imp << 1
@@ -324,7 +332,8 @@ private slots:
     // KVTML -> chapter -> KVTML keeps every text of the chosen languages, and their names'
     // locales become the chapter's languages in the review history.
     void roundTripAndLanguages() {
-        const QString texts = entry(0, "0=Stra&#223;e &amp; Weg;1=road") + entry(1, "0=\u0434\u043E\u043C;1=&lt;house&gt;") +
+        const QString texts = entry(0, "0=Stra&#223;e &amp; Weg;1=road") +
+                              entry(1, "0=\u0434\u043E\u043C;1=&lt;house&gt;") +
                               entry(2, "0=\u00E9t\u00E9 \U0001F600;1=");
         QFile f("in.kvtml");
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -348,8 +357,7 @@ private slots:
 
         history::History h;
         QVERIFY(h.open(history::History::defaultPath()).ok());
-        const auto languages =
-            h.chapterLanguages(history::Chapter{QFileInfo("c.qex").absoluteFilePath(), "Tiere", {}});
+        const auto languages = h.chapterLanguages(history::Chapter{QFileInfo("c.qex").absoluteFilePath(), "Tiere", {}});
         QVERIFY(languages.has_value());
         QCOMPARE(languages->first, QStringLiteral("de"));
         QCOMPARE(languages->second, QStringLiteral("en"));

@@ -34,7 +34,8 @@ int convert(const QStringList& args, QString& said) {
 // the shapes drawn (presentation forms) between direction marks: folded back to letters.
 QString pdfText(const QString& path, int first, int last) {
     QProcess p;
-    p.start(QStringLiteral("pdftotext"), {"-layout", "-f", QString::number(first), "-l", QString::number(last), path, "-"});
+    p.start(QStringLiteral("pdftotext"),
+            {"-layout", "-f", QString::number(first), "-l", QString::number(last), path, "-"});
     p.waitForFinished(30000);
     QString text = QString::fromUtf8(p.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
     for (const char16_t mark : {u'\u202A', u'\u202B', u'\u202C', u'\u202D', u'\u202E'})
@@ -55,8 +56,8 @@ private slots:
         QTest::newRow("all on the first") << QVector<int>{10, 10, 10} << 30 << 50 << QStringList{"0+3"};
         QTest::newRow("one over the first") << QVector<int>{10, 10, 10} << 29 << 50 << QStringList{"0+2", "2+1"};
         QTest::newRow("first page smaller") << QVector<int>(7, 10) << 20 << 40 << QStringList{"0+2", "2+4", "6+1"};
-        QTest::newRow("row taller than a page") << QVector<int>{10, 80, 10} << 50 << 50
-                                                << QStringList{"0+1", "1+1", "2+1"};
+        QTest::newRow("row taller than a page")
+            << QVector<int>{10, 80, 10} << 50 << 50 << QStringList{"0+1", "1+1", "2+1"};
         QTest::newRow("tall row first") << QVector<int>{80, 10} << 50 << 50 << QStringList{"0+1", "1+1"};
     }
     void listPages() {
@@ -77,9 +78,8 @@ private slots:
         QTest::addColumn<int>("rows");
         QTest::addColumn<QStringList>("pages"); // "F|B: card@column,row ..."
         QTest::newRow("none") << 0 << 3 << 5 << QStringList();
-        QTest::newRow("a row and one more") << 4 << 3 << 1
-                                            << QStringList{"F 0@0,0 1@1,0 2@2,0", "B 0@2,0 1@1,0 2@0,0", "F 3@0,0",
-                                                           "B 3@2,0"};
+        QTest::newRow("a row and one more")
+            << 4 << 3 << 1 << QStringList{"F 0@0,0 1@1,0 2@2,0", "B 0@2,0 1@1,0 2@0,0", "F 3@0,0", "B 3@2,0"};
         QTest::newRow("two by two") << 4 << 2 << 2
                                     << QStringList{"F 0@0,0 1@1,0 2@0,1 3@1,1", "B 0@1,0 1@0,0 2@1,1 3@0,1"};
         QTest::newRow("one column") << 2 << 1 << 2 << QStringList{"F 0@0,0 1@0,1", "B 0@0,0 1@0,1"};
@@ -119,9 +119,9 @@ private slots:
         QCOMPARE(said, QString());
         const QString first = pdfText("c.pdf", 1, 1);
         QVERIFY2(first.contains(QStringLiteral("Lektion \u0395\u03BD\u03B1")), qPrintable(first));
-        for (const QString& t : {QStringLiteral("house"), QStringLiteral("\u0434\u043E\u043C"),
-                                 QStringLiteral("\u05D1\u05D9\u05EA"), QStringLiteral("\u5BB6"),
-                                 QStringLiteral("\u0628\u064A\u062A")})
+        for (const QString& t :
+             {QStringLiteral("house"), QStringLiteral("\u0434\u043E\u043C"), QStringLiteral("\u05D1\u05D9\u05EA"),
+              QStringLiteral("\u5BB6"), QStringLiteral("\u0628\u064A\u062A")})
             QVERIFY2(first.contains(t), qPrintable(t));
         const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Page 1 of (\\d+)")).match(first);
         QVERIFY2(m.hasMatch(), qPrintable(first));
@@ -146,12 +146,14 @@ private slots:
             QSKIP("pdftotext (poppler-utils) is not installed");
         QVector<CardRow> rows;
         for (int i = 0; i < 16; ++i)
-            rows.append({QStringLiteral("F%1x").arg(i, 2, 10, QChar(u'0')), QStringLiteral("B%1x").arg(i, 2, 10, QChar(u'0'))});
+            rows.append(
+                {QStringLiteral("F%1x").arg(i, 2, 10, QChar(u'0')), QStringLiteral("B%1x").arg(i, 2, 10, QChar(u'0'))});
         QString error, said;
         QVERIFY(qredit::saveChapter("c.qex", rows, "T", error));
         QCOMPARE(convert({"--pdf", "c.qex", "--output", "c.pdf", "--cards"}, said), 0);
         const QString fronts = pdfText("c.pdf", 1, 1), backs = pdfText("c.pdf", 2, 2);
-        QVERIFY(fronts.contains("F00x") && fronts.contains("F14x") && !fronts.contains("B00x") && !fronts.contains("F15x"));
+        QVERIFY(fronts.contains("F00x") && fronts.contains("F14x") && !fronts.contains("B00x") &&
+                !fronts.contains("F15x"));
         QVERIFY(backs.contains("B00x") && backs.contains("B14x") && !backs.contains("F00x"));
         // The first row reads F00 F01 F02 on the front and B02 B01 B00 on the back.
         QVERIFY(fronts.indexOf("F00x") < fronts.indexOf("F02x"));
@@ -165,9 +167,10 @@ private slots:
         QTest::addColumn<QString>("said");
         QTest::newRow("not a pdf") << QStringList{"--pdf", "c.qex", "--output", "c.csv"}
                                    << "the output's name must end in .pdf";
-        QTest::newRow("cards without pdf") << QStringList{"--export", "c.qex", "--output", "c.csv", "--cards"}
-                                           << "--cards belongs to --pdf";
-        QTest::newRow("not a chapter") << QStringList{"--pdf", "w.csv", "--output", "c.pdf"} << "w.csv is not a chapter file";
+        QTest::newRow("cards without pdf")
+            << QStringList{"--export", "c.qex", "--output", "c.csv", "--cards"} << "--cards belongs to --pdf";
+        QTest::newRow("not a chapter") << QStringList{"--pdf", "w.csv", "--output", "c.pdf"}
+                                       << "w.csv is not a chapter file";
         QTest::newRow("two things") << QStringList{"--pdf", "c.qex", "--export", "c.qex", "--output", "c.pdf"}
                                     << "give one of --import, --export and --pdf";
         QTest::newRow("title") << QStringList{"--pdf", "c.qex", "--output", "c.pdf", "--title", "x"}

@@ -253,6 +253,20 @@ private slots:
             QCOMPARE(t.error, QStringLiteral("line 1 holds a text longer than 1 MB"));
     }
 
+    // The note about a row taken as the column names names its line, and is empty without one.
+    void headerNote_data() {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QString>("note");
+        QTest::newRow("first line") << QByteArray("Front,Back\na,b\n") << "line 1 taken as the column names";
+        QTest::newRow("after blank lines") << QByteArray("\n\nFront,Back\na,b\n") << "line 3 taken as the column names";
+        QTest::newRow("none") << QByteArray("a,b\nc,d\n") << QString();
+    }
+    void headerNote() {
+        QFETCH(QByteArray, input);
+        QFETCH(QString, note);
+        QCOMPARE(WordListReader::headerNote(readBytes(input)), note);
+    }
+
     // What a text may hold before it is marked as cut: kMaxKeptBytes exactly.
     void keptBound_data() {
         QTest::addColumn<int>("bytes");
