@@ -23,6 +23,13 @@ int main(int argc, char** argv) {
             versionTextWithLicence(QStringLiteral("qredit version 1.1 [build %1]").arg(QUARNEL_REVISION))))
         return 0;
     if (qredit::isConversion(args)) {
+        // Pages are drawn with fonts, which take a GUI application; no window opens.
+        if (args.contains(QStringLiteral("--pdf"))) {
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            QGuiApplication app(argc, argv);
+            return qredit::runConversion(args, stderr);
+        }
         QCoreApplication app(argc, argv);
         return qredit::runConversion(args, stderr);
     }

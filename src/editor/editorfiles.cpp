@@ -16,6 +16,7 @@ namespace qredit {
 
 namespace {
 const QString kFilter = QStringLiteral("Quarnel Save File|*.qex");
+const QString kOpenFilter = QStringLiteral("Quarnel Save File|*.qex|KVTML Vocabulary|*.kvtml");
 const QString kDefaultExt = QStringLiteral("qex");
 const QString kSaveQuestion = QStringLiteral("Would you like to save your changes?");
 } // namespace
@@ -80,7 +81,7 @@ bool EditorWindow::OpenDeck() {
         return false;
     // The dialog empties the name on a cancel; the current file stays current.
     QString name = m_filename;
-    if (!askPath(FileDialog::Open, name, kFilter, QString(), kDefaultExt))
+    if (!askPath(FileDialog::Open, name, kOpenFilter, QString(), kDefaultExt))
         return false;
     return openFile(name);
 }
@@ -94,6 +95,8 @@ bool EditorWindow::refuseOddFile(const QString& path, const QString& title, cons
 }
 
 bool EditorWindow::openFile(const QString& path) {
+    if (isKvtmlFile(path))
+        return takeKvtml(path, true);
     if (!refuseOddFile(path, QStringLiteral("Can't open file"), QStringLiteral("Nothing was opened.")))
         return false;
     QVector<CardRow> rows;

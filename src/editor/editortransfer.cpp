@@ -25,7 +25,7 @@
 namespace qredit {
 
 namespace {
-const QString kListFilter = QStringLiteral("Word Lists|*.csv;*.tsv;*.txt|All Files|*");
+const QString kListFilter = QStringLiteral("Word Lists|*.csv;*.tsv;*.txt;*.kvtml|All Files|*");
 // Word lists only, in the order of ExportType.
 const QString kExportFilter = QStringLiteral("Comma-Separated (UTF-8)|*.csv|Tab-Separated (UTF-8)|*.tsv;*.txt");
 std::function<bool(ImportDialog&)>& previewRunner() {
@@ -90,6 +90,8 @@ bool EditorWindow::ImportList() {
 }
 
 bool EditorWindow::importFile(const QString& path, bool preview) {
+    if (isKvtmlFile(path))
+        return takeKvtml(path, false);
     const QString shown = QFileInfo(path).fileName();
     auto reader = [path](const wordlist::ReadOptions& o) { return wordlist::WordListReader::readFile(path, o); };
     if (!refuseOddFile(path, QStringLiteral("Can't import file"), QStringLiteral("Nothing was changed.")))
@@ -185,14 +187,10 @@ bool EditorWindow::importFrom(const QString& name, char fallbackDelimiter,
         edit.changed.append({row, CardRow{m_model->row(row).question, answer}});
     push(std::move(edit), pasted ? QStringLiteral("Paste") : QStringLiteral("Import"));
     showRows({{plan.insertAt, int(plan.inserted.size())}});
-    const QString replaced =
-        plan.answers.isEmpty()
-            ? QString()
-            : QStringLiteral(", %1 replaced")
-                  .arg(counted(plan.answers.size(), QStringLiteral("%1 answer"), QStringLiteral("%1 answers")));
-    const QString cards = counted(plan.inserted.size(), QStringLiteral("%1 card"), QStringLiteral("%1 cards"));
-    const QString done = pasted ? QStringLiteral("%1 pasted%2").arg(cards, replaced)
-                                : QStringLiteral("%1 imported from '%2'%3").arg(cards, name, replaced);
+    QString done = importDoneText(plan, name);
+    // A row dropped as the column names is said, so that no card goes without a word.
+    if (const QString note = wordlist::WordListReader::headerNote(table); !note.isEmpty())
+        done += QStringLiteral("; ") + note;
     setStatus(done);
     if (!plan.problems.isEmpty())
         prompter().ask(MsgIcon::Exclamation, MsgButtons::Ok, QStringLiteral("Rows Not Imported"),
@@ -246,11 +244,14 @@ QString EditorWindow::droppedFile(const QMimeData* data) {
     const QString path = data->urls().first().toLocalFile();
     const QString suffix = QFileInfo(path).suffix().toLower();
     const bool known = suffix == QLatin1String("qex") || suffix == QLatin1String("csv") ||
-                       suffix == QLatin1String("tsv") || suffix == QLatin1String("txt");
+                       suffix == QLatin1String("tsv") || suffix == QLatin1String("txt") ||
+                       suffix == QLatin1String("kvtml");
     return known ? path : QString();
 }
 
 bool EditorWindow::dropFile(const QString& path) {
+    if (isKvtmlFile(path))
+        return maybeSave(QStringLiteral("Save Changes")) && takeKvtml(path, true);
     if (QFileInfo(path).suffix().toLower() == QLatin1String("qex"))
         // Refused before the question about unsaved changes, which would be for nothing.
         return refuseOddFile(path, QStringLiteral("Can't open file"), QStringLiteral("Nothing was opened.")) &&

@@ -109,6 +109,12 @@ void EditorWindow::buildUi() {
     mF->addAction(mF_o);
     mF->addAction(mF_i);
     mF->addAction(mF_e);
+    QAction* mF_d = makeAction(QStringLiteral("mF_d"), QIcon(), QStringLiteral("Export P&DF..."));
+    QAction* mF_p = makeAction(QStringLiteral("mF_p"), QIcon(), QStringLiteral("&Print..."));
+    mF->addAction(mF_d);
+    mF->addAction(mF_p);
+    connect(mF_d, &QAction::triggered, this, [this] { ExportPdf(); });
+    connect(mF_p, &QAction::triggered, this, [this] { PrintChapter(); });
     mF->addSeparator();
     mF->addAction(mF_s);
     mF->addSeparator();

@@ -29,6 +29,7 @@ namespace qredit {
 
 class CardListModel;
 class ImportDialog;
+class LessonDialog;
 struct RowEdit;
 
 class EditorWindow : public QMainWindow {
@@ -68,8 +69,17 @@ public:
     bool PasteRows();
     bool ExportList();
     bool exportFile(const QString& path);
+    // The chapter on paper: the print dialog (word list or cut-out cards), or a PDF file.
+    bool PrintChapter();
+    bool ExportPdf();
     // How the preview runs; a test replaces it (default: the dialog, modal).
     static void setPreviewRunner(std::function<bool(ImportDialog&)> runner);
+    // KVTML files: opened as a new, unsaved chapter (the caller has offered to save the one
+    // it replaces) or imported into this one, after the choice of languages and lessons
+    // (when there is one), which a test may answer.
+    static bool isKvtmlFile(const QString& path);
+    bool takeKvtml(const QString& path, bool asNewChapter);
+    static void setLessonRunner(std::function<bool(LessonDialog&)> runner);
 
     // The actions behind the controls.
     void AddItem();

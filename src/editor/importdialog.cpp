@@ -94,6 +94,7 @@ ImportDialog::ImportDialog(const QString& name, Reader reader, const wordlist::W
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Import"));
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("cmdImport"));
+    m_import = buttons->button(QDialogButtonBox::Ok);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -181,11 +182,14 @@ void ImportDialog::reread() {
     wordlist::ReadOptions o = options();
     o.header = wordlist::Header::Detect;
     const wordlist::WordTable t = m_reader(o);
+    m_table = t;
     if (!t.ok()) {
+        // The rows of the last way of reading are not what Import would bring in now.
+        m_preview->clear();
+        m_import->setEnabled(false);
         m_info->setText(QStringLiteral("Can't read it this way: %1").arg(t.error));
         return;
     }
-    m_table = t;
     m_filling = true;
     m_header->setChecked(t.header);
     m_charset->setCurrentIndex(charsetIndex(t.encoding));
@@ -224,6 +228,11 @@ void ImportDialog::fillPreview() {
         items.append(new QTreeWidgetItem(QStringList{row.value(f), row.value(b)}));
     }
     m_preview->addTopLevelItems(items);
+    // Import only what the preview shows: a row with a front.
+    bool any = false;
+    for (const QTreeWidgetItem* item : items)
+        any = any || !item->text(0).trimmed().isEmpty();
+    m_import->setEnabled(any);
     const qint64 rows = m_table.dataRows + (m_table.header && !m_header->isChecked() ? 1 : 0) -
                         (!m_table.header && m_header->isChecked() ? 1 : 0);
     QString info = QStringLiteral("%1 %2, %3, %4-separated")
@@ -234,6 +243,11 @@ void ImportDialog::fillPreview() {
     if (items.size() < rows)
         info += QStringLiteral("; the first %1 are shown").arg(items.size());
     info += QLatin1Char('.');
+    if (m_header->isChecked() && !m_table.sampleLines.isEmpty())
+        info += QStringLiteral(" Line %1 is taken as the column names.").arg(m_table.sampleLines.first());
+    if (any && b >= m_table.columns)
+        info += m_table.columns == 1 ? QStringLiteral(" The list has one column: the cards come in with empty backs.")
+                                     : QStringLiteral(" Column %1 is empty: the cards come in with empty backs.").arg(b + 1);
     if (QString note = wordlist::WordListReader::badUtf8Note(m_table); !note.isEmpty()) {
         note[0] = note[0].toUpper();
         info += QLatin1Char(' ') + note + QLatin1Char('.');

@@ -52,6 +52,7 @@ private:
     QComboBox* m_front = nullptr;
     QComboBox* m_back = nullptr;
     QPushButton* m_swap = nullptr;
+    QPushButton* m_import = nullptr;
     QTreeWidget* m_preview = nullptr;
     QLabel* m_info = nullptr;
     bool m_filling = false;

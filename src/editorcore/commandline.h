@@ -1,7 +1,7 @@
 #pragma once
 // The editor's conversions without a window:
 //   qredit --import WORDS.csv --output LESSON.qex [--title T] [--front N --back M]
-//          [--delimiter ,|;|tab] [--header yes|no]
+//          [--delimiter ,|;|tab] [--header yes|no] [--limit N]
 //   qredit --export LESSON.qex --output WORDS.csv|WORDS.tsv
 // The chapter written is the one the window saves from the same rows. Any problem is
 // reported on `err` (which rows, and why), nothing is written, and the status is 1.

@@ -10,8 +10,6 @@ namespace qredit {
 QString cardProblem(const QString& question, const QString& answer, TextEncoding encoding) {
     if (question.isEmpty())
         return QStringLiteral("the front is empty");
-    if (answer.isEmpty())
-        return QStringLiteral("the back is empty");
     if (!cardFits(question, answer, encoding))
         return QStringLiteral("the card takes %1 bytes%2; front and back together hold at most %3")
             .arg(cardLength(question, answer, encoding))
@@ -71,7 +69,8 @@ ImportPlan planImport(const QVector<CardRow>& existing, int insertAt, const word
     QVector<CardRow> asCards;
     for (const wordlist::WordRow& r : table.rows) {
         Candidate c{r.line, trimSpaces(r.front), trimSpaces(r.back)};
-        if (c.question.isEmpty() || c.answer.isEmpty() || r.tooLong) {
+        // An empty back is a card (its answer is empty, as the editor saves it); an empty front is not.
+        if (c.question.isEmpty() || r.tooLong) {
             problems.append({r.line, r.tooLong ? QStringLiteral("a text is longer than a card holds")
                                                : cardProblem(c.question, c.answer, TextEncoding::Windows1252)});
             continue;
@@ -118,7 +117,30 @@ ImportPlan planImport(const QVector<CardRow>& existing, int insertAt, const word
     plan.problems = std::move(problems);
     // The reader left out the rows of fronts past the limit, each front counted once.
     plan.overflow += table.frontsLeftOut;
+    plan.emptyBacks = emptyBacks(plan);
     return plan;
+}
+
+qint64 emptyBacks(const ImportPlan& plan) {
+    qint64 n = 0;
+    for (const CardRow& r : plan.inserted)
+        n += r.answer.isEmpty();
+    for (const auto& a : plan.answers)
+        n += a.second.isEmpty();
+    return n;
+}
+
+void limitPlan(ImportPlan& plan, qint64 limit) {
+    if (limit < 0 || plan.inserted.size() <= limit)
+        return;
+    plan.overflow += plan.inserted.size() - limit;
+    plan.inserted.resize(limit);
+    plan.emptyBacks = emptyBacks(plan);
+}
+
+QString emptyBacksText(const ImportPlan& plan) {
+    return plan.emptyBacks == 0 ? QString()
+                                : QStringLiteral(", %1 with an empty back").arg(plan.emptyBacks);
 }
 
 QVector<CardRow> applyPlan(QVector<CardRow> rows, const ImportPlan& plan) {
@@ -140,8 +162,8 @@ QString importDoneText(const ImportPlan& plan, const QString& name) {
         plan.answers.isEmpty()
             ? QString()
             : counted(plan.answers.size(), QStringLiteral(", %1 answer replaced"), QStringLiteral(", %1 answers replaced"));
-    return name.isEmpty() ? QStringLiteral("%1 pasted%2").arg(cards, replaced)
-                          : QStringLiteral("%1 imported from '%2'%3").arg(cards, name, replaced);
+    return name.isEmpty() ? QStringLiteral("%1 pasted%2%3").arg(cards, replaced, emptyBacksText(plan))
+                          : QStringLiteral("%1 imported from '%2'%3%4").arg(cards, name, replaced, emptyBacksText(plan));
 }
 
 QString tooManyCardsQuestion(const ImportPlan& plan, const QString& subject, qint64 room) {

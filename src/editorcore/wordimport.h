@@ -21,6 +21,7 @@ struct ImportPlan {
     QVector<QPair<int, QString>> answers; // rows of the list that get a new answer: (row, answer)
     QVector<ImportProblem> problems;      // rows that can't be cards, by line
     qint64 overflow = 0;                  // new cards left out because the chapter is full
+    qint64 emptyBacks = 0;                // cards (new or answered) whose back is empty
     bool isEmpty() const { return inserted.isEmpty() && answers.isEmpty(); }
 };
 
@@ -29,17 +30,26 @@ QString cardProblem(const QString& question, const QString& answer, TextEncoding
 
 // `insertAt` -1 appends. At most kMaxCards - existing.size() rows are new; the rest count as
 // overflow, each front once (rows with the same front are one card, the last answer winning,
-// before the limit is counted). A row is left out, with its problem, when a text is empty or the card is too
+// before the limit is counted). A row with an empty back is a card with an empty answer. A
+// row is left out, with its problem, when its front is empty or the card is too
 // long for its record in the encoding the chapter (list, title and new rows) will be saved in.
 ImportPlan planImport(const QVector<CardRow>& existing, int insertAt, const wordlist::WordTable& table,
                       const QString& title);
+
+// Cards of the plan whose back is empty.
+qint64 emptyBacks(const ImportPlan& plan);
+// Keeps the first `limit` new cards (all when `limit` is negative); the rest count as overflow.
+void limitPlan(ImportPlan& plan, qint64 limit);
+// ", 2 with an empty back" for the messages after an import; empty when there are none.
+QString emptyBacksText(const ImportPlan& plan);
 
 // The list after the plan (for the command line, which has no window).
 QVector<CardRow> applyPlan(QVector<CardRow> rows, const ImportPlan& plan);
 
 // "1 card" or "2 cards": `one` or `many` with %1 set to `n`.
 QString counted(qint64 n, const QString& one, const QString& many);
-// What an import did, for the status bar: "1 card imported from 'w.csv', 2 answers replaced";
+// What an import did, for the status bar: "1 card imported from 'w.csv', 2 answers replaced,
+// 1 with an empty back";
 // "... pasted" when `name` is empty.
 QString importDoneText(const ImportPlan& plan, const QString& name);
 // The question before an import that does not fit: the new cards (each front once) against

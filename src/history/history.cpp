@@ -503,9 +503,10 @@ bool History::setChapterLanguages(const Chapter& chapter, const QString& front, 
             q.addBindValue(*id);
         } else {
             q.prepare(QStringLiteral("INSERT OR REPLACE INTO chapter_languages (chapter, front, back) VALUES (?, ?, ?)"));
+            // A side left to the guess is an empty text, never NULL.
             q.addBindValue(*id);
-            q.addBindValue(front);
-            q.addBindValue(back);
+            q.addBindValue(front.isNull() ? QStringLiteral("") : front);
+            q.addBindValue(back.isNull() ? QStringLiteral("") : back);
         }
         if (!q.exec())
             error = q.lastError();

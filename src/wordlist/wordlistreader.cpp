@@ -1,5 +1,6 @@
 #include "wordlistreader.h"
 
+#include "fieldsplitter.h"
 #include "filetext.h"
 
 #include <QFile>
@@ -11,37 +12,15 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
-#include <csv.h>
 
 namespace wordlist {
 
 namespace {
 
 constexpr qint64 kBlock = 64 * 1024;
-// libcsv's state between rows; a row has begun once it leaves this state.
-constexpr int kRowNotBegun = 0;
-constexpr int kFieldBegun = 2;
-
-// libcsv grows its buffer for one text without limit; this keeps one text (and so the
-// memory of a file with an unclosed quote) bounded.
-void* cappedRealloc(void* p, size_t n) {
-    return n > size_t(kMaxTextBytes) + 256 ? nullptr : std::realloc(p, n);
-}
-// With a tab as delimiter a tab must never count as padding to be trimmed away.
-int isSpaceOnly(unsigned char c) {
-    return c == ' ';
-}
-int isSpaceOrTab(unsigned char c) {
-    return c == ' ' || c == '\t';
-}
-
-void initParser(csv_parser& p, char delimiter) {
-    csv_init(&p, 0);
-    csv_set_delim(&p, static_cast<unsigned char>(delimiter));
-    csv_set_space_func(&p, delimiter == '\t' ? isSpaceOnly : isSpaceOrTab);
-    csv_set_realloc_func(&p, cappedRealloc);
-    csv_set_blk_size(&p, 4096);
-}
+// One text is refused past this many bytes (and so a file with an unclosed quote); a
+// quoted text counts its quotes.
+constexpr qsizetype kFieldBound = kMaxTextBytes;
 
 // Streaming check of UTF-8 (shortest forms only, no surrogates): counts the well-formed
 // sequences of two to four bytes and the ill-formed ones, and notes the lines of the latter
@@ -157,31 +136,27 @@ void cleanText(QByteArray& t) {
 
 // Field counts per row of the first rows, for guessing the delimiter.
 QVector<int> fieldCounts(const QByteArray& head, char delimiter, bool complete) {
-    struct Counts {
+    struct Counts : FieldSplitter::Sink {
         QVector<int> rows;
         int fields = 0;
         bool any = false;
+        void field(const QByteArray& text) override {
+            ++fields;
+            for (qsizetype i = 0; i < text.size() && !any; ++i)
+                any = text.at(i) != ' ';
+        }
+        void rowEnd() override {
+            if (any && rows.size() < 100)
+                rows.append(fields);
+            fields = 0;
+            any = false;
+        }
     } c;
-    csv_parser p;
-    initParser(p, delimiter);
-    auto onField = [](void* s, size_t n, void* d) {
-        auto* c = static_cast<Counts*>(d);
-        ++c->fields;
-        for (size_t i = 0; i < n && !c->any; ++i)
-            c->any = static_cast<const char*>(s)[i] != ' ';
-    };
-    auto onRow = [](int, void* d) {
-        auto* c = static_cast<Counts*>(d);
-        if (c->any && c->rows.size() < 100)
-            c->rows.append(c->fields);
-        c->fields = 0;
-        c->any = false;
-    };
-    csv_parse(&p, head.constData(), size_t(head.size()), onField, onRow, &c);
+    FieldSplitter split(delimiter, kFieldBound);
+    split.feed(head.constData(), head.size(), c);
     // A row cut by the end of the head is not counted.
     if (complete)
-        csv_fini(&p, onField, onRow, &c);
-    csv_free(&p);
+        split.finish(c);
     return c.rows;
 }
 
@@ -253,18 +228,14 @@ struct RawRow {
 };
 
 // One pass over the text with a known delimiter.
-class Pass {
+class Pass : private FieldSplitter::Sink {
 public:
-    Pass(const ReadOptions& options, char delimiter) : m_opt(options), m_delimiter(delimiter) {
-        initParser(m_parser, delimiter);
+    Pass(const ReadOptions& options, char delimiter) : m_opt(options), m_split(delimiter, kFieldBound) {
         m_keepRows = qsizetype(std::max(0, options.maxRows)) + 1; // one more for a header row
         // Rows that bring no new front (a repeated front, an empty one) are kept up to this
         // many rows in all, which bounds the memory of a file that repeats one front forever.
         m_rowBound = 4 * m_keepRows;
     }
-    ~Pass() { csv_free(&m_parser); }
-    Pass(const Pass&) = delete;
-    Pass& operator=(const Pass&) = delete;
 
     // Feeds one block, split at line ends so that each row knows the line it starts on.
     bool feed(const char* s, qsizetype n) {
@@ -274,10 +245,9 @@ public:
             while (j < n && s[j] != '\n' && s[j] != '\r')
                 ++j;
             const qsizetype end = j < n ? j + 1 : n;
-            if (m_parser.pstate == kRowNotBegun)
+            if (!m_split.rowBegun())
                 m_rowStart = m_line;
-            scanQuotes(s + i, end - i);
-            if (csv_parse(&m_parser, s + i, size_t(end - i), onField, onRow, this) != size_t(end - i)) {
+            if (!m_split.feed(s + i, end - i, *this)) {
                 m_failed = true;
                 return false;
             }
@@ -291,15 +261,11 @@ public:
         return true;
     }
     // True when the end of the text leaves a quoted text open.
-    bool quoteOpen() const { return m_parser.pstate == kFieldBegun && m_parser.quoted; }
+    bool quoteOpen() const { return m_split.quoteOpen(); }
     bool failed() const { return m_failed; }
     qint64 rowStart() const { return m_rowStart; }
-    // The first line of the current row where a quoted text goes on after its closing quote
-    // (`"Haus"x`), or an earlier line: the quote then stays open for the parser, to the end of
-    // the file at worst.
-    qint64 strayAfterQuoteLine() const { return m_strayLine; }
     qint64 line() const { return m_line; }
-    void finish() { csv_fini(&m_parser, onField, onRow, this); }
+    void finish() { m_split.finish(*this); }
 
     QVector<QList<QByteArray>> sample;
     QVector<qint64> sampleLines;
@@ -312,18 +278,17 @@ public:
     qint64 firstLineNotRead = 0;
 
 private:
-    static void onField(void* s, size_t n, void* d) {
-        auto* self = static_cast<Pass*>(d);
-        const int col = self->m_col++;
+    void field(const QByteArray& text) override {
+        const int col = m_col++;
         if (col >= kMaxColumns)
             return;
-        QByteArray& t = self->m_cur[size_t(col)];
-        const bool cut = n > size_t(kMaxKeptBytes);
-        t = QByteArray(static_cast<const char*>(s), qsizetype(cut ? size_t(kMaxKeptBytes) : n));
+        QByteArray& t = m_cur[size_t(col)];
+        const bool cut = text.size() > kMaxKeptBytes;
+        t = cut ? text.left(kMaxKeptBytes) : text;
         cleanText(t);
-        self->m_cut[size_t(col)] = cut;
+        m_cut[size_t(col)] = cut;
     }
-    static void onRow(int, void* d) { static_cast<Pass*>(d)->endRow(); }
+    void rowEnd() override { endRow(); }
 
     void endRow() {
         const int n = std::min(m_col, kMaxColumns);
@@ -374,53 +339,12 @@ private:
         ++frontsLeftOut;
     }
 
-    void scanQuotes(const char* s, qsizetype n) {
-        const auto isEnd = [this](char c) { return c == m_delimiter || c == '\n' || c == '\r'; };
-        const auto isPad = [this](char c) { return c == ' ' || (c == '\t' && m_delimiter != '\t'); };
-        for (qsizetype k = 0; k < n; ++k) {
-            const char c = s[k];
-            switch (m_quote) {
-            case QuoteState::FieldStart:
-                if (c == '"')
-                    m_quote = QuoteState::Quoted;
-                else if (!isEnd(c) && !isPad(c))
-                    m_quote = QuoteState::Plain;
-                break;
-            case QuoteState::Plain:
-                if (isEnd(c))
-                    m_quote = QuoteState::FieldStart;
-                break;
-            case QuoteState::Quoted:
-                if (c == '"')
-                    m_quote = QuoteState::MaybeEnd;
-                break;
-            case QuoteState::MaybeEnd:
-                if (c == '"') {
-                    m_quote = QuoteState::Quoted;
-                } else if (isEnd(c)) {
-                    m_quote = QuoteState::FieldStart;
-                } else if (!isPad(c)) {
-                    // libcsv takes the quote as part of the text and stays inside it.
-                    if (m_strayLine < m_rowStart)
-                        m_strayLine = m_line;
-                    m_quote = QuoteState::Quoted;
-                }
-                break;
-            }
-        }
-    }
-
-    enum class QuoteState { FieldStart, Plain, Quoted, MaybeEnd };
-
     const ReadOptions& m_opt;
-    const char m_delimiter;
-    csv_parser m_parser;
+    FieldSplitter m_split;
     qsizetype m_keepRows;
     qsizetype m_rowBound;
     QSet<QByteArray> m_fronts;
     QSet<size_t> m_leftOut;
-    QuoteState m_quote = QuoteState::FieldStart;
-    qint64 m_strayLine = 0;
     std::array<QByteArray, kMaxColumns> m_cur;
     std::array<bool, kMaxColumns> m_cut{};
     int m_col = 0;
@@ -450,7 +374,7 @@ bool tooManyControls(const QByteArray& head) {
     return controls > 8 && controls * 100 > head.size();
 }
 
-// Turns the bytes of the file into the text libcsv reads: UTF-8 (or Windows-1252 bytes,
+// Turns the bytes of the file into the text the splitter reads: UTF-8 (or Windows-1252 bytes,
 // which share the delimiters, quotes and line ends), without a byte-order mark.
 class Source {
 public:
@@ -616,8 +540,9 @@ bool WordListReader::looksLikeHeader(const QVector<QStringList>& sample) {
     }
     if (named > 0 && allNamed)
         return true;
-    // A column of numbers under a name.
-    if (sample.size() < 2)
+    // A column of numbers under a name, the row's other texts being column names too: a
+    // card's word over numbers below it ("eins", "one" over "zwei", "2") is no header.
+    if (sample.size() < 3)
         return false;
     for (qsizetype c = 0; c < first.size(); ++c) {
         if (first[c].isEmpty() || isNumber(first[c]))
@@ -625,10 +550,23 @@ bool WordListReader::looksLikeHeader(const QVector<QStringList>& sample) {
         bool numbers = true;
         for (qsizetype r = 1; r < sample.size() && numbers; ++r)
             numbers = c < sample[r].size() && isNumber(sample[r][c]);
-        if (numbers)
+        if (!numbers)
+            continue;
+        bool othersNamed = true;
+        for (qsizetype o = 0; o < first.size() && othersNamed; ++o) {
+            QString t = first[o].trimmed().toLower();
+            if (t.endsWith(u':'))
+                t.chop(1);
+            othersNamed = o == c || t.isEmpty() || headerWords().contains(t);
+        }
+        if (othersNamed)
             return true;
     }
     return false;
+}
+
+QString WordListReader::headerNote(const WordTable& table) {
+    return table.headerLine > 0 ? QStringLiteral("line %1 taken as the column names").arg(table.headerLine) : QString();
 }
 
 char WordListReader::delimiterForName(const QString& path) {
@@ -675,12 +613,6 @@ WordTable WordListReader::read(QIODevice& in, const ReadOptions& options) {
     Utf8Check utf8;
     const bool checkUtf8 = source.encoding == Encoding::Utf8 || source.encoding == Encoding::Utf8Bom;
     auto quoteError = [&pass, &refuse] {
-        // A quoted text that goes on after its quote keeps the quote open: that is the fault.
-        if (pass.strayAfterQuoteLine() >= pass.rowStart())
-            return refuse(QStringLiteral("on line %1 a quoted text goes on after its closing quote (a quote inside "
-                                         "a text is written twice: \"\")")
-                              .arg(pass.strayAfterQuoteLine()),
-                          pass.strayAfterQuoteLine());
         return refuse(QStringLiteral("the quote that opens on line %1 is never closed").arg(pass.rowStart()),
                       pass.rowStart());
     };
@@ -736,6 +668,8 @@ WordTable WordListReader::read(QIODevice& in, const ReadOptions& options) {
         skip = 1;
         --table.dataRows;
     }
+    if (table.header)
+        table.headerLine = pass.firstRowLine;
     // The reading kept one front more than asked, for a header row; without one, the rows of
     // the last front are left out here.
     const qsizetype maxFronts = std::max(0, options.maxRows);

@@ -1,7 +1,8 @@
 #pragma once
 // Reads a word list: a comma-, semicolon- or tab-separated text file with one card per row.
-// Quoting is that of RFC 4180 (a quoted text may hold delimiters, doubled quotes and line
-// breaks; a line break inside a text becomes a space, since a card is one line). The text
+// Quoting is that of RFC 4180 as spreadsheets read it (a quoted text may hold delimiters,
+// doubled quotes and line breaks; a line break inside a text becomes a space, since a card
+// is one line; a quote counts only around a whole field, elsewhere it is a letter). The text
 // is UTF-8 (with or without a byte-order mark) or UTF-16 (with a byte-order mark, or without
 // one when its NUL bytes show which half of each unit is zero). A file that is UTF-8 but for
 // a few ill-formed sequences is read as UTF-8, those sequences as U+FFFD and their lines
@@ -13,6 +14,10 @@
 // bound; the others are only counted), each kept text at most kMaxKeptBytes, and a single
 // text longer than kMaxTextBytes stops the reading. Binary input (a NUL byte, or many
 // control characters) and a quote that is never closed refuse the whole file.
+//
+// A header row is dropped only when asked, or when its texts are all column names ("Front",
+// "German", "Wort" ...), or when it is a name over a column of numbers beside other names;
+// `headerLine` then says which line was taken, so that callers can say so.
 #include <QIODevice>
 #include <QString>
 #include <QStringList>
@@ -58,6 +63,7 @@ struct WordTable {
     Encoding encoding = Encoding::Utf8;
     char delimiter = ',';
     bool header = false;
+    qint64 headerLine = 0; // the line taken as the column names (not a card), 0 when none
     int columns = 0; // the widest row seen, at most kMaxColumns
     // The first rows of the file (the header row included) with all their columns.
     QVector<QStringList> sample;
@@ -86,6 +92,8 @@ public:
     static char delimiterForName(const QString& path);
     // Whether a first row of these texts reads as column names rather than a card.
     static bool looksLikeHeader(const QVector<QStringList>& sample);
+    // "line 1 taken as the column names" when a row was; empty otherwise.
+    static QString headerNote(const WordTable& table);
     static QString encodingName(Encoding e);
     // The lines whose bytes are not UTF-8, for a message: "line 4 holds bytes that are not
     // UTF-8 (read as \uFFFD)"; empty when there are none.

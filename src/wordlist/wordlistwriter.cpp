@@ -47,6 +47,7 @@ bool WordListWriter::write(QIODevice& out, const QVector<TextPair>& rows, Format
     QByteArray all;
     all.reserve(rows.size() * 32 + 3);
     all += "\xEF\xBB\xBF";
+    all += line(kFrontName, kBackName, format);
     for (const TextPair& r : rows)
         all += line(r.first, r.second, format);
     // A short write is repeated, so that the next one fails with the system's reason.

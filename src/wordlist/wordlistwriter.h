@@ -2,8 +2,10 @@
 // Writes word lists: the rows of a chapter as UTF-8 CSV (comma, RFC 4180 quoting) or as
 // tab-separated text, one row per line, front then back. Both begin with a byte-order mark:
 // spreadsheets take a CSV or TSV file without one for the system's 8-bit code page and
-// garble every letter outside ASCII. A NUL in a text is written as a space. What is written
-// reads back to the same rows.
+// garble every letter outside ASCII. A file's first line names the columns ("Front", "Back"):
+// the reader always takes that line for column names, so the first card is read as a card
+// whatever its words are ("Wort", "word"). A NUL in a text is written as a space. What is
+// written reads back to the same rows.
 #include <QPair>
 #include <QString>
 #include <QVector>
@@ -13,6 +15,9 @@ class QIODevice;
 namespace wordlist {
 
 enum class Format { Csv, Tsv };
+// The names of the columns on a word list's first line.
+inline const QString kFrontName = QStringLiteral("Front");
+inline const QString kBackName = QStringLiteral("Back");
 using TextPair = QPair<QString, QString>;
 
 class WordListWriter {

@@ -306,8 +306,8 @@ class TestFaults : public QObject {
         case Writer::WordList:
         case Writer::LargeWordList: {
             const QByteArray bytes = bytesOf(path);
-            QVERIFY(bytes.startsWith("\xEF\xBB\xBFWort 0,word 0\r\n"));
-            QCOMPARE(bytes.count("\r\n"), 3 + newCards(w));
+            QVERIFY(bytes.startsWith("\xEF\xBB\xBF" "Front,Back\r\nWort 0,word 0\r\n"));
+            QCOMPARE(bytes.count("\r\n"), 4 + newCards(w));
             QVERIFY(bytes.endsWith(QStringLiteral("Wort %1,word %1\r\n").arg(99 + newCards(w)).toUtf8()));
             break;
         }

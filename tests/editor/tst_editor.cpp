@@ -10,6 +10,7 @@
 #include "exportname.h"
 #include "history.h"
 #include "importdialog.h"
+#include "lessondialog.h"
 #include "ivordalite.h"
 #include "scripttexts.h"
 #include "testsupport.h"
@@ -728,8 +729,7 @@ private slots:
                                            << QStringList{"w.csv, line 1: the card takes 150 bytes in UTF-8"};
         QTest::newRow("bad rows") << imp << QByteArray("Haus,house\nBaum,\n,x\n" + QByteArray(60, 'q') + "," +
                                                        QByteArray(41, 'a') + "\n")
-                                  << QStringList{"w.csv, line 2: the back is empty",
-                                                 "w.csv, line 3: the front is empty",
+                                  << QStringList{"w.csv, line 3: the front is empty",
                                                  "w.csv, line 4: the card takes 101 bytes; front and back together hold at most 100",
                                                  "nothing written to out.qex"};
         QTest::newRow("binary") << imp << QByteArray("a,b\0\n", 5)
@@ -746,6 +746,12 @@ private slots:
                                                << QByteArray("a,b\n") << QStringList{"w.csv is not a chapter file"};
         QTest::newRow("export to .doc") << QStringList{"--export", "out.qex", "--output", "o.doc"} << QByteArray()
                                         << QStringList{"must end in .csv, .tsv or .txt"};
+        QTest::newRow("--limit 0") << imp + QStringList{"--limit", "0"} << QByteArray("a,b\n")
+                                   << QStringList{"--limit takes a number of cards from 1 to 32767, not '0'"};
+        QTest::newRow("--limit 32768") << imp + QStringList{"--limit", "32768"} << QByteArray("a,b\n")
+                                       << QStringList{"--limit takes a number of cards from 1 to 32767, not '32768'"};
+        QTest::newRow("--limit on export") << QStringList{"--export", "out.qex", "--output", "o.csv", "--limit", "3"}
+                                           << QByteArray() << QStringList{"--limit belongs to --import"};
     }
     void conversionRefuses() {
         QFETCH(QStringList, args);
@@ -762,6 +768,91 @@ private slots:
         QVERIFY(text.startsWith(QStringLiteral("qredit: ")));
         QCOMPARE(readAll(path("out.qex")), before);
         QVERIFY(!QFile::exists(path("o.csv")) && !QFile::exists(path("o.doc")) && !QFile::exists(path("o")));
+    }
+
+    // What an import brings in and says: a row with an empty back is a card, a one-column
+    // list gives cards with empty backs, a row taken as the column names is named, --limit
+    // takes the first cards and counts the rest.
+    void conversionImports_data() {
+        QTest::addColumn<QStringList>("extra");
+        QTest::addColumn<QByteArray>("words");
+        QTest::addColumn<QList<CardRow>>("cards");
+        QTest::addColumn<QString>("said"); // after "qredit: w.csv: "; empty: nothing said
+        QTest::newRow("empty back is a card") << QStringList() << QByteArray("Haus,house\nBaum,\n")
+                                              << QList<CardRow>{{"Haus", "house"}, {"Baum", ""}}
+                                              << "1 card with an empty back";
+        QTest::newRow("one column is cards with empty backs")
+            << QStringList() << QByteArray("Haus\nBaum\n") << QList<CardRow>{{"Haus", ""}, {"Baum", ""}}
+            << "2 cards with an empty back";
+        QTest::newRow("header dropped is said") << QStringList() << QByteArray("Deutsch,German\nHaus,house\n")
+                                                << QList<CardRow>{{"Haus", "house"}}
+                                                << "line 1 taken as the column names; --header no keeps it";
+        QTest::newRow("--header no keeps it") << QStringList{"--header", "no"}
+                                              << QByteArray("Deutsch,German\nHaus,house\n")
+                                              << QList<CardRow>{{"Deutsch", "German"}, {"Haus", "house"}} << QString();
+        QTest::newRow("--header yes is not said") << QStringList{"--header", "yes"} << QByteArray("a,b\nHaus,house\n")
+                                                  << QList<CardRow>{{"Haus", "house"}} << QString();
+        QTest::newRow("--limit takes the first") << QStringList{"--limit", "2"} << QByteArray("a,1\nb,2\nc,3\na,4\nd,5\n")
+                                                 << QList<CardRow>{{"a", "4"}, {"b", "2"}}
+                                                 << "the first 2 cards taken, 2 left out";
+        QTest::newRow("--limit at the count") << QStringList{"--limit", "2"} << QByteArray("a,1\nb,2\n")
+                                              << QList<CardRow>{{"a", "1"}, {"b", "2"}} << QString();
+        QTest::newRow("--limit one") << QStringList{"--limit", "1"} << QByteArray("a,1\nb,2\n")
+                                     << QList<CardRow>{{"a", "1"}} << "the first 1 card taken, 1 left out";
+    }
+    void conversionImports() {
+        QFETCH(QStringList, extra);
+        QFETCH(QByteArray, words);
+        QFETCH(QList<CardRow>, cards);
+        QFETCH(QString, said);
+        writeAll(path("w.csv"), words);
+        QString text, title, error;
+        QCOMPARE(convert(QStringList{"--import", path("w.csv"), "--output", path("w.qex")} + extra, text), 0);
+        QCOMPARE(text, said.isEmpty() ? QString() : QStringLiteral("qredit: %1: %2\n").arg(path("w.csv"), said));
+        QVector<CardRow> got;
+        QCOMPARE(qredit::loadChapter(path("w.qex"), got, title, error), qredit::LoadResult::Loaded);
+        QCOMPARE(QList<CardRow>(got), cards);
+    }
+
+    // --limit past what a chapter holds takes a full chapter and says how many were left.
+    void conversionLimitPastChapter() {
+        QByteArray many;
+        for (int i = 0; i < 32800; ++i)
+            many += "w" + QByteArray::number(i) + ",x\n";
+        writeAll(path("w.csv"), many);
+        QString text, title, error;
+        QCOMPARE(convert({"--import", path("w.csv"), "--output", path("w.qex"), "--limit", "32767"}, text), 0);
+        QCOMPARE(text, QStringLiteral("qredit: %1: the first 32766 cards taken, 34 left out\n").arg(path("w.csv")));
+        QVector<CardRow> got;
+        QCOMPARE(qredit::loadChapter(path("w.qex"), got, title, error), qredit::LoadResult::Loaded);
+        QCOMPARE(got.size(), qredit::kMaxCards);
+    }
+
+    // A chapter exported and imported again on the command line is the same chapter, byte
+    // for byte, however much its first card looks like column names.
+    void conversionRoundTripKeepsFirstCard_data() {
+        QTest::addColumn<QString>("ending");
+        QTest::addColumn<QVector<CardRow>>("cards");
+        const QVector<CardRow> numbers = {{"eins", "one"}, {"zwei", "2"}, {"drei", "3"}};
+        for (const char* ending : {"csv", "tsv"}) {
+            QTest::addRow("Wort, word, %s", ending) << ending << QVector<CardRow>{{"Wort", "word"}, {"Haus", "house"}};
+            QTest::addRow("Deutsch, German, %s", ending)
+                << ending << QVector<CardRow>{{"Deutsch", "German"}, {"ja", "yes"}};
+            QTest::addRow("word over numbers, %s", ending) << ending << numbers;
+            QTest::addRow("empty back first, %s", ending) << ending << QVector<CardRow>{{"Front", ""}, {"b", "c"}};
+        }
+    }
+    void conversionRoundTripKeepsFirstCard() {
+        QFETCH(QString, ending);
+        QFETCH(QVector<CardRow>, cards);
+        QString error, text;
+        QVERIFY(qredit::saveChapter(path("c.qex"), cards, "T", error));
+        const QString list = path("c." + ending);
+        for (int pass = 0; pass < 2; ++pass) {
+            QCOMPARE(convert({"--export", path("c.qex"), "--output", list}, text), 0);
+            QCOMPARE(convert({"--import", list, "--output", path("again.qex"), "--title", "T"}, text), 0);
+            QCOMPARE(readAll(path("again.qex")), readAll(path("c.qex")));
+        }
     }
 
     void conversionKeepsReadOnlyOutput() {
@@ -782,7 +873,8 @@ private slots:
                                 "Haus;house\nHaus;home\n\n");
         QString text;
         QCOMPARE(convert({"--import", path("w.csv"), "--output", path("cli.qex"), "--title", "Lektion 1"}, text), 0);
-        QCOMPARE(text, QString());
+        QCOMPARE(text, QStringLiteral("qredit: %1: line 1 taken as the column names; --header no keeps it\n")
+                           .arg(path("w.csv")));
         const QList<CardRow> expected = {{QStringLiteral("Stra\u00DFe, die"), "street"},
                                          {QStringLiteral("\u00DCber"), "over"},
                                          {"Haus", "home"}};
@@ -797,7 +889,7 @@ private slots:
             QCOMPARE(convert({"--import", path(out), "--output", path("again.qex"), "--title", "Lektion 1"}, text), 0);
             QCOMPARE(readAll(path("again.qex")), readAll(path("cli.qex")));
         }
-        QCOMPARE(readAll(path("back.tsv")), QByteArray("\xEF\xBB\xBFStra\xC3\x9F" "e, die\tstreet\r\n\xC3\x9C" "ber\tover\r\n"
+        QCOMPARE(readAll(path("back.tsv")), QByteArray("\xEF\xBB\xBF" "Front\tBack\r\nStra\xC3\x9F" "e, die\tstreet\r\n\xC3\x9C" "ber\tover\r\n"
                                                        "Haus\thome\r\n"));
     }
 
@@ -1295,7 +1387,7 @@ private slots:
         QVERIFY(m_w->importFile(path("w.csv")));
         EditorWindow::setPreviewRunner(nullptr);
         QCOMPARE(preview, (QStringList{"house|Haus", "tree|", "car|Auto"}));
-        QCOMPARE(summary, QStringLiteral("3 rows, UTF-8, semicolon-separated."));
+        QCOMPARE(summary, QStringLiteral("3 rows, UTF-8, semicolon-separated. Line 1 is taken as the column names."));
         QCOMPARE(rows(), (QList<CardRow>{{"Haus", "house"}, {"Auto", "car"}}));
         QVERIFY(m_prompter->boxes.last().text.contains(QStringLiteral("line 3: the front is empty")));
         QCOMPARE(m_w->countText(), QStringLiteral("2 cards"));
@@ -1315,6 +1407,170 @@ private slots:
         EditorWindow::setPreviewRunner(nullptr);
         QCOMPARE(summary, QStringLiteral("25 rows, UTF-8, comma-separated; the first 20 are shown."));
         QVERIFY(rows().isEmpty());
+    }
+
+    // Another delimiter in the preview shows what the list gives read that way, or nothing
+    // when it can't be read so; Import is on only while the preview shows a row with a front.
+    // (A way of reading that failed once left the last rows shown and Import on.)
+    void previewDelimiterRefreshesOrEmpties() {
+        writeAll(path("w.tsv"), "a, \"b\tc d\ne\tf\n");
+        QStringList seen;
+        EditorWindow::setPreviewRunner([&seen](qredit::ImportDialog& d) {
+            auto state = [&] {
+                const bool on = d.findChild<QPushButton*>(QStringLiteral("cmdImport"))->isEnabled();
+                seen << d.previewRows().join(u' ') + (on ? " +" : " -") + " " + d.summary();
+            };
+            state();
+            d.setDelimiter(',');
+            state();
+            d.setDelimiter(';');
+            state();
+            d.setColumns(1, 0);
+            state();
+            d.setDelimiter('\t');
+            state();
+            return false;
+        });
+        QVERIFY(!m_w->importFile(path("w.tsv")));
+        EditorWindow::setPreviewRunner(nullptr);
+        QCOMPARE(seen, (QStringList{
+                           "a, \"b|c d e|f + 2 rows, UTF-8, tab-separated.",
+                           " - Can't read it this way: the quote that opens on line 1 is never closed",
+                           "a, \"b\tc d| e\tf| + 2 rows, UTF-8, semicolon-separated. The list has one column: the "
+                           "cards come in with empty backs.",
+                           "|a, \"b\tc d |e\tf - 2 rows, UTF-8, semicolon-separated.",
+                           "c d|a, \"b f|e + 2 rows, UTF-8, tab-separated.",
+                       }));
+    }
+
+    // A one-column list comes in as cards with empty backs once the preview has said so; a
+    // row taken as the column names is named in the status bar.
+    void importSaysWhatItTook() {
+        writeAll(path("one.csv"), "Haus\nBaum\n");
+        QString summary;
+        EditorWindow::setPreviewRunner([&summary](qredit::ImportDialog& d) {
+            summary = d.summary();
+            return d.findChild<QPushButton*>(QStringLiteral("cmdImport"))->isEnabled();
+        });
+        QVERIFY(m_w->importFile(path("one.csv")));
+        EditorWindow::setPreviewRunner(nullptr);
+        QCOMPARE(summary, QStringLiteral("2 rows, UTF-8, comma-separated. The list has one column: the cards come in "
+                                         "with empty backs."));
+        QCOMPARE(rows(), (QList<CardRow>{{"Haus", ""}, {"Baum", ""}}));
+        QCOMPARE(m_w->statusText(), QStringLiteral("2 cards imported from 'one.csv', 2 with an empty back"));
+        writeAll(path("de.csv"), "Deutsch,German\nja,yes\n");
+        QVERIFY(m_w->importFile(path("de.csv"), false));
+        QVERIFY(rows().contains(CardRow{"ja", "yes"}) && rows().size() == 3);
+        QCOMPARE(m_w->statusText(), QStringLiteral("1 card imported from 'de.csv'; line 1 taken as the column names"));
+    }
+
+    // A KVTML file opens as a new, unsaved chapter of the languages and lessons chosen; one
+    // lesson gives the chapter its name; a bad file changes nothing.
+    void openKvtml_data() {
+        QTest::addColumn<QList<int>>("cleared"); // lessons unchecked; -1: the words in no lesson
+        QTest::addColumn<int>("front");
+        QTest::addColumn<int>("back");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QList<CardRow>>("after");
+        QTest::newRow("everything") << QList<int>() << 0 << 1 << "Tiere"
+                                    << QList<CardRow>{{"Hund", "dog"}, {"Katze", "cat"}, {"Maus", "mouse"}, {"Fisch", "fish"}};
+        QTest::newRow("one nested lesson") << QList<int>{0, 2, -1} << 0 << 1 << QStringLiteral("Haus \u2013 Garten")
+                                           << QList<CardRow>{{"Maus", "mouse"}};
+        QTest::newRow("other languages, no loose words")
+            << QList<int>{-1} << 1 << 2 << "Tiere" << QList<CardRow>{{"dog", "chien"}, {"cat", "chat"}, {"mouse", ""}};
+    }
+    void openKvtml() {
+        QFETCH(QList<int>, cleared);
+        QFETCH(int, front);
+        QFETCH(int, back);
+        QFETCH(QString, title);
+        QFETCH(QList<CardRow>, after);
+        writeAll(path("t.kvtml"),
+                 "<?xml version=\"1.0\"?><kvtml version=\"2.0\"><information><title>Tiere</title></information>"
+                 "<identifiers><identifier id=\"0\"><name>Deutsch</name><locale>de</locale></identifier>"
+                 "<identifier id=\"1\"><name>English</name></identifier><identifier id=\"2\"><name>fr</name></identifier>"
+                 "</identifiers><entries>"
+                 "<entry id=\"0\"><translation id=\"0\"><text>Hund</text></translation><translation id=\"1\"><text>dog"
+                 "</text></translation><translation id=\"2\"><text>chien</text></translation></entry>"
+                 "<entry id=\"1\"><translation id=\"0\"><text>Katze</text></translation><translation id=\"1\"><text>cat"
+                 "</text></translation><translation id=\"2\"><text>chat</text></translation></entry>"
+                 "<entry id=\"2\"><translation id=\"0\"><text>Maus</text></translation><translation id=\"1\"><text>mouse"
+                 "</text></translation></entry>"
+                 "<entry id=\"3\"><translation id=\"0\"><text>Fisch</text></translation><translation id=\"1\"><text>fish"
+                 "</text></translation></entry></entries><lessons>"
+                 "<container><name>Haus</name><entry id=\"0\"/><container><name>Garten</name><entry id=\"2\"/></container>"
+                 "</container><container><name>Feld</name><entry id=\"1\"/></container></lessons></kvtml>");
+        m_w->PutRow("alt", "old", -1, false);
+        saveAs(path("old.qex"));
+        QStringList seen;
+        qredit::EditorWindow::setLessonRunner([&](qredit::LessonDialog& d) {
+            seen << d.summary();
+            for (int l : cleared)
+                d.setLessonChecked(l, false);
+            d.setSides(front, front);
+            seen << QString::number(d.canAccept());
+            d.setSides(front, back);
+            return d.canAccept();
+        });
+        QVERIFY(m_w->openFile(path("t.kvtml")));
+        qredit::EditorWindow::setLessonRunner(nullptr);
+        QCOMPARE(seen, (QStringList{"4 words with a text on the front or the back.", "0"}));
+        QCOMPARE(rows(), after);
+        QCOMPARE(field("Text3")->text(), title);
+        QCOMPARE(m_w->fileName(), QString());
+        QVERIFY(m_w->isModified());
+        QCOMPARE(readAll(path("old.qex")).isEmpty(), false);
+    }
+
+    void openKvtmlRefusals() {
+        m_w->PutRow("alt", "old", -1, false);
+        writeAll(path("bad.kvtml"), "<?xml version=\"1.0\"?><!DOCTYPE kvtml [<!ENTITY a \"b\">]><kvtml version=\"2.0\"/>");
+        m_prompter->expect(MsgResult::Ok, QStringLiteral("Can't open file"));
+        QVERIFY(!m_w->takeKvtml(path("bad.kvtml"), true));
+        QVERIFY(m_prompter->boxes.last().text.startsWith(
+            QStringLiteral("'bad.kvtml' can't be read: it declares entities (<!ENTITY ...>)")));
+        QCOMPARE(rows(), (QList<CardRow>{{"alt", "old"}}));
+        // A cancelled choice changes nothing either; nothing checked keeps OK off.
+        writeAll(path("l.kvtml"), "<kvtml version=\"2.0\"><identifiers><identifier id=\"0\"/><identifier id=\"1\"/>"
+                                  "</identifiers><entries><entry id=\"0\"><translation id=\"0\"><text>a</text>"
+                                  "</translation></entry></entries><lessons><container><name>L</name><entry id=\"0\"/>"
+                                  "</container></lessons></kvtml>");
+        bool offWithNothing = true;
+        qredit::EditorWindow::setLessonRunner([&](qredit::LessonDialog& d) {
+            d.setLessonChecked(0, false);
+            offWithNothing = !d.canAccept();
+            return false;
+        });
+        QVERIFY(!m_w->importFile(path("l.kvtml")));
+        qredit::EditorWindow::setLessonRunner(nullptr);
+        QVERIFY(offWithNothing);
+        QCOMPARE(rows(), (QList<CardRow>{{"alt", "old"}}));
+        // Import adds a KVTML file's cards to this chapter.
+        qredit::EditorWindow::setLessonRunner([](qredit::LessonDialog&) { return true; });
+        QVERIFY(m_w->importFile(path("l.kvtml")));
+        qredit::EditorWindow::setLessonRunner(nullptr);
+        QCOMPARE(rows().size(), 2);
+        QVERIFY(rows().contains(CardRow{"a", ""}));
+    }
+
+    // File > Export PDF... writes the word list or, by the second file type, cut-out cards; a
+    // name without an ending gets ".pdf".
+    void exportPdf_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("word list") << 1 << 1;
+        QTest::newRow("cut-out cards") << 2 << 2;
+    }
+    void exportPdf() {
+        QFETCH(int, type);
+        QFETCH(int, pages);
+        m_w->PutRow("Haus", "house", -1, false);
+        m_dialogs->answerFile(path("paper"), type);
+        action("mF_d")->trigger();
+        const QByteArray pdf = readAll(path("paper.pdf"));
+        QVERIFY(pdf.startsWith("%PDF"));
+        QCOMPARE(pdf.count("/Type /Page") - pdf.count("/Type /Pages"), pages);
+        QCOMPARE(m_w->statusText(), QStringLiteral("1 card exported to 'paper.pdf'"));
     }
 
     // Bad input changes nothing; more rows than the chapter holds asks first.
@@ -1351,7 +1607,7 @@ private slots:
         QCOMPARE(convert({"--import", path("w.csv"), "--output", path("cli.qex"), "--title", "L"}, said), 0);
         QCOMPARE(readAll(path("cli.qex")), readAll(path("window.qex")));
         QVERIFY(m_w->exportFile(path("out.csv")));
-        QCOMPARE(readAll(path("out.csv")), "\xEF\xBB\xBF" + QByteArray(words).replace("\n", "\r\n"));
+        QCOMPARE(readAll(path("out.csv")), "\xEF\xBB\xBF" "Front,Back\r\n" + QByteArray(words).replace("\n", "\r\n"));
     }
 
     // The name an export writes to: a word list's ending stays, a chapter's name (or a link
@@ -1566,7 +1822,7 @@ private slots:
         QTest::addColumn<QString>("menu");
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("items");
-        QTest::newRow("File") << "mF" << int(Qt::Key_F) << "&New|&Open|&Import...|&Export...|&Save|E&xit";
+        QTest::newRow("File") << "mF" << int(Qt::Key_F) << "&New|&Open|&Import...|&Export...|Export P&DF...|&Print...|&Save|E&xit";
         QTest::newRow("Edit") << "mE" << int(Qt::Key_E) << "&Undo|&Redo|Cu&t|&Copy|&Paste|&Find";
         QTest::newRow("Help") << "mH" << int(Qt::Key_H) << "&About";
     }
@@ -1917,7 +2173,8 @@ private slots:
         saveAs(path("c.qex"));
         QVERIFY(m_w->exportFile(path(name)));
         const QByteArray window = readAll(path(name));
-        QVERIFY(window.startsWith("\xEF\xBB\xBF\xC3\x84rger"));
+        QVERIFY(window.startsWith("\xEF\xBB\xBF" "Front,Back\r\n\xC3\x84rger") ||
+                window.startsWith("\xEF\xBB\xBF" "Front\tBack\r\n\xC3\x84rger"));
         QString said;
         QCOMPARE(convert({"--export", path("c.qex"), "--output", path("cli-" + name)}, said), 0);
         QCOMPARE(readAll(path("cli-" + name)), window);

@@ -647,6 +647,8 @@ void TestHistory::chapterLanguagesFollowTheChapter() {
     QVERIFY(!h.chapterLanguages(old));
     QVERIFY(h.setChapterLanguages(old, "ru", "en"));
     QCOMPARE(h.chapterLanguages(old), std::make_optional(std::pair<QString, QString>("ru", "en")));
+    QVERIFY(h.setChapterLanguages(old, "ru", QString())); // the back left to the guess
+    QCOMPARE(h.chapterLanguages(old), std::make_optional(std::pair<QString, QString>("ru", "")));
     QVERIFY(h.setChapterLanguages(old, "ru", "en-GB"));
     // The file moves: the chapter is found again by its title and questions.
     const Chapter moved = chapter(m_dir->filePath("new.qex"), "Russian", old.questions);
