@@ -31,6 +31,9 @@
 #include <QValueAxis>
 #include <QVBoxLayout>
 #include <cmath>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace statsui {
 
@@ -119,7 +122,7 @@ int indexIn(qreal value, int count) {
 }
 
 void paintView(QChartView* view, QPainter* p, const QSize& size) {
-    view->render(p, QRectF(QPointF(0, 0), size), view->viewport()->rect().translated(0, 0));
+    view->render(p, QRectF(QPointF(0, 0), size), view->viewport()->rect());
 }
 
 } // namespace
@@ -281,6 +284,11 @@ void StatsWindow::refresh() {
         readable = reviewstats::compute(path, m_chapters, only, now, dayStart, m_figures, &error);
         if (readable)
             m_cache.insert(only, m_figures);
+#ifdef __GLIBC__
+        // SQLite's caches and sorts of a large history are freed once read; give the pages back
+        // rather than keep them in the program's heap while the window stays open.
+        malloc_trim(0);
+#endif
     } else {
         m_figures = {};
         readable = false;
