@@ -31,9 +31,6 @@
 #include <QValueAxis>
 #include <QVBoxLayout>
 #include <cmath>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 namespace statsui {
 
@@ -284,11 +281,6 @@ void StatsWindow::refresh() {
         readable = reviewstats::compute(path, m_chapters, only, now, dayStart, m_figures, &error);
         if (readable)
             m_cache.insert(only, m_figures);
-#ifdef __GLIBC__
-        // SQLite's caches and sorts of a large history are freed once read; give the pages back
-        // rather than keep them in the program's heap while the window stays open.
-        malloc_trim(0);
-#endif
     } else {
         m_figures = {};
         readable = false;
