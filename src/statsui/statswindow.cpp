@@ -119,7 +119,7 @@ int indexIn(qreal value, int count) {
 }
 
 void paintView(QChartView* view, QPainter* p, const QSize& size) {
-    view->render(p, QRectF(QPointF(0, 0), size), view->viewport()->rect().translated(0, 0));
+    view->render(p, QRectF(QPointF(0, 0), size), view->viewport()->rect());
 }
 
 } // namespace

@@ -97,6 +97,8 @@ private slots:
     void saveImage_data();
     void saveImage();
     void keyboardAndTooltip();
+    void figureTexts_data();
+    void figureTexts();
     void calendarShades_data();
     void calendarShades();
     void emptyHistory_data();
@@ -329,6 +331,7 @@ void TestStatsWindow::saveImage() {
     runMenu(p, "saveImage");
     QCOMPARE(m_dialogs->fileRequests.size(), 1);
     QVERIFY(m_dialogs->fileRequests.first().save);
+    QVERIFY(m_dialogs->fileRequests.first().flags & 0x2); // asks before replacing a file
     QVERIFY(m_prompter->scriptDone());
     if (written.isEmpty()) {
         QVERIFY(m_prompter->boxes.first().text.startsWith(QStringLiteral("The file '") + m_dir->filePath(answer)));
@@ -356,6 +359,10 @@ void TestStatsWindow::saveImage() {
     } else {
         QVERIFY(bytes.startsWith("<?xml"));
         QVERIFY(bytes.contains("<svg"));
+        QVERIFY(bytes.contains(QStringLiteral("viewBox=\"0 0 %1 %2\"")
+                                   .arg(p->chart()->width())
+                                   .arg(p->chart()->height())
+                                   .toLatin1()));
         QVERIFY(bytes.contains("<path") || bytes.contains("<polyline") || bytes.contains("<rect"));
     }
 }
@@ -368,16 +375,21 @@ void TestStatsWindow::keyboardAndTooltip() {
     for (const char* name : {"comingDue", "reviewsPerDay", "retention", "cardsByState"}) {
         ChartPanel* p = w->panel(QString::fromLatin1(name));
         QWidget* chart = p->chart();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
         chart->setFocus(Qt::TabFocusReason);
         QVERIFY(chart->hasFocus());
         const int last = int(p->figures().rows.size()) - 1;
         const struct {
             Qt::Key key;
+            Qt::KeyboardModifiers modifiers;
             int row;
-        } steps[] = {{Qt::Key_Right, 0}, {Qt::Key_Right, std::min(1, last)}, {Qt::Key_Left, 0}, {Qt::Key_Left, 0},
-                     {Qt::Key_End, last}, {Qt::Key_Right, last}, {Qt::Key_Home, 0}};
+        } steps[] = {{Qt::Key_Right, {}, 0},   {Qt::Key_Right, {}, std::min(1, last)},
+                     {Qt::Key_Left, {}, 0},    {Qt::Key_Left, {}, 0},
+                     {Qt::Key_End, {}, last},  {Qt::Key_Right, {}, last},
+                     {Qt::Key_Home, {}, 0},    {Qt::Key_Right, Qt::ShiftModifier, 0}};
         for (const auto& step : steps) {
-            QTest::keyClick(chart, step.key);
+            QTest::keyClick(chart, step.key, step.modifiers);
             QVERIFY2(p->highlighted() == step.row, name);
             QCOMPARE(chart->accessibleDescription(), p->figures().describe(step.row, QStringLiteral("; ")));
         }
@@ -386,14 +398,19 @@ void TestStatsWindow::keyboardAndTooltip() {
         for (int row : {0, last})
             QVERIFY2(p->itemAt(p->itemPos(row) - QPoint(0, 2)) == row, name);
         QCOMPARE(p->itemAt(QPoint(-5, -5)), -1);
-        const int row = last;
-        const QPoint pos = p->itemPos(row) - QPoint(0, 2);
-        auto* view = qobject_cast<QAbstractScrollArea*>(chart);
-        QWidget* receiver = view ? view->viewport() : chart;
-        QHelpEvent help(QEvent::ToolTip, receiver->mapFrom(chart, pos), chart->mapToGlobal(pos));
-        QApplication::sendEvent(receiver, &help);
-        QTRY_COMPARE(QToolTip::text(), p->figures().describe(row, QStringLiteral("\n")));
-        QToolTip::hideText();
+        // A row past the last is refused.
+        p->setHighlighted(last + 1);
+        QCOMPARE(p->highlighted(), 0);
+        for (int row : {0, last}) {
+            const QPoint pos = p->itemPos(row) - QPoint(0, 2);
+            auto* view = qobject_cast<QAbstractScrollArea*>(chart);
+            QWidget* receiver = view ? view->viewport() : chart;
+            QHelpEvent help(QEvent::ToolTip, receiver->mapFrom(chart, pos), chart->mapToGlobal(pos));
+            QApplication::sendEvent(receiver, &help);
+            QTRY_COMPARE(QToolTip::text(), p->figures().describe(row, QStringLiteral("\n")));
+            QToolTip::hideText();
+            QTRY_VERIFY(QToolTip::text().isEmpty());
+        }
         // Shift+F10 opens the chart's menu.
         QTest::keyClick(chart, Qt::Key_F10, Qt::ShiftModifier);
         QMenu* menu = menuOf(p);
@@ -401,6 +418,32 @@ void TestStatsWindow::keyboardAndTooltip() {
         QVERIFY(menu->findChild<QAction*>("copyFigures"));
         menu->close();
     }
+}
+
+// The texts of shares and times as every table and tooltip shows them.
+void TestStatsWindow::figureTexts_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("share of none") << percentText(0, 0) << "\u2013";
+    QTest::newRow("share of one") << percentText(1, 1) << "100.0 %";
+    QTest::newRow("share rounded") << percentText(2, 3) << "66.7 %";
+    QTest::newRow("no time") << hoursMinutes(0) << "0:00";
+    QTest::newRow("under a minute") << hoursMinutes(59999) << "0:00";
+    QTest::newRow("a minute") << hoursMinutes(60000) << "0:01";
+    QTest::newRow("under an hour") << hoursMinutes(3599999) << "0:59";
+    QTest::newRow("an hour") << hoursMinutes(3600000) << "1:00";
+    QTest::newRow("ten hours ten") << hoursMinutes(36600000) << "10:10";
+    QTest::newRow("below zero") << hoursMinutes(-5) << "0:00";
+    const FigureTable t{{"Day", "Reviews"}, {{"Mon 6 May 2024", "3"}}};
+    QTest::newRow("a row described") << t.describe(0, "; ") << "Mon 6 May 2024; Reviews: 3";
+    QTest::newRow("before the first row") << t.describe(-1, "; ") << "";
+    QTest::newRow("past the last row") << t.describe(1, "; ") << "";
+}
+
+void TestStatsWindow::figureTexts() {
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QCOMPARE(text, expected);
 }
 
 // Four shades of equal width up to the busiest day; any review shows at least the first.
