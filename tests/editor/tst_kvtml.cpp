@@ -164,6 +164,22 @@ private slots:
         QCOMPARE(qredit::lessonTitle(doc.lessons[2]), QStringLiteral("Haus \u2013 Garten \u2013 Beet"));
         QCOMPARE(doc.identifiers.value(2).locale, QStringLiteral("fr"));
         QCOMPARE(doc.entries.value(1).line, qint64(11));
+        // Elements the reader does not know, in places it knows, are passed over.
+        QByteArray other = file(kAnimals);
+        other.replace("<identifiers>\n", "<identifiers><comment>x</comment>\n")
+            .replace("<entries>\n", "<entries><identifier id=\"9\"/>\n");
+        const kvtml::Document withOther = readBytes(other);
+        QVERIFY(withOther.ok());
+        QCOMPARE(withOther.identifiers.size(), 3);
+        QCOMPARE(withOther.entries.size(), 4);
+    }
+
+    // The line a refusal names: none for the size, the element's for the depth.
+    void refusalLines() {
+        QCOMPARE(readBytes(QByteArray(kvtml::kMaxKvtmlBytes + 1, ' ')).errorLine, qint64(0));
+        QByteArray deep = file(entry(0, "0=a;1=b"));
+        deep.replace("</entries>", "\n" + QByteArray("<x>").repeated(63) + QByteArray("</x>").repeated(63) + "</entries>");
+        QCOMPARE(readBytes(deep).errorLine, qint64(12));
     }
 
     // Bad input: one message each, nothing read, nothing expanded or fetched.

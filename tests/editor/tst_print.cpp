@@ -59,6 +59,7 @@ private slots:
         QTest::newRow("row taller than a page")
             << QVector<int>{10, 80, 10} << 50 << 50 << QStringList{"0+1", "1+1", "2+1"};
         QTest::newRow("tall row first") << QVector<int>{80, 10} << 50 << 50 << QStringList{"0+1", "1+1"};
+        QTest::newRow("an empty row fits a full page") << QVector<int>{10, 0} << 10 << 10 << QStringList{"0+2"};
     }
     void listPages() {
         QFETCH(QVector<int>, heights);
@@ -82,7 +83,8 @@ private slots:
             << 4 << 3 << 1 << QStringList{"F 0@0,0 1@1,0 2@2,0", "B 0@2,0 1@1,0 2@0,0", "F 3@0,0", "B 3@2,0"};
         QTest::newRow("two by two") << 4 << 2 << 2
                                     << QStringList{"F 0@0,0 1@1,0 2@0,1 3@1,1", "B 0@1,0 1@0,0 2@1,1 3@0,1"};
-        QTest::newRow("one column") << 2 << 1 << 2 << QStringList{"F 0@0,0 1@0,1", "B 0@0,0 1@0,1"};
+        QTest::newRow("one column") << 3 << 1 << 2
+                                    << QStringList{"F 0@0,0 1@0,1", "B 0@0,0 1@0,1", "F 2@0,0", "B 2@0,0"};
     }
     void cardPages() {
         QFETCH(int, cards);
