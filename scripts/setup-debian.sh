@@ -3,7 +3,7 @@
 # fonts too, so that cards in every script a learner may study (Indic, Thai, Khmer, Chinese,
 # emoji ...) show letters, not empty boxes.
 set -e
-PKGS="cmake g++ make qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev fonts-dejavu-core fonts-wqy-microhei fonts-noto-core fonts-noto-color-emoji desktop-file-utils shared-mime-info appstream libcsv-dev qt6-declarative-dev qt6-charts-dev qt6-svg-dev qt6-speech-dev qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng libzip-dev libzstd-dev"
+PKGS="cmake g++ make qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev fonts-dejavu-core fonts-wqy-microhei fonts-noto-core fonts-noto-color-emoji desktop-file-utils shared-mime-info appstream poppler-utils qt6-declarative-dev qt6-charts-dev qt6-svg-dev qt6-speech-dev qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng libzip-dev libzstd-dev"
 missing=""
 for p in $PKGS; do
     dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"
