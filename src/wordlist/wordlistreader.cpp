@@ -1,6 +1,7 @@
 #include "wordlistreader.h"
 
 #include "filetext.h"
+#include "htmltext.h"
 
 #include <QFile>
 #include <QHash>
@@ -34,11 +35,15 @@ int isSpaceOnly(unsigned char c) {
 int isSpaceOrTab(unsigned char c) {
     return c == ' ' || c == '\t';
 }
+// With a space as delimiter nothing is padding.
+int isNoSpace(unsigned char) {
+    return 0;
+}
 
 void initParser(csv_parser& p, char delimiter) {
     csv_init(&p, 0);
     csv_set_delim(&p, static_cast<unsigned char>(delimiter));
-    csv_set_space_func(&p, delimiter == '\t' ? isSpaceOnly : isSpaceOrTab);
+    csv_set_space_func(&p, delimiter == '\t' ? isSpaceOnly : delimiter == ' ' ? isNoSpace : isSpaceOrTab);
     csv_set_realloc_func(&p, cappedRealloc);
     csv_set_blk_size(&p, 4096);
 }
@@ -299,6 +304,7 @@ public:
     // the file at worst.
     qint64 strayAfterQuoteLine() const { return m_strayLine; }
     qint64 line() const { return m_line; }
+    void startAtLine(qint64 line) { m_line = m_rowStart = line; }
     void finish() { csv_fini(&m_parser, onField, onRow, this); }
 
     QVector<QList<QByteArray>> sample;
@@ -496,6 +502,8 @@ public:
     }
     // The first block of text, without taking it.
     const QByteArray& peek() const { return m_pending; }
+    // Drops the first bytes of the first block.
+    void skip(qsizetype n) { m_pending.remove(0, n); }
     bool atEnd() const { return m_in.atEnd(); }
     bool error() const { return m_error; }
     QString errorString() const { return m_in.errorString(); }
@@ -667,12 +675,25 @@ WordTable WordListReader::read(QIODevice& in, const ReadOptions& options) {
     if (tooManyControls(head))
         return refuse(QStringLiteral("it holds binary data, not text"));
 
+    // Settings lines of another program's export: read, then passed over.
+    const ExportHeader settings = readExportHeader(head, source.atEnd());
+    ReadOptions opt = options;
+    if (settings.present() && opt.frontColumn == 0 && opt.backColumn == 1)
+        settings.defaultColumns(opt.frontColumn, opt.backColumn);
     char delimiter = options.delimiter;
-    if (delimiter != ',' && delimiter != ';' && delimiter != '\t')
-        delimiter = detectDelimiter(head, source.atEnd(), options.fallbackDelimiter);
+    if (delimiter != ',' && delimiter != ';' && delimiter != '\t' && delimiter != '|' && delimiter != ' ')
+        delimiter = settings.separator;
+    if (delimiter != ',' && delimiter != ';' && delimiter != '\t' && delimiter != '|' && delimiter != ' ')
+        delimiter = detectDelimiter(head.mid(settings.bytes), source.atEnd(), options.fallbackDelimiter);
 
-    Pass pass(options, delimiter);
+    Pass pass(opt, delimiter);
     Utf8Check utf8;
+    if (settings.present()) {
+        if (source.encoding == Encoding::Utf8 || source.encoding == Encoding::Utf8Bom)
+            utf8.feed(head.constData(), settings.bytes);
+        source.skip(settings.bytes);
+        pass.startAtLine(settings.lines + 1);
+    }
     const bool checkUtf8 = source.encoding == Encoding::Utf8 || source.encoding == Encoding::Utf8Bom;
     auto quoteError = [&pass, &refuse] {
         // A quoted text that goes on after its quote keeps the quote open: that is the fault.
@@ -719,17 +740,32 @@ WordTable WordListReader::read(QIODevice& in, const ReadOptions& options) {
         }
     }
     const bool isUtf8 = table.encoding != Encoding::Windows1252;
+    table.exportHeader = settings;
+    table.frontColumn = opt.frontColumn;
+    table.backColumn = opt.backColumn;
+    // The fields of an HTML export become the text a card shows.
+    auto text = [&](const QByteArray& raw) {
+        QString t = decodeText(raw, isUtf8);
+        if (!settings.html)
+            return t;
+        HtmlText h = htmlToText(t);
+        table.soundsRemoved += h.sounds;
+        table.imagesRemoved += h.images;
+        return std::move(h.text);
+    };
     table.delimiter = delimiter;
     table.columns = pass.columns;
     for (const QList<QByteArray>& raw : pass.sample) {
         QStringList texts;
         texts.reserve(raw.size());
         for (const QByteArray& t : raw)
-            texts.append(decodeText(t, isUtf8));
+            texts.append(settings.html ? htmlToText(decodeText(t, isUtf8)).text : decodeText(t, isUtf8));
         table.sample.append(texts);
     }
     table.sampleLines = pass.sampleLines;
-    table.header = options.header == Header::Yes || (options.header == Header::Detect && looksLikeHeader(table.sample));
+    // An export with settings lines names its columns there, never in a row.
+    table.header = options.header == Header::Yes ||
+                   (options.header == Header::Detect && !settings.present() && looksLikeHeader(table.sample));
     qsizetype skip = 0;
     table.dataRows = pass.dataRows;
     if (table.header && !pass.rows.isEmpty() && pass.rows.first().line == pass.firstRowLine) {
@@ -753,7 +789,7 @@ WordTable WordListReader::read(QIODevice& in, const ReadOptions& options) {
             }
             fronts.insert(r.front);
         }
-        WordRow row{r.line, decodeText(r.front, isUtf8), decodeText(r.back, isUtf8), r.tooLong};
+        WordRow row{r.line, text(r.front), text(r.back), r.tooLong};
         if (row.front.isEmpty() && row.back.isEmpty())
             --table.dataRows;
         else

@@ -13,6 +13,8 @@
 // bound; the others are only counted), each kept text at most kMaxKeptBytes, and a single
 // text longer than kMaxTextBytes stops the reading. Binary input (a NUL byte, or many
 // control characters) and a quote that is never closed refuse the whole file.
+#include "exportheader.h"
+
 #include <QIODevice>
 #include <QString>
 #include <QStringList>
@@ -74,6 +76,15 @@ struct WordTable {
     // and how many lines hold one.
     QVector<qint64> badUtf8Lines;
     qint64 badUtf8LineCount = 0;
+    // The settings lines of another flash-card program's export (see ExportHeader): they are
+    // no rows. When they name meta columns (tags, ids) and the options ask for the first two
+    // columns, front and back are the first two columns that are not meta columns.
+    ExportHeader exportHeader;
+    int frontColumn = 0; // the columns read as front and back
+    int backColumn = 1;
+    // Media references removed from the fields of an HTML export.
+    qint64 soundsRemoved = 0;
+    qint64 imagesRemoved = 0;
     bool ok() const { return error.isEmpty(); }
 };
 
