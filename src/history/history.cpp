@@ -126,8 +126,44 @@ bool toVersion1(QSqlDatabase& db) {
     return true;
 }
 
-using MigrationStep = bool (*)(QSqlDatabase&);
-constexpr MigrationStep kMigrations[] = {toVersion1};
+// Each review learns the state its card was in before it (for the retention of cards
+// already learnt), filled by replaying every card's log; and each chapter may name the
+// languages of its two sides.
+bool toVersion2(QSqlDatabase& db, const fsrs::Scheduler& scheduler) {
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("ALTER TABLE reviews ADD COLUMN state_before INTEGER NOT NULL DEFAULT 0")) ||
+        !q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS chapter_languages ("
+                               " chapter INTEGER PRIMARY KEY REFERENCES chapters(id),"
+                               " front TEXT NOT NULL, back TEXT NOT NULL)")) ||
+        !q.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS reviews_by_time ON reviews (time)")))
+        return false;
+    QSqlQuery read(db);
+    read.setForwardOnly(true);
+    if (!read.exec(QStringLiteral("SELECT id, card, time, grade FROM reviews ORDER BY card, time, id")))
+        return false;
+    q.prepare(QStringLiteral("UPDATE reviews SET state_before = ? WHERE id = ?"));
+    qint64 current = -1;
+    fsrs::Card card;
+    while (read.next()) {
+        if (read.value(1).toLongLong() != current) {
+            current = read.value(1).toLongLong();
+            card = {};
+        }
+        if (card.state != fsrs::State::New) {
+            q.addBindValue(int(card.state));
+            q.addBindValue(read.value(0).toLongLong());
+            if (!q.exec())
+                return false;
+        }
+        card = scheduler.next(card, read.value(2).toLongLong(), fsrs::Grade(read.value(3).toInt())).card;
+    }
+    return !read.lastError().isValid();
+}
+
+bool withoutScheduler(QSqlDatabase& db, const fsrs::Scheduler&) { return toVersion1(db); }
+
+using MigrationStep = bool (*)(QSqlDatabase&, const fsrs::Scheduler&);
+constexpr MigrationStep kMigrations[] = {withoutScheduler, toVersion2};
 static_assert(std::size(kMigrations) == History::kSchemaVersion, "one migration step per schema version");
 
 constexpr const char* kCardColumns =
@@ -319,7 +355,7 @@ bool History::migrate(int fromVersion) {
         if (!d.transaction())
             return fail(d.lastError().text());
         QSqlQuery q(d);
-        if (!kMigrations[v](d) || !q.exec(QStringLiteral("PRAGMA user_version=%1").arg(v + 1))) {
+        if (!kMigrations[v](d, m_scheduler) || !q.exec(QStringLiteral("PRAGMA user_version=%1").arg(v + 1))) {
             const QSqlError e = q.lastError().isValid() ? q.lastError() : d.lastError();
             d.rollback();
             m_status.status = statusForError(e);
@@ -415,6 +451,65 @@ std::optional<qint64> History::chapterIdFor(const Chapter& chapter, bool mayWrit
     return std::nullopt;
 }
 
+std::optional<qint64> History::chapterIdOrNew(const Chapter& chapter, QSqlError* error) {
+    if (const std::optional<qint64> id = chapterIdFor(chapter, true))
+        return id;
+    QSqlQuery q(db());
+    q.prepare(QStringLiteral("INSERT INTO chapters (path, title, fingerprint) VALUES (?, ?, ?)"));
+    q.addBindValue(normalPath(chapter.path));
+    q.addBindValue(storedTitle(chapter.title));
+    q.addBindValue(QString::fromLatin1(questionFingerprint(chapter.questions)));
+    if (!q.exec()) {
+        *error = q.lastError();
+        return std::nullopt;
+    }
+    return q.lastInsertId().toLongLong();
+}
+
+std::optional<std::pair<QString, QString>> History::chapterLanguages(const Chapter& chapter) {
+    if (!isOpen())
+        return std::nullopt;
+    const std::optional<qint64> id = chapterIdFor(chapter, false);
+    if (!id)
+        return std::nullopt;
+    QSqlQuery q(db());
+    q.prepare(QStringLiteral("SELECT front, back FROM chapter_languages WHERE chapter = ?"));
+    q.addBindValue(*id);
+    if (q.exec() && q.next())
+        return std::pair{q.value(0).toString(), q.value(1).toString()};
+    return std::nullopt;
+}
+
+bool History::setChapterLanguages(const Chapter& chapter, const QString& front, const QString& back) {
+    if (!isOpen())
+        return fail(m_status.message);
+    QSqlDatabase d = db();
+    if (!d.transaction())
+        return fail(d.lastError().text());
+    QSqlError error;
+    const std::optional<qint64> id = chapterIdOrNew(chapter, &error);
+    QSqlQuery q(d);
+    if (id) {
+        if (front.isEmpty() && back.isEmpty()) {
+            q.prepare(QStringLiteral("DELETE FROM chapter_languages WHERE chapter = ?"));
+            q.addBindValue(*id);
+        } else {
+            q.prepare(QStringLiteral("INSERT OR REPLACE INTO chapter_languages (chapter, front, back) VALUES (?, ?, ?)"));
+            q.addBindValue(*id);
+            q.addBindValue(front);
+            q.addBindValue(back);
+        }
+        if (!q.exec())
+            error = q.lastError();
+    }
+    if (!error.isValid() && d.commit())
+        return true;
+    q.finish();
+    const QString message = error.isValid() ? error.text() : d.lastError().text();
+    d.rollback();
+    return fail(message);
+}
+
 bool History::writeCard(qint64 cardId, const fsrs::Card& c, qint64 firstReview) {
     QSqlQuery q(db());
     q.prepare(QStringLiteral("UPDATE cards SET due = ?, stability = ?, difficulty = ?, elapsed_days = ?, "
@@ -430,16 +525,33 @@ bool History::writeCard(qint64 cardId, const fsrs::Card& c, qint64 firstReview) 
 
 bool History::replayCard(qint64 cardId) {
     QSqlQuery q(db());
-    q.prepare(QStringLiteral("SELECT time, grade FROM reviews WHERE card = ? ORDER BY time, id"));
+    q.prepare(QStringLiteral("SELECT id, time, grade, state_before FROM reviews WHERE card = ? ORDER BY time, id"));
     q.addBindValue(cardId);
     if (!q.exec())
         return fail(q.lastError().text());
-    std::vector<fsrs::Review> log;
-    while (q.next())
-        log.push_back({q.value(0).toLongLong(), fsrs::Grade(q.value(1).toInt())});
-    if (log.empty())
+    // The reviews whose state before them changed: a review moved earlier or a merged log
+    // changes what every later review found.
+    QVector<std::pair<qint64, int>> moved;
+    fsrs::Card card;
+    std::optional<qint64> first;
+    while (q.next()) {
+        if (!first)
+            first = q.value(1).toLongLong();
+        if (q.value(3).toInt() != int(card.state))
+            moved.append({q.value(0).toLongLong(), int(card.state)});
+        card = m_scheduler.next(card, q.value(1).toLongLong(), fsrs::Grade(q.value(2).toInt())).card;
+    }
+    q.finish();
+    if (!first)
         return true;
-    return writeCard(cardId, m_scheduler.replay(log), log.front().time);
+    q.prepare(QStringLiteral("UPDATE reviews SET state_before = ? WHERE id = ?"));
+    for (const auto& [id, state] : moved) {
+        q.addBindValue(state);
+        q.addBindValue(id);
+        if (!q.exec())
+            return fail(q.lastError().text());
+    }
+    return writeCard(cardId, card, *first);
 }
 
 std::optional<fsrs::Card> History::record(const Chapter& chapter, const QString& question, fsrs::Grade grade,
@@ -467,16 +579,10 @@ std::optional<fsrs::Card> History::record(const Chapter& chapter, const QString&
         return std::nullopt;
     };
 
-    std::optional<qint64> chapterId = chapterIdFor(chapter, true);
-    if (!chapterId) {
-        q.prepare(QStringLiteral("INSERT INTO chapters (path, title, fingerprint) VALUES (?, ?, ?)"));
-        q.addBindValue(normalPath(chapter.path));
-        q.addBindValue(storedTitle(chapter.title));
-        q.addBindValue(QString::fromLatin1(questionFingerprint(chapter.questions)));
-        if (!q.exec())
-            return abandon(q.lastError());
-        chapterId = q.lastInsertId().toLongLong();
-    }
+    QSqlError chapterError;
+    const std::optional<qint64> chapterId = chapterIdOrNew(chapter, &chapterError);
+    if (!chapterId)
+        return abandon(chapterError);
 
     q.prepare(QStringLiteral("SELECT id, first_review, %1 FROM cards WHERE chapter = ? AND question = ?")
                   .arg(QLatin1String(kCardColumns)));
@@ -505,18 +611,20 @@ std::optional<fsrs::Card> History::record(const Chapter& chapter, const QString&
         cardId = q.lastInsertId().toLongLong();
     }
 
-    q.prepare(QStringLiteral("INSERT INTO reviews (card, time, grade, answer_ms, source) VALUES (?, ?, ?, ?, ?)"));
+    // A review dated before the card's last one (the clock was set back) belongs earlier in
+    // the log; the card is replayed so its cache stays what rebuild() computes.
+    const bool inOrder = card.state == fsrs::State::New || nowUtcMs >= card.lastReview;
+    q.prepare(QStringLiteral("INSERT INTO reviews (card, time, grade, answer_ms, source, state_before) "
+                             "VALUES (?, ?, ?, ?, ?, ?)"));
     q.addBindValue(cardId);
     q.addBindValue(nowUtcMs);
     q.addBindValue(int(grade));
     q.addBindValue(qMax<qint64>(0, answerMs));
     q.addBindValue(source);
+    q.addBindValue(inOrder ? int(card.state) : 0);
     if (!q.exec())
         return abandon(q.lastError());
 
-    // A review dated before the card's last one (the clock was set back) belongs earlier in
-    // the log; the card is replayed so its cache stays what rebuild() computes.
-    const bool inOrder = card.state == fsrs::State::New || nowUtcMs >= card.lastReview;
     if (inOrder) {
         card = m_scheduler.next(card, nowUtcMs, grade).card;
         if (!writeCard(cardId, card, qMin(firstReview, nowUtcMs)))
@@ -710,35 +818,55 @@ bool History::rebuild() {
     // Each card is written as soon as its log has been read: the log and the cache are
     // different tables, so the reading statement is not disturbed, and no more than one
     // card's log is held at a time.
-    if (!read.exec(QStringLiteral("SELECT card, time, grade FROM reviews ORDER BY card, time, id")))
+    if (!read.exec(QStringLiteral("SELECT card, time, grade, id, state_before FROM reviews ORDER BY card, time, id")))
         return abandon(read.lastError());
-    std::vector<fsrs::Review> log;
+    QSqlQuery before(d);
+    before.prepare(QStringLiteral("UPDATE reviews SET state_before = ? WHERE id = ?"));
+    fsrs::Card c;
+    qint64 first = 0;
     qint64 current = -1;
+    QVector<std::pair<qint64, int>> moved; // reviews whose state before them changed
+    QSqlError failure;
     auto flush = [&] {
-        if (log.empty())
+        if (current < 0)
             return true;
-        const fsrs::Card c = m_scheduler.replay(log);
         for (const QVariant& v : {QVariant(c.due), QVariant(c.stability), QVariant(c.difficulty),
                                   QVariant(c.elapsedDays), QVariant(c.scheduledDays), QVariant(c.step),
                                   QVariant(c.reps), QVariant(c.lapses), QVariant(int(c.state)),
-                                  QVariant(c.lastReview), QVariant(log.front().time), QVariant(current)})
+                                  QVariant(c.lastReview), QVariant(first), QVariant(current)})
             write.addBindValue(v);
-        log.clear();
-        return write.exec();
+        if (!write.exec()) {
+            failure = write.lastError();
+            return false;
+        }
+        for (const auto& [id, state] : std::as_const(moved)) {
+            before.addBindValue(state);
+            before.addBindValue(id);
+            if (!before.exec()) {
+                failure = before.lastError();
+                return false;
+            }
+        }
+        moved.clear();
+        return true;
     };
     while (read.next()) {
         const qint64 id = read.value(0).toLongLong();
         if (id != current) {
             if (!flush())
-                return abandon(write.lastError());
+                return abandon(failure);
             current = id;
+            c = {};
+            first = read.value(1).toLongLong();
         }
-        log.push_back({read.value(1).toLongLong(), fsrs::Grade(read.value(2).toInt())});
+        if (read.value(4).toInt() != int(c.state))
+            moved.append({read.value(3).toLongLong(), int(c.state)});
+        c = m_scheduler.next(c, read.value(1).toLongLong(), fsrs::Grade(read.value(2).toInt())).card;
     }
     if (read.lastError().isValid())
         return abandon(read.lastError());
     if (!flush())
-        return abandon(write.lastError());
+        return abandon(failure);
     read.finish();
     if (!d.commit())
         return abandon(d.lastError());

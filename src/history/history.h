@@ -20,9 +20,11 @@
 #include <QStringList>
 #include <QVector>
 #include <optional>
+#include <utility>
 
 class QIODevice;
 class QSqlDatabase;
+class QSqlError;
 
 namespace history {
 
@@ -77,7 +79,7 @@ struct DueDeck {
 
 class History {
 public:
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 2;
     static constexpr int kDefaultDayStartHour = 4;
     static constexpr int kDefaultNewCardsPerDay = 20;
 
@@ -120,6 +122,14 @@ public:
     // nothing was moved (no such chapter or card) or the write failed.
     bool renameQuestion(const QString& chapterPath, const QString& oldQuestion, const QString& newQuestion);
 
+    // The languages (codes such as "ru" or "en-GB") the chapter's front and back are read
+    // aloud in, when the learner chose them; nothing when they are to be guessed from the
+    // cards. A moved chapter keeps them.
+    std::optional<std::pair<QString, QString>> chapterLanguages(const Chapter& chapter);
+    // Empty front and back forget the choice. False when the history is not open or the
+    // write failed (see lastError()).
+    bool setChapterLanguages(const Chapter& chapter, const QString& front, const QString& back);
+
     // What to study now. `now` is in the learner's time zone; the study day begins at
     // `dayStartHour`. Due cards (due before the next study day begins) come most overdue
     // first; then cards never reviewed, in chapter order, up to `newCardsPerDay` less the new
@@ -147,6 +157,7 @@ private:
     bool migrate(int fromVersion);
     std::optional<qint64> chapterIdFor(const Chapter& chapter, bool mayWrite);
     std::optional<qint64> knownChapterId(const QString& path) const;
+    std::optional<qint64> chapterIdOrNew(const Chapter& chapter, QSqlError* error);
     bool writeCard(qint64 cardId, const fsrs::Card& card, qint64 firstReview);
     bool replayCard(qint64 cardId);
     QSqlDatabase db() const;

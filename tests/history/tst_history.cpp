@@ -65,6 +65,43 @@ QList<QVariantList> cardCache(const QString& path) {
     return rows;
 }
 
+QList<QVariantList> rows(const QString& path, const char* sql) {
+    QList<QVariantList> out;
+    {
+        QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("peek"));
+        d.setDatabaseName(path);
+        QSqlQuery q(d);
+        if (d.open() && q.exec(QString::fromLatin1(sql)))
+            while (q.next()) {
+                QVariantList row;
+                for (int i = 0; i < q.record().count(); ++i)
+                    row << q.value(i);
+                out << row;
+            }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("peek"));
+    return out;
+}
+
+// Each review's id and the state its card was in before it, by stepping the logs with the
+// scheduler the test's histories use.
+QList<QVariantList> steppedStates(const QString& path) {
+    QList<QVariantList> out;
+    fsrs::Scheduler s(History().settings().parameters());
+    fsrs::Card c;
+    qint64 card = -1;
+    for (const QVariantList& r : rows(path, "SELECT id, card, time, grade FROM reviews ORDER BY card, time, id")) {
+        if (r[1].toLongLong() != card) {
+            card = r[1].toLongLong();
+            c = {};
+        }
+        out << QVariantList{r[0], int(c.state)};
+        c = s.next(c, r[2].toLongLong(), Grade(r[3].toInt())).card;
+    }
+    std::sort(out.begin(), out.end(), [](const QVariantList& a, const QVariantList& b) { return a[0].toLongLong() < b[0].toLongLong(); });
+    return out;
+}
+
 QString peek(const QString& path, const QString& sql) {
     QString out;
     {
@@ -135,6 +172,8 @@ private slots:
     void unusableFiles_data();
     void unusableFiles();
     void rebuildEqualsCache();
+    void olderFileTakesTheNewSchema();
+    void chapterLanguagesFollowTheChapter();
     void exportColumns();
     void exportWriteError();
     void killedWhileGrading();
@@ -394,7 +433,7 @@ void TestHistory::schemaVersions_data() {
     QTest::newRow("no file") << QByteArray() << OpenStatus::Ok;
     QTest::newRow("empty file") << QByteArray("-") << OpenStatus::Ok;
     QTest::newRow("version 0 with a table of its own") << QByteArray("CREATE TABLE notes (x)") << OpenStatus::Ok;
-    QTest::newRow("newer version") << QByteArray("PRAGMA user_version=2") << OpenStatus::NewerVersion;
+    QTest::newRow("newer version") << QByteArray("PRAGMA user_version=3") << OpenStatus::NewerVersion;
 }
 
 void TestHistory::schemaVersions() {
@@ -412,7 +451,7 @@ void TestHistory::schemaVersions() {
     QCOMPARE(r.status, status);
     if (status == OpenStatus::Ok) {
         QVERIFY(r.message.isEmpty());
-        QCOMPARE(peek(dbPath(), QStringLiteral("PRAGMA user_version")), QStringLiteral("1"));
+        QCOMPARE(peek(dbPath(), QStringLiteral("PRAGMA user_version")), QStringLiteral("2"));
         QCOMPARE(peek(dbPath(), QStringLiteral("PRAGMA journal_mode")), QStringLiteral("wal"));
         QVERIFY(h.record(chapter("/gone/a.qex", "A", {"x"}), "x", Grade::Good, 0, "review", kT0));
     } else {
@@ -542,14 +581,78 @@ void TestHistory::rebuildEqualsCache() {
     QVERIFY(h.record(c, "a", Grade::Again, 1000, "import", kT0 + 5 * kMin)); // the clock was set back
     QVERIFY(h.renameQuestion(c.path, "b", "c"));
     const QList<QVariantList> cached = cardCache(dbPath());
+    const QList<QVariantList> before = rows(dbPath(), "SELECT id, state_before FROM reviews ORDER BY id");
     QCOMPARE(cached.size(), 6);
+    // Each review's state before it is what stepping its card's log gives, whether it was
+    // written in order, replayed after a review dated back, or merged by a rename.
+    QCOMPARE(before, steppedStates(dbPath()));
     QVERIFY(h.rebuild());
     QCOMPARE(cardCache(dbPath()), cached);
     // And the rebuild really recomputes: a cache spoilt behind the library's back comes right.
     peek(dbPath(), "UPDATE cards SET stability = 1, due = 0, reps = 99");
+    peek(dbPath(), "UPDATE reviews SET state_before = 3 WHERE id % 3 = 0");
     QVERIFY(cardCache(dbPath()) != cached);
     QVERIFY(h.rebuild());
     QCOMPARE(cardCache(dbPath()), cached);
+    QCOMPARE(rows(dbPath(), "SELECT id, state_before FROM reviews ORDER BY id"), before);
+}
+
+void TestHistory::olderFileTakesTheNewSchema() {
+    // A file of the first schema, as the previous version of the program left it.
+    const char* const v1[] = {
+        "CREATE TABLE chapters (id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE, title TEXT NOT NULL, "
+        "fingerprint TEXT NOT NULL)",
+        "CREATE TABLE cards (id INTEGER PRIMARY KEY, chapter INTEGER NOT NULL REFERENCES chapters(id), "
+        "question TEXT NOT NULL, due INTEGER NOT NULL, stability REAL NOT NULL, difficulty REAL NOT NULL, "
+        "elapsed_days INTEGER NOT NULL, scheduled_days INTEGER NOT NULL, step INTEGER NOT NULL, reps INTEGER NOT "
+        "NULL, lapses INTEGER NOT NULL, state INTEGER NOT NULL, last_review INTEGER NOT NULL, first_review INTEGER "
+        "NOT NULL, UNIQUE (chapter, question))",
+        "CREATE TABLE reviews (id INTEGER PRIMARY KEY, card INTEGER NOT NULL REFERENCES cards(id), time INTEGER NOT "
+        "NULL, grade INTEGER NOT NULL CHECK (grade BETWEEN 1 AND 4), answer_ms INTEGER NOT NULL, source TEXT NOT "
+        "NULL)",
+        "INSERT INTO chapters VALUES (1, '/gone/a.qex', 'A', '')",
+        "INSERT INTO cards VALUES (1, 1, 'x', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0)",
+        "INSERT INTO cards VALUES (2, 1, 'y', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0)",
+        "PRAGMA user_version=1",
+    };
+    for (const char* sql : v1)
+        peek(dbPath(), QString::fromLatin1(sql));
+    // Learning, learnt, lapsed, relearnt: the four states a review can find its card in.
+    const int grades[] = {3, 3, 3, 1, 3, 3};
+    for (int i = 0; i < 6; ++i) {
+        const qint64 t = kT0 + qint64(i) * 3 * 24 * 60 * kMin;
+        peek(dbPath(), QStringLiteral("INSERT INTO reviews (card, time, grade, answer_ms, source) VALUES "
+                                      "(1, %1, %2, 0, 'review')").arg(t).arg(grades[i]));
+    }
+    peek(dbPath(), QStringLiteral("INSERT INTO reviews (card, time, grade, answer_ms, source) VALUES (2, %1, 4, 0, "
+                                  "'review')").arg(kT0));
+    History h;
+    QVERIFY(h.open(dbPath()).ok());
+    QCOMPARE(peek(dbPath(), QStringLiteral("PRAGMA user_version")), QString::number(History::kSchemaVersion));
+    const QList<QVariantList> filled = rows(dbPath(), "SELECT id, state_before FROM reviews ORDER BY id");
+    QCOMPARE(filled, steppedStates(dbPath()));
+    QStringList states;
+    for (const QVariantList& r : filled)
+        states << r[1].toString();
+    QCOMPARE(states.join(' '), QStringLiteral("0 1 2 2 3 2 0"));
+}
+
+void TestHistory::chapterLanguagesFollowTheChapter() {
+    History h;
+    QVERIFY(!h.setChapterLanguages(chapter("/gone/a.qex", "A", {"x"}), "ru", "en"));
+    QVERIFY(h.open(dbPath()).ok());
+    const QString oldPath = m_dir->filePath("old.qex");
+    const Chapter old = chapter(oldPath, "Russian", {"кошка", "собака"});
+    QVERIFY(!h.chapterLanguages(old));
+    QVERIFY(h.setChapterLanguages(old, "ru", "en"));
+    QCOMPARE(h.chapterLanguages(old), std::make_optional(std::pair<QString, QString>("ru", "en")));
+    QVERIFY(h.setChapterLanguages(old, "ru", "en-GB"));
+    // The file moves: the chapter is found again by its title and questions.
+    const Chapter moved = chapter(m_dir->filePath("new.qex"), "Russian", old.questions);
+    QCOMPARE(h.chapterLanguages(moved), std::make_optional(std::pair<QString, QString>("ru", "en-GB")));
+    QVERIFY(!h.chapterLanguages(chapter(m_dir->filePath("other.qex"), "Other", {"x"})));
+    QVERIFY(h.setChapterLanguages(old, {}, {}));
+    QVERIFY(!h.chapterLanguages(old));
 }
 
 void TestHistory::exportColumns() {
