@@ -1,7 +1,9 @@
 // Packages of another flash-card program: decks as chapters in both schemas, the fields
 // chosen, HTML, media and cloze notes, what is counted, bad packages refused with one
 // message, and the review log brought into the history and replayed by our scheduler.
+#include "chapterfile.h"
 #include "collection.h"
+#include "commandline.h"
 #include "history.h"
 #include "packagearchive.h"
 #include "packagemaker.h"
@@ -392,6 +394,96 @@ private slots:
         const history::DueDeck after =
             h.dueDeck({chapter}, QDateTime::fromMSecsSinceEpoch(qMax(due, h.card(chapter.path, "Baum").due), utc), 0, 20);
         QCOMPARE(after.perChapter[0].due, 2);
+    }
+
+    // qredit --import PACKAGE: one chapter file per deck, the reviews in the history, one
+    // message on standard error; on any problem nothing is written.
+    void commandLine_data() {
+        QTest::addColumn<QStringList>("args"); // after --import PACKAGE; DIR is the output folder
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("files"); // "name: title: cards"
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<qint64>("reviews"); // in the history afterwards
+        const QString dropped = "1 card with an empty front was left out; 1 card whose front another card of its deck "
+                                "has was left out; 1 sound was removed; 1 image was removed; 3 review entries that "
+                                "were no answers (manual changes, or filtered decks' reviews that did not "
+                                "reschedule) were left out.";
+        QTest::newRow("every deck")
+            << QStringList{"--output-dir", "DIR"} << 0
+            << QStringList{"French.qex: French: 3", "Spanish \u2013 Verbs.qex: Spanish \u2013 Verbs: 2"}
+            << "qredit: 2 chapters written with 5 cards and 4 reviews in the review history. " + dropped << qint64(4);
+        QTest::newRow("one deck, by the other program's name")
+            << QStringList{"--output-dir", "DIR", "--deck", "spanish::verbs"} << 0
+            << QStringList{"Spanish \u2013 Verbs.qex: Spanish \u2013 Verbs: 2"}
+            << "qredit: 1 chapter written with 2 cards and 2 reviews in the review history. 1 card with an empty "
+               "front was left out; 1 card whose front another card of its deck has was left out; 1 sound was "
+               "removed; 2 review entries that were no answers (manual changes, or filtered decks' reviews that did "
+               "not reschedule) were left out."
+            << qint64(2);
+        QTest::newRow("two decks by title, clozes skipped, fields 2 and 1")
+            << QStringList{"--output-dir", "DIR", "--deck", "French", "--deck", "Spanish \u2013 Verbs", "--cloze",
+                           "skip", "--front", "2", "--back", "1"}
+            << 0 << QStringList{"French.qex: French: 1", "Spanish \u2013 Verbs.qex: Spanish \u2013 Verbs: 4"}
+            << "qredit: 2 chapters written with 5 cards and 3 reviews in the review history. 1 cloze note was left "
+               "out; 1 sound was removed; 1 image was removed; 3 review entries that were no answers (manual "
+               "changes, or filtered decks' reviews that did not reschedule) were left out."
+            << qint64(3);
+        QTest::newRow("no such deck") << QStringList{"--output-dir", "DIR", "--deck", "German"} << 1 << QStringList{}
+                                      << "qredit: PKG has no deck 'German'; its decks: French, Spanish \u2013 Verbs"
+                                      << qint64(0);
+        QTest::newRow("no folder") << QStringList{} << 1 << QStringList{} << "qredit: --output-dir is missing"
+                                   << qint64(0);
+        QTest::newRow("a word list's option")
+            << QStringList{"--output-dir", "DIR", "--title", "T"} << 1 << QStringList{}
+            << "qredit: --title belongs to the import of a word list; a package gives one chapter per deck into "
+               "--output-dir"
+            << qint64(0);
+        QTest::newRow("bad cloze") << QStringList{"--output-dir", "DIR", "--cloze", "maybe"} << 1 << QStringList{}
+                                   << "qredit: --cloze takes cards or skip, not 'maybe'" << qint64(0);
+        QTest::newRow("folder missing") << QStringList{"--output-dir", "DIR/none"} << 1 << QStringList{}
+                                        << "qredit: PKG: The folder 'DIR/none' does not exist." << qint64(0);
+    }
+    void commandLine() {
+        QFETCH(QStringList, args);
+        QTemporaryDir dir;
+        const QString pkg = dir.filePath("decks.apkg");
+        QFile f(pkg);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(maker::package(sample(), maker::Schema::Anki21b));
+        f.close();
+        const QString out = dir.filePath("out");
+        QVERIFY(QDir().mkpath(out));
+        for (QString& a : args)
+            a.replace("DIR", out);
+        QFile::remove(history::History::defaultPath());
+        FILE* err = std::tmpfile();
+        const int status = qredit::runConversion(QStringList{"qredit", "--import", pkg} + args, err);
+        std::rewind(err);
+        QByteArray said(4096, '\0');
+        said.resize(qsizetype(std::fread(said.data(), 1, size_t(said.size()), err)));
+        std::fclose(err);
+        QTEST(status, "status");
+        QFETCH(QString, message);
+        QCOMPARE(QString::fromUtf8(said).trimmed(), message.replace("DIR", out).replace("PKG", pkg));
+        QStringList files;
+        for (const QString& name : QDir(out).entryList(QDir::Files, QDir::Name)) {
+            QVector<qredit::CardRow> rows;
+            QString title, error;
+            QCOMPARE(qredit::loadChapter(QDir(out).filePath(name), rows, title, error), qredit::LoadResult::Loaded);
+            files << QStringLiteral("%1: %2: %3").arg(name, title).arg(rows.size());
+        }
+        QTEST(files, "files");
+        history::History h;
+        QVERIFY(h.open(history::History::defaultPath()).ok());
+        QTEST(h.reviewCount(), "reviews");
+        if (status == 0) {
+            // Once more into the same folder: refused, and nothing changes.
+            FILE* again = std::tmpfile();
+            QCOMPARE(qredit::runConversion(QStringList{"qredit", "--import", pkg} + args, again), 1);
+            std::fclose(again);
+            QCOMPARE(QDir(out).entryList(QDir::Files).size(), files.size());
+            QTEST(h.reviewCount(), "reviews");
+        }
     }
 
     // A history that can't be written takes nothing, and says why.
