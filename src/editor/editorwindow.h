@@ -29,6 +29,9 @@ namespace qredit {
 
 class CardListModel;
 class ImportDialog;
+class PackageDialog;
+// Whether a file is a package of another flash-card program (.apkg, .colpkg).
+bool isPackageFile(const QString& path);
 struct RowEdit;
 
 class EditorWindow : public QMainWindow {
@@ -70,6 +73,10 @@ public:
     bool exportFile(const QString& path);
     // How the preview runs; a test replaces it (default: the dialog, modal).
     static void setPreviewRunner(std::function<bool(ImportDialog&)> runner);
+    // Runs the choices before a package is imported (exec() unless a test scripts it).
+    static void setPackageRunner(std::function<bool(PackageDialog&)> runner);
+    // One chapter file per deck of a package, chosen in a dialog, with the reviews.
+    bool importPackage(const QString& path);
 
     // The actions behind the controls.
     void AddItem();
