@@ -122,12 +122,13 @@ private:
     void append(char32_t code) {
         if (code == 0)
             return;
-        if (code == U' ' || code == 0xA0) {
+        if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            code = 0xFFFD;
+        // A reference to a line break or another space is a space of the text like any other.
+        if (code < 0x20 || code == 0x7F || QChar::isSpace(code)) {
             space();
             return;
         }
-        if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            code = 0xFFFD;
         const char32_t one[] = {code};
         m_out.append(QString::fromUcs4(one, 1));
     }

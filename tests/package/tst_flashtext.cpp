@@ -47,6 +47,7 @@ private slots:
         QTest::newRow("hex either case") << "&#x48;&#X e4;&#xE4;" << "H&#X e4;\u00e4" << 0 << 0;
         QTest::newRow("outside the plane") << "&#x1F600;" << QString::fromUcs4(U"\U0001F600", 1) << 0 << 0;
         QTest::newRow("too large") << "&#x110000;|&#99999999999;" << "\uFFFD|\uFFFD" << 0 << 0;
+        QTest::newRow("a line break by reference") << "a&#10;&#x0D;&#9;b&#x2028;c&#160;" << "a b c" << 0 << 0;
         QTest::newRow("surrogate and zero") << "&#xD800;&#0;" << "\uFFFD\uFFFD" << 0 << 0;
         QTest::newRow("unknown name stays") << "&bogus; &amp" << "&bogus; &amp" << 0 << 0;
         QTest::newRow("ampersand alone") << "salt & pepper" << "salt & pepper" << 0 << 0;
