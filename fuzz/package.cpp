@@ -9,6 +9,8 @@
 
 #include <QCoreApplication>
 
+#include <zip.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +19,32 @@ namespace {
 [[noreturn]] void fail(const char* what) {
     std::fprintf(stderr, "package: %s\n", what);
     std::abort();
+}
+
+// The bytes as the one member of a stored zip, so that the fuzzer reaches the collection
+// itself past the zip's checksums.
+QByteArray storedZip(const QByteArray& member, const char* name) {
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* out = zip_source_buffer_create(nullptr, 0, 0, &error);
+    zip_source_keep(out);
+    zip_t* z = zip_open_from_source(out, ZIP_TRUNCATE, &error);
+    zip_source_t* in = zip_source_buffer(z, member.constData(), zip_uint64_t(member.size()), 0);
+    const zip_int64_t index = zip_file_add(z, name, in, 0);
+    zip_set_file_compression(z, zip_uint64_t(index), ZIP_CM_STORE, 0);
+    zip_close(z);
+    QByteArray bytes;
+    zip_stat_t st;
+    if (zip_source_open(out) == 0) {
+        if (zip_source_stat(out, &st) == 0) {
+            bytes.resize(qsizetype(st.size));
+            bytes.resize(qsizetype(std::max<zip_int64_t>(0, zip_source_read(out, bytes.data(), st.size))));
+        }
+        zip_source_close(out);
+    }
+    zip_source_free(out);
+    zip_error_fini(&error);
+    return bytes;
 }
 
 bool oneLineTrimmed(const QString& t) {
@@ -34,13 +62,18 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1)
         return 0;
-    // The first byte picks the fields and what becomes of cloze notes, the rest is the package.
+    // The first byte picks the fields, what becomes of cloze notes and what the rest is: the
+    // package, or the collection itself (SQLite, or zstd-compressed SQLite) put in a zip here.
     const uint8_t pick = data[0];
     package::ImportChoice choice;
     choice.frontField = pick & 3;
     choice.backField = (pick >> 2) & 3;
     choice.cloze = (pick & 16) ? package::ClozeMode::Skip : package::ClozeMode::OneCardPerCloze;
-    const QByteArray bytes(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
+    QByteArray bytes(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
+    if ((pick >> 6) == 1)
+        bytes = storedZip(bytes, "collection.anki2");
+    else if ((pick >> 6) == 2)
+        bytes = storedZip(bytes, "collection.anki21b");
     package::Collection c;
     if (!c.openData(bytes)) {
         if (c.error().isEmpty() || !c.decks().isEmpty())

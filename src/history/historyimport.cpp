@@ -10,6 +10,10 @@
 
 namespace history {
 
+namespace {
+constexpr qsizetype kBatch = 100; // rows of one INSERT: 600 bound values, far below SQLite's limit
+} // namespace
+
 bool History::importReviews(const Chapter& chapter, const QVector<ImportedCardLog>& logs, const QString& source,
                             qint64* added) {
     if (added)
@@ -37,8 +41,35 @@ bool History::importReviews(const Chapter& chapter, const QVector<ImportedCardLo
                                    "scheduled_days, step, reps, lapses, state, last_review, first_review) "
                                    "VALUES (?, ?, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, ?)"));
     times.prepare(QStringLiteral("SELECT time FROM reviews WHERE card = ?"));
-    insert.prepare(QStringLiteral("INSERT INTO reviews (card, time, grade, answer_ms, source, state_before) "
-                                  "VALUES (?, ?, ?, ?, ?, ?)"));
+    // Reviews go in by batches of rows in one statement: a statement per review would take
+    // most of the time of a large import.
+    struct Row {
+        qint64 card, time;
+        int grade;
+        qint64 answerMs;
+        int stateBefore;
+    };
+    QVector<Row> pending;
+    pending.reserve(kBatch);
+    auto insertSql = [](qsizetype rows) {
+        QString sql = QStringLiteral("INSERT INTO reviews (card, time, grade, answer_ms, source, state_before) VALUES ");
+        for (qsizetype i = 0; i < rows; ++i)
+            sql += i ? QStringLiteral(", (?, ?, ?, ?, ?, ?)") : QStringLiteral("(?, ?, ?, ?, ?, ?)");
+        return sql;
+    };
+    insert.prepare(insertSql(kBatch));
+    auto flush = [&](QSqlQuery& q) {
+        for (const Row& r : std::as_const(pending)) {
+            q.addBindValue(r.card);
+            q.addBindValue(r.time);
+            q.addBindValue(r.grade);
+            q.addBindValue(r.answerMs);
+            q.addBindValue(source);
+            q.addBindValue(r.stateBefore);
+        }
+        pending.clear();
+        return q.exec();
+    };
     qint64 count = 0;
     for (const ImportedCardLog& log : logs) {
         QVector<ImportedReview> reviews;
@@ -82,13 +113,8 @@ bool History::importReviews(const Chapter& chapter, const QVector<ImportedCardLo
             if (seen.contains(r.time))
                 continue;
             seen.insert(r.time);
-            insert.addBindValue(cardId);
-            insert.addBindValue(r.time);
-            insert.addBindValue(int(r.grade));
-            insert.addBindValue(qMax<qint64>(0, r.answerMs));
-            insert.addBindValue(source);
-            insert.addBindValue(known ? 0 : int(card.state));
-            if (!insert.exec())
+            pending.append({cardId, r.time, int(r.grade), qMax<qint64>(0, r.answerMs), known ? 0 : int(card.state)});
+            if (pending.size() == kBatch && !flush(insert))
                 return abandon(insert.lastError().text());
             if (!known)
                 card = m_scheduler.next(card, r.time, r.grade).card;
@@ -96,11 +122,22 @@ bool History::importReviews(const Chapter& chapter, const QVector<ImportedCardLo
         }
         count += cardAdded;
         if (known) {
+            // The replay reads the card's whole log, this import's reviews included.
+            if (!pending.isEmpty()) {
+                QSqlQuery rest(d);
+                if (!rest.prepare(insertSql(pending.size())) || !flush(rest))
+                    return abandon(rest.lastError().text());
+            }
             if (cardAdded > 0 && !replayCard(cardId))
                 return abandon(m_lastError);
         } else if (!writeCard(cardId, card, reviews.front().time)) {
             return abandon(m_lastError);
         }
+    }
+    if (!pending.isEmpty()) {
+        QSqlQuery rest(d);
+        if (!rest.prepare(insertSql(pending.size())) || !flush(rest))
+            return abandon(rest.lastError().text());
     }
     if (!d.commit())
         return abandon(d.lastError().text());
