@@ -350,7 +350,8 @@ ImportResult Collection::read(const ImportChoice& choice) const {
         }
         fronts[*chapter].insert(front);
         QVector<ImportedCard>& cards = result.chapters[*chapter].cards;
-        target.insert(source.id, {*chapter, int(cards.size())});
+        if (source.id != 0) // a cloze number without a card of its own has no reviews
+            target.insert(source.id, {*chapter, int(cards.size())});
         cards.append(ImportedCard{std::move(front), std::move(back), {}});
     };
     auto text = [&](const QString& html) {

@@ -41,8 +41,8 @@ bool History::importReviews(const Chapter& chapter, const QVector<ImportedCardLo
                                    "scheduled_days, step, reps, lapses, state, last_review, first_review) "
                                    "VALUES (?, ?, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, ?)"));
     times.prepare(QStringLiteral("SELECT time FROM reviews WHERE card = ?"));
-    // Reviews go in by batches of rows in one statement: a statement per review would take
-    // most of the time of a large import.
+    // Reviews go in by batches of rows in one statement of literal numbers: a statement, or a
+    // bound value, per review would take most of the time of a large import.
     struct Row {
         qint64 card, time;
         int grade;
@@ -51,24 +51,19 @@ bool History::importReviews(const Chapter& chapter, const QVector<ImportedCardLo
     };
     QVector<Row> pending;
     pending.reserve(kBatch);
-    auto insertSql = [](qsizetype rows) {
-        QString sql = QStringLiteral("INSERT INTO reviews (card, time, grade, answer_ms, source, state_before) VALUES ");
-        for (qsizetype i = 0; i < rows; ++i)
-            sql += i ? QStringLiteral(", (?, ?, ?, ?, ?, ?)") : QStringLiteral("(?, ?, ?, ?, ?, ?)");
-        return sql;
-    };
-    insert.prepare(insertSql(kBatch));
+    const QByteArray sourceLiteral = '\'' + source.toUtf8().replace('\'', "''") + '\'';
     auto flush = [&](QSqlQuery& q) {
-        for (const Row& r : std::as_const(pending)) {
-            q.addBindValue(r.card);
-            q.addBindValue(r.time);
-            q.addBindValue(r.grade);
-            q.addBindValue(r.answerMs);
-            q.addBindValue(source);
-            q.addBindValue(r.stateBefore);
+        QByteArray sql = "INSERT INTO reviews (card, time, grade, answer_ms, source, state_before) VALUES ";
+        sql.reserve(sql.size() + pending.size() * (64 + sourceLiteral.size()));
+        for (qsizetype i = 0; i < pending.size(); ++i) {
+            const Row& r = pending[i];
+            sql += i ? ",(" : "(";
+            sql += QByteArray::number(r.card) + ',' + QByteArray::number(r.time) + ',' + QByteArray::number(r.grade) +
+                   ',' + QByteArray::number(r.answerMs) + ',' + sourceLiteral + ',' +
+                   QByteArray::number(r.stateBefore) + ')';
         }
         pending.clear();
-        return q.exec();
+        return q.exec(QString::fromUtf8(sql));
     };
     qint64 count = 0;
     for (const ImportedCardLog& log : logs) {
@@ -123,22 +118,16 @@ bool History::importReviews(const Chapter& chapter, const QVector<ImportedCardLo
         count += cardAdded;
         if (known) {
             // The replay reads the card's whole log, this import's reviews included.
-            if (!pending.isEmpty()) {
-                QSqlQuery rest(d);
-                if (!rest.prepare(insertSql(pending.size())) || !flush(rest))
-                    return abandon(rest.lastError().text());
-            }
+            if (!pending.isEmpty() && !flush(insert))
+                return abandon(insert.lastError().text());
             if (cardAdded > 0 && !replayCard(cardId))
                 return abandon(m_lastError);
         } else if (!writeCard(cardId, card, reviews.front().time)) {
             return abandon(m_lastError);
         }
     }
-    if (!pending.isEmpty()) {
-        QSqlQuery rest(d);
-        if (!rest.prepare(insertSql(pending.size())) || !flush(rest))
-            return abandon(rest.lastError().text());
-    }
+    if (!pending.isEmpty() && !flush(insert))
+        return abandon(insert.lastError().text());
     if (!d.commit())
         return abandon(d.lastError().text());
     if (added)
