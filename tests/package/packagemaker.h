@@ -100,11 +100,13 @@ inline QByteArray sqlite(const Collection& c, bool newSchema) {
                 q.exec();
             }
             for (const NoteType& t : c.types) {
-                // NotetypeConfig: field 1 (kind) as a varint, then some field 3 bytes.
-                QByteArray config;
-                if (t.cloze)
-                    config.append("\x08\x01", 2);
-                config.append("\x1a\x03" "css", 5);
+                // NotetypeConfig: other fields of each wire type (a string, a 32- and a 64-bit
+                // number, a varint of two bytes) before field 1, the kind (1 for cloze); a type
+                // that is not cloze ends in a field of an unknown wire type.
+                QByteArray config("\x1a\x03" "css" "\x25\x01\x02\x03\x04" "\x29\x01\x02\x03\x04\x05\x06\x07\x08"
+                                  "\x30\x96\x01",
+                                  22);
+                config.append(t.cloze ? QByteArray("\x08\x01", 2) : QByteArray("\x0f\x08\x01", 3));
                 q.prepare("INSERT INTO notetypes VALUES (?, ?, 0, 0, ?)");
                 q.addBindValue(t.id);
                 q.addBindValue(t.name);

@@ -37,6 +37,7 @@ private slots:
         QTest::newRow("br between words") << "one<br>two<br/>three<BR />four" << "one two three four" << 0 << 0;
         QTest::newRow("div and p") << "<div>one</div><div>two</div><p>three</p>" << "one two three" << 0 << 0;
         QTest::newRow("list items") << "<ul><li>a</li><li>b</li></ul>" << "a b" << 0 << 0;
+        QTest::newRow("a link, its name one letter") << "<a href=\"x\">see</a> also" << "see also" << 0 << 0;
         QTest::newRow("inline tag joins") << "Ha<span style=\"x\">us</span>" << "Haus" << 0 << 0;
         QTest::newRow("runs of space folded") << "  a \t\n b  <br> <br>  c " << "a b c" << 0 << 0;
         QTest::newRow("named entities") << "&lt;a&gt; &amp; &quot;q&quot; &apos;" << "<a> & \"q\" '" << 0 << 0;
