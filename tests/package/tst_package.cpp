@@ -384,9 +384,13 @@ private slots:
         QVERIFY(h.open(dir.filePath("h.sqlite")).ok());
         const history::Chapter chapter{dir.filePath("c.qex"), "C", {"Haus", "Baum", "neu"}};
         QVERIFY(h.importReviews(chapter, {{"Haus", {{kT0, fsrs::Grade::Easy, 1}}},
-                                          {"Baum", {{kT0, fsrs::Grade::Good, 1}, {kT0 + kDay, fsrs::Grade::Good, 1}}}}));
+                                          // Out of time order: the log is sorted first.
+                                          {"Baum", {{kT0 + kDay, fsrs::Grade::Good, 1}, {kT0, fsrs::Grade::Good, 1}}}}));
         const qint64 due = h.card(chapter.path, "Haus").due;
         QVERIFY(due > kT0 + kDay);
+        fsrs::Scheduler s(h.settings().parameters());
+        QCOMPARE(h.card(chapter.path, "Baum").due,
+                 s.replay({{kT0, fsrs::Grade::Good}, {kT0 + kDay, fsrs::Grade::Good}}).due);
         const QTimeZone utc = QTimeZone::utc();
         const history::DueDeck before = h.dueDeck({chapter}, QDateTime::fromMSecsSinceEpoch(kT0 + kDay, utc), 0, 20);
         QCOMPARE(before.perChapter[0].due, 0);
