@@ -25,7 +25,8 @@
 namespace qredit {
 
 namespace {
-const QString kListFilter = QStringLiteral("Word Lists|*.csv;*.tsv;*.txt;*.kvtml|All Files|*");
+const QString kListFilter =
+    QStringLiteral("Word Lists|*.csv;*.tsv;*.txt;*.kvtml|Card Packages|*.apkg;*.colpkg|All Files|*");
 // Word lists only, in the order of ExportType.
 const QString kExportFilter = QStringLiteral("Comma-Separated (UTF-8)|*.csv|Tab-Separated (UTF-8)|*.tsv;*.txt");
 std::function<bool(ImportDialog&)>& previewRunner() {
@@ -92,6 +93,8 @@ bool EditorWindow::ImportList() {
 bool EditorWindow::importFile(const QString& path, bool preview) {
     if (isKvtmlFile(path))
         return takeKvtml(path, false);
+    if (isPackageFile(path))
+        return importPackage(path);
     const QString shown = QFileInfo(path).fileName();
     auto reader = [path](const wordlist::ReadOptions& o) { return wordlist::WordListReader::readFile(path, o); };
     if (!refuseOddFile(path, QStringLiteral("Can't import file"), QStringLiteral("Nothing was changed.")))
@@ -245,7 +248,7 @@ QString EditorWindow::droppedFile(const QMimeData* data) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     const bool known = suffix == QLatin1String("qex") || suffix == QLatin1String("csv") ||
                        suffix == QLatin1String("tsv") || suffix == QLatin1String("txt") ||
-                       suffix == QLatin1String("kvtml");
+                       suffix == QLatin1String("kvtml") || isPackageFile(path);
     return known ? path : QString();
 }
 

@@ -30,6 +30,9 @@ namespace qredit {
 class CardListModel;
 class ImportDialog;
 class LessonDialog;
+class PackageDialog;
+// Whether a file is a package of another flash-card program (.apkg, .colpkg).
+bool isPackageFile(const QString& path);
 struct RowEdit;
 
 class EditorWindow : public QMainWindow {
@@ -80,6 +83,10 @@ public:
     static bool isKvtmlFile(const QString& path);
     bool takeKvtml(const QString& path, bool asNewChapter);
     static void setLessonRunner(std::function<bool(LessonDialog&)> runner);
+    // Runs the choices before a package is imported (exec() unless a test scripts it).
+    static void setPackageRunner(std::function<bool(PackageDialog&)> runner);
+    // One chapter file per deck of a package, chosen in a dialog, with the reviews.
+    bool importPackage(const QString& path);
 
     // The actions behind the controls.
     void AddItem();

@@ -15,7 +15,9 @@
 namespace qredit {
 
 namespace {
-const char kDelimiters[] = {',', ';', '\t'};
+// Pipe and space come from the settings lines of another program's export only.
+const char kDelimiters[] = {',', ';', '\t', '|', ' '};
+constexpr int kDelimiterCount = int(std::size(kDelimiters));
 const wordlist::Charset kCharsets[] = {wordlist::Charset::Utf8, wordlist::Charset::Utf16,
                                        wordlist::Charset::Windows1252};
 
@@ -37,6 +39,10 @@ QString delimiterName(char d) {
         return QStringLiteral("semicolon");
     case '\t':
         return QStringLiteral("tab");
+    case '|':
+        return QStringLiteral("pipe");
+    case ' ':
+        return QStringLiteral("space");
     default:
         return QStringLiteral("comma");
     }
@@ -52,6 +58,8 @@ ImportDialog::ImportDialog(const QString& name, Reader reader, const wordlist::W
     m_delimiter->setObjectName(QStringLiteral("cboDelimiter"));
     m_delimiter->setAccessibleName(QStringLiteral("Delimiter"));
     m_delimiter->addItems({QStringLiteral("Comma"), QStringLiteral("Semicolon"), QStringLiteral("Tab")});
+    if (first.delimiter == '|' || first.delimiter == ' ')
+        m_delimiter->addItems({QStringLiteral("Pipe"), QStringLiteral("Space")});
     m_charset = new QComboBox;
     m_charset->setObjectName(QStringLiteral("cboEncoding"));
     m_charset->setAccessibleName(QStringLiteral("Encoding"));
@@ -105,13 +113,14 @@ ImportDialog::ImportDialog(const QString& name, Reader reader, const wordlist::W
     column->addWidget(buttons);
 
     m_filling = true;
-    m_delimiter->setCurrentIndex(
-        int(std::find(std::begin(kDelimiters), std::end(kDelimiters), first.delimiter) - std::begin(kDelimiters)) % 3);
+    const int found =
+        int(std::find(std::begin(kDelimiters), std::end(kDelimiters), first.delimiter) - std::begin(kDelimiters));
+    m_delimiter->setCurrentIndex(found < m_delimiter->count() ? found : 0);
     m_charset->setCurrentIndex(charsetIndex(first.encoding));
     m_header->setChecked(first.header);
     m_filling = false;
     fillColumns();
-    setColumns(0, 1);
+    setColumns(first.frontColumn, first.backColumn);
 
     connect(m_delimiter, &QComboBox::currentIndexChanged, this, [this] {
         if (!m_filling)
@@ -151,7 +160,7 @@ wordlist::ReadOptions ImportDialog::options() const {
 }
 
 void ImportDialog::setDelimiter(char delimiter) {
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < m_delimiter->count() && i < kDelimiterCount; ++i)
         if (kDelimiters[i] == delimiter)
             m_delimiter->setCurrentIndex(i);
 }
@@ -201,8 +210,9 @@ void ImportDialog::reread() {
 
 void ImportDialog::fillColumns() {
     const int columns = std::max(2, m_table.columns);
-    const QStringList names =
-        m_header->isChecked() && !m_table.sample.isEmpty() ? m_table.sample.first() : QStringList();
+    const QStringList names = m_header->isChecked() && !m_table.sample.isEmpty()
+                                  ? m_table.sample.first()
+                                  : m_table.exportHeader.columnNames(m_table.delimiter);
     const int front = m_front->currentIndex(), back = m_back->currentIndex();
     m_filling = true;
     for (QComboBox* box : {m_front, m_back}) {

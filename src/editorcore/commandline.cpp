@@ -4,6 +4,7 @@
 #include "history.h"
 #include "kvtmlimport.h"
 #include "pdfexport.h"
+#include "packagechapters.h"
 #include "prompter.h"
 #include "regularfile.h"
 #include "wordimport.h"
@@ -38,9 +39,9 @@ public:
         RefusingPrompter refusing;
         Prompter* before = &prompter();
         setPrompter(&refusing);
-        const bool ok = m_values.contains(QStringLiteral("--import")) ? importList()
-                        : m_values.contains(QStringLiteral("--pdf"))  ? pdf()
-                                                                      : exportList();
+        const bool ok = !m_values.contains(QStringLiteral("--import")) ? (m_values.contains(QStringLiteral("--pdf")) ? pdf() : exportList())
+                        : m_package ? importPackage()
+                                    : importList();
         setPrompter(before);
         return ok ? 0 : 1;
     }
@@ -53,8 +54,9 @@ private:
     void say(const QString& text) { std::fprintf(m_err, "qredit: %s\n", qPrintable(text)); }
 
     bool parse(const QStringList& args) {
-        static const QStringList withValue = {"--import", "--export", "--output",    "--title", "--front",
-                                              "--back",   "--delimiter", "--header", "--limit", "--split-lessons", "--pdf"};
+        static const QStringList withValue = {"--import", "--export", "--output",  "--title",         "--front",
+                                              "--back",   "--delimiter", "--header", "--limit", "--split-lessons",
+                                              "--pdf",    "--deck",   "--output-dir", "--cloze"};
         for (qsizetype i = 1; i < args.size(); ++i) {
             const QString& a = args[i];
             if (a == QStringLiteral("--cards")) {
@@ -65,6 +67,10 @@ private:
                 return fail(QStringLiteral("unknown argument '%1' (see qredit --help)").arg(a));
             if (i + 1 >= args.size())
                 return fail(QStringLiteral("%1 needs a value").arg(a));
+            if (a == QStringLiteral("--deck")) {
+                m_decks.append(args[++i]);
+                continue;
+            }
             if (m_values.contains(a))
                 return fail(QStringLiteral("%1 is given twice").arg(a));
             m_values.insert(a, args[++i]);
@@ -77,6 +83,13 @@ private:
                               : QStringLiteral("give either --import or --export"));
         if (m_cards && !paper)
             return fail(QStringLiteral("--cards belongs to --pdf"));
+        if (in && isPackageName(m_values.value(QStringLiteral("--import"))))
+            return parsePackage();
+        for (const char* only : {"--output-dir", "--cloze"})
+            if (m_values.contains(QLatin1String(only)))
+                return fail(QStringLiteral("%1 belongs to the import of a package").arg(QLatin1String(only)));
+        if (!m_decks.isEmpty())
+            return fail(QStringLiteral("--deck belongs to the import of a package"));
         const bool split = m_values.contains(QStringLiteral("--split-lessons"));
         if (split && m_values.contains(QStringLiteral("--output")))
             return fail(QStringLiteral("give either --output or --split-lessons"));
@@ -94,6 +107,71 @@ private:
                 if (m_values.contains(QLatin1String(only)))
                     return fail(QStringLiteral("%1 belongs to --import").arg(QLatin1String(only)));
         }
+        return true;
+    }
+
+    // A package of another flash-card program: one chapter per deck into a folder.
+    static bool isPackageName(const QString& path) {
+        const QString suffix = QFileInfo(path).suffix().toLower();
+        return suffix == QStringLiteral("apkg") || suffix == QStringLiteral("colpkg");
+    }
+    bool parsePackage() {
+        m_package = true;
+        for (const char* only : {"--output", "--title", "--delimiter", "--header", "--limit", "--split-lessons"})
+            if (m_values.contains(QLatin1String(only)))
+                return fail(QStringLiteral("%1 belongs to the import of a word list; a package gives one chapter per "
+                                           "deck into --output-dir")
+                                .arg(QLatin1String(only)));
+        if (!m_values.contains(QStringLiteral("--output-dir")))
+            return fail(QStringLiteral("--output-dir is missing"));
+        const QString cloze = m_values.value(QStringLiteral("--cloze"), QStringLiteral("cards"));
+        if (cloze != QStringLiteral("cards") && cloze != QStringLiteral("skip"))
+            return fail(QStringLiteral("--cloze takes cards or skip, not '%1'").arg(cloze));
+        return true;
+    }
+
+    bool importPackage() {
+        const QString input = m_values.value(QStringLiteral("--import"));
+        const QString folder = m_values.value(QStringLiteral("--output-dir"));
+        package::ImportChoice choice;
+        if (!column("--front", 0, choice.frontField) || !column("--back", 1, choice.backField))
+            return false;
+        if (choice.frontField == choice.backField)
+            return fail(QStringLiteral("--front and --back name the same field"));
+        choice.cloze = m_values.value(QStringLiteral("--cloze")) == QStringLiteral("skip") ? package::ClozeMode::Skip
+                                                                                          : package::ClozeMode::OneCardPerCloze;
+        if (const QString why = notRegularFileReason(input); !why.isEmpty())
+            return fail(why);
+        package::Collection collection;
+        if (!collection.open(input))
+            return fail(QStringLiteral("%1 can't be imported: %2").arg(input, collection.error()));
+        // A deck is named by its title ("A – B") or as the other program names it ("A::B").
+        for (const QString& name : std::as_const(m_decks)) {
+            const QString title = package::deckTitle(name);
+            bool found = false;
+            for (const package::DeckInfo& d : collection.decks())
+                if (d.title.compare(title, Qt::CaseInsensitive) == 0) {
+                    choice.decks.insert(d.id);
+                    found = true;
+                }
+            if (!found) {
+                QStringList titles;
+                for (const package::DeckInfo& d : collection.decks())
+                    titles.append(d.title);
+                return fail(QStringLiteral("%1 has no deck '%2'; its decks: %3")
+                                .arg(input, name, titles.join(QStringLiteral(", "))));
+            }
+        }
+        const package::ImportResult read = collection.read(choice);
+        if (!read.ok())
+            return fail(QStringLiteral("%1 can't be imported: %2").arg(input, read.error));
+        const PackageWriteResult written = writePackageChapters(read, folder, m_historyPath);
+        if (!written.ok())
+            return fail(QStringLiteral("%1: %2").arg(input, written.error));
+        for (const PackageChapterFile& f : written.written)
+            std::fprintf(stdout, "%s\n", qPrintable(f.path));
+        std::fflush(stdout);
+        say(packageImportReport(read, written));
         return true;
     }
 
@@ -409,6 +487,9 @@ private:
     FILE* m_err;
     QHash<QString, QString> m_values;
     bool m_cards = false;
+    QStringList m_decks;
+    bool m_package = false;
+    QString m_historyPath = history::History::defaultPath();
 };
 } // namespace
 
@@ -427,6 +508,8 @@ QString conversionUsage() {
         "              [--delimiter ,|;|tab] [--header yes|no] [--limit N]\n"
         "       qredit --import WORDS.kvtml --output LESSON.qex | --split-lessons DIR [--title TITLE]\n"
         "              [--front ID --back ID] [--limit N]\n"
+        "       qredit --import DECKS.apkg|DECKS.colpkg --output-dir FOLDER [--deck NAME]...\n"
+        "              [--front N --back M] [--cloze cards|skip]\n"
         "       qredit --export LESSON.qex --output WORDS.csv|WORDS.tsv|WORDS.kvtml\n"
         "       qredit --pdf LESSON.qex --output LESSON.pdf [--cards]\n"
         "\n"
@@ -447,6 +530,11 @@ QString conversionUsage() {
         "  --delimiter D      , or ; or tab (default: found from the file)\n"
         "  --header yes|no    whether the first row names the columns (default: found from the file)\n"
         "  --limit N          take the first N cards (at most a chapter's 32766) and leave the rest out\n"
+        "  --output-dir DIR   a package's chapters go here, one NAME.qex per deck (none is replaced)\n"
+        "  --deck NAME        a package's deck to import, \"A::B\" or \"A \u2013 B\" (default: every deck);\n"
+        "                     give it again for more decks\n"
+        "  --front N, --back M  with a package: the note's fields, from 1 (default 1 and 2)\n"
+        "  --cloze cards|skip a cloze note gives one card per gap (default), or is left out\n"
         "A conversion opens no window; it exits with 0, or with 1 after saying on standard error\n"
         "which rows are wrong and why (nothing is written then).");
 }

@@ -77,6 +77,17 @@ struct DueDeck {
     int newIntroducedToday = 0; // new cards first reviewed in this study day before the call
 };
 
+// A review brought in from another program's log, and the log of one card.
+struct ImportedReview {
+    qint64 time = 0; // UTC ms
+    fsrs::Grade grade = fsrs::Grade::Good;
+    qint64 answerMs = 0;
+};
+struct ImportedCardLog {
+    QString question;
+    QVector<ImportedReview> reviews;
+};
+
 class History {
 public:
     static constexpr int kSchemaVersion = 2;
@@ -137,6 +148,13 @@ public:
     // moved there (when the history is writable). Without a usable history every card is new.
     DueDeck dueDeck(const QVector<Chapter>& chapters, const QDateTime& now,
                     int dayStartHour = kDefaultDayStartHour, int newCardsPerDay = kDefaultNewCardsPerDay);
+
+    // Adds the reviews of another program's log to the cards of `chapter` under `source`, in
+    // one transaction, and gives each card touched the state that replaying its whole log
+    // gives. A review whose card already has one at the same time is passed over, so the same
+    // log imported twice is added once. `added` gets the number of reviews added.
+    bool importReviews(const Chapter& chapter, const QVector<ImportedCardLog>& logs,
+                       const QString& source = QStringLiteral("import"), qint64* added = nullptr);
 
     // Recomputes every card's cached state from the review log with the settings in force.
     bool rebuild();

@@ -2,6 +2,7 @@
 
 #include "fieldsplitter.h"
 #include "filetext.h"
+#include "htmltext.h"
 
 #include <QFile>
 #include <QHash>
@@ -265,6 +266,7 @@ public:
     bool failed() const { return m_failed; }
     qint64 rowStart() const { return m_rowStart; }
     qint64 line() const { return m_line; }
+    void startAtLine(qint64 line) { m_line = m_rowStart = line; }
     void finish() { m_split.finish(*this); }
 
     QVector<QList<QByteArray>> sample;
@@ -420,6 +422,8 @@ public:
     }
     // The first block of text, without taking it.
     const QByteArray& peek() const { return m_pending; }
+    // Drops the first bytes of the first block.
+    void skip(qsizetype n) { m_pending.remove(0, n); }
     bool atEnd() const { return m_in.atEnd(); }
     bool error() const { return m_error; }
     QString errorString() const { return m_in.errorString(); }
@@ -605,12 +609,25 @@ WordTable WordListReader::read(QIODevice& in, const ReadOptions& options) {
     if (tooManyControls(head))
         return refuse(QStringLiteral("it holds binary data, not text"));
 
+    // Settings lines of another program's export: read, then passed over.
+    const ExportHeader settings = readExportHeader(head, source.atEnd());
+    ReadOptions opt = options;
+    if (settings.present() && opt.frontColumn == 0 && opt.backColumn == 1)
+        settings.defaultColumns(opt.frontColumn, opt.backColumn);
     char delimiter = options.delimiter;
-    if (delimiter != ',' && delimiter != ';' && delimiter != '\t')
-        delimiter = detectDelimiter(head, source.atEnd(), options.fallbackDelimiter);
+    if (delimiter != ',' && delimiter != ';' && delimiter != '\t' && delimiter != '|' && delimiter != ' ')
+        delimiter = settings.separator;
+    if (delimiter != ',' && delimiter != ';' && delimiter != '\t' && delimiter != '|' && delimiter != ' ')
+        delimiter = detectDelimiter(head.mid(settings.bytes), source.atEnd(), options.fallbackDelimiter);
 
-    Pass pass(options, delimiter);
+    Pass pass(opt, delimiter);
     Utf8Check utf8;
+    if (settings.present()) {
+        if (source.encoding == Encoding::Utf8 || source.encoding == Encoding::Utf8Bom)
+            utf8.feed(head.constData(), settings.bytes);
+        source.skip(settings.bytes);
+        pass.startAtLine(settings.lines + 1);
+    }
     const bool checkUtf8 = source.encoding == Encoding::Utf8 || source.encoding == Encoding::Utf8Bom;
     auto quoteError = [&pass, &refuse] {
         return refuse(QStringLiteral("the quote that opens on line %1 is never closed").arg(pass.rowStart()),
@@ -651,17 +668,32 @@ WordTable WordListReader::read(QIODevice& in, const ReadOptions& options) {
         }
     }
     const bool isUtf8 = table.encoding != Encoding::Windows1252;
+    table.exportHeader = settings;
+    table.frontColumn = opt.frontColumn;
+    table.backColumn = opt.backColumn;
+    // The fields of an HTML export become the text a card shows.
+    auto text = [&](const QByteArray& raw) {
+        QString t = decodeText(raw, isUtf8);
+        if (!settings.html)
+            return t;
+        HtmlText h = htmlToText(t);
+        table.soundsRemoved += h.sounds;
+        table.imagesRemoved += h.images;
+        return std::move(h.text);
+    };
     table.delimiter = delimiter;
     table.columns = pass.columns;
     for (const QList<QByteArray>& raw : pass.sample) {
         QStringList texts;
         texts.reserve(raw.size());
         for (const QByteArray& t : raw)
-            texts.append(decodeText(t, isUtf8));
+            texts.append(settings.html ? htmlToText(decodeText(t, isUtf8)).text : decodeText(t, isUtf8));
         table.sample.append(texts);
     }
     table.sampleLines = pass.sampleLines;
-    table.header = options.header == Header::Yes || (options.header == Header::Detect && looksLikeHeader(table.sample));
+    // An export with settings lines names its columns there, never in a row.
+    table.header = options.header == Header::Yes ||
+                   (options.header == Header::Detect && !settings.present() && looksLikeHeader(table.sample));
     qsizetype skip = 0;
     table.dataRows = pass.dataRows;
     if (table.header && !pass.rows.isEmpty() && pass.rows.first().line == pass.firstRowLine) {
@@ -687,7 +719,7 @@ WordTable WordListReader::read(QIODevice& in, const ReadOptions& options) {
             }
             fronts.insert(r.front);
         }
-        WordRow row{r.line, decodeText(r.front, isUtf8), decodeText(r.back, isUtf8), r.tooLong};
+        WordRow row{r.line, text(r.front), text(r.back), r.tooLong};
         if (row.front.isEmpty() && row.back.isEmpty())
             --table.dataRows;
         else

@@ -18,6 +18,9 @@
 // A header row is dropped only when asked, or when its texts are all column names ("Front",
 // "German", "Wort" ...), or when it is a name over a column of numbers beside other names;
 // `headerLine` then says which line was taken, so that callers can say so.
+
+#include "exportheader.h"
+
 #include <QIODevice>
 #include <QString>
 #include <QStringList>
@@ -80,6 +83,15 @@ struct WordTable {
     // and how many lines hold one.
     QVector<qint64> badUtf8Lines;
     qint64 badUtf8LineCount = 0;
+    // The settings lines of another flash-card program's export (see ExportHeader): they are
+    // no rows. When they name meta columns (tags, ids) and the options ask for the first two
+    // columns, front and back are the first two columns that are not meta columns.
+    ExportHeader exportHeader;
+    int frontColumn = 0; // the columns read as front and back
+    int backColumn = 1;
+    // Media references removed from the fields of an HTML export.
+    qint64 soundsRemoved = 0;
+    qint64 imagesRemoved = 0;
     bool ok() const { return error.isEmpty(); }
 };
 
