@@ -38,8 +38,8 @@ bool History::importReviews(const Chapter& chapter, const QVector<ImportedCardLo
         return abandon(chapterError.text());
     findCard.prepare(QStringLiteral("SELECT id FROM cards WHERE chapter = ? AND question = ?"));
     newCard.prepare(QStringLiteral("INSERT INTO cards (chapter, question, due, stability, difficulty, elapsed_days, "
-                                   "scheduled_days, step, reps, lapses, state, last_review, first_review) "
-                                   "VALUES (?, ?, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, ?)"));
+                                   "scheduled_days, step, reps, lapses, state, last_review, first_review, answer_ms) "
+                                   "VALUES (?, ?, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, ?, ?)"));
     times.prepare(QStringLiteral("SELECT time FROM reviews WHERE card = ?"));
     // Reviews go in by batches of rows in one statement of literal numbers: a statement, or a
     // bound value, per review would take most of the time of a large import.
@@ -96,6 +96,13 @@ bool History::importReviews(const Chapter& chapter, const QVector<ImportedCardLo
             newCard.addBindValue(*chapterId);
             newCard.addBindValue(log.question);
             newCard.addBindValue(reviews.front().time);
+            // Its time spent: the answer time of its reviews, a time logged twice once (the
+            // log is in time order, so twins are neighbours).
+            qint64 spent = 0;
+            for (qsizetype i = 0; i < reviews.size(); ++i)
+                if (i == 0 || reviews[i].time != reviews[i - 1].time)
+                    spent += qMax<qint64>(0, reviews[i].answerMs);
+            newCard.addBindValue(spent);
             if (!newCard.exec())
                 return abandon(newCard.lastError().text());
             cardId = newCard.lastInsertId().toLongLong();

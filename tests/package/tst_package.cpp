@@ -9,6 +9,8 @@
 #include "packagemaker.h"
 
 #include <QBuffer>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
@@ -366,6 +368,17 @@ private slots:
                                 QStringLiteral("import"), &added));
         QTEST(added, "added");
         QCOMPARE(h.reviewCount(), qMax(firstCount, secondCount) + 1);
+        // Each card's time spent is its reviews' answer time, whether it was new or known.
+        qint64 spent = -1;
+        {
+            QSqlDatabase peek = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("peek"));
+            peek.setDatabaseName(dir.filePath("h.sqlite"));
+            QSqlQuery q(peek);
+            if (peek.open() && q.exec(QStringLiteral("SELECT SUM(answer_ms) FROM cards")) && q.next())
+                spent = q.value(0).toLongLong();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("peek"));
+        QCOMPARE(spent, 1000 * (qMax(firstCount, secondCount) + 1));
         fsrs::Scheduler s(h.settings().parameters());
         std::vector<fsrs::Review> log;
         for (int i = 0; i < qMax(firstCount, secondCount); ++i)
