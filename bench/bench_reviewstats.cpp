@@ -2,6 +2,7 @@
 // chapters and 1,000,000 reviews over the last year. Printed as a table (best and median of
 // several runs) with the aims beside them; never an assertion.
 #include "history.h"
+#include "madehistory.h"
 #include "reviewstats.h"
 
 #include <QCoreApplication>
@@ -15,74 +16,14 @@
 #include <vector>
 
 namespace {
-constexpr int kChapters = 200;
-constexpr int kCardsPerChapter = 500;
-constexpr int kReviewsPerCard = 10;
+using namespace benchdata;
 constexpr int kRuns = 7;
-constexpr qint64 kDay = 86400000;
 
 void print(const char* what, double aimMs, std::vector<double> v) {
     std::sort(v.begin(), v.end());
     std::printf("%-44s %10.3f %10.3f %10.0f %6zu\n", what, v.front(), v[v.size() / 2], aimMs, v.size());
 }
 
-// Writes the history straight into the tables in one transaction.
-bool makeHistory(const QString& path, const QDateTime& now, QVector<history::Chapter>& chapters) {
-    {
-        history::History h;
-        if (!h.open(path).ok())
-            return false;
-    }
-    bool ok = false;
-    {
-        QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("make"));
-        d.setDatabaseName(path);
-        ok = d.open() && d.transaction();
-        QSqlQuery chapter(d), card(d), review(d);
-        chapter.prepare(QStringLiteral("INSERT INTO chapters (id, path, title, fingerprint) VALUES (?, ?, ?, '')"));
-        card.prepare(QStringLiteral("INSERT INTO cards VALUES (?, ?, ?, ?, 1, 5, 0, ?, 0, 1, 0, ?, 0, 0, 0)"));
-        review.prepare(QStringLiteral("INSERT INTO reviews (card, time, grade, answer_ms, source, state_before) "
-                                      "VALUES (?, ?, ?, ?, 'study', ?)"));
-        QRandomGenerator rng(7);
-        const qint64 nowMs = now.toMSecsSinceEpoch();
-        qint64 cardId = 0;
-        for (int c = 1; ok && c <= kChapters; ++c) {
-            history::Chapter ch{QStringLiteral("/chapters/%1.qex").arg(c), QStringLiteral("Chapter %1").arg(c), {}};
-            chapter.addBindValue(c);
-            chapter.addBindValue(ch.path);
-            chapter.addBindValue(ch.title);
-            ok = chapter.exec();
-            for (int i = 0; ok && i < kCardsPerChapter; ++i) {
-                const QString q = QStringLiteral("word %1").arg(i);
-                ch.questions.append(q);
-                card.addBindValue(++cardId);
-                card.addBindValue(c);
-                card.addBindValue(q);
-                card.addBindValue(nowMs + qint64(rng.bounded(-10, 60)) * kDay + rng.bounded(int(kDay)));
-                card.addBindValue(rng.bounded(1, 60));
-                card.addBindValue(1 + rng.bounded(3));
-                ok = card.exec();
-                for (int r = 0; ok && r < kReviewsPerCard; ++r) {
-                    review.addBindValue(cardId);
-                    review.addBindValue(nowMs - qint64(rng.bounded(365 * 24)) * 3600000);
-                    review.addBindValue(1 + rng.bounded(4));
-                    review.addBindValue(rng.bounded(500, 8000));
-                    review.addBindValue(r == 0 ? 0 : 1 + rng.bounded(3));
-                    ok = review.exec();
-                }
-            }
-            chapters.append(ch);
-        }
-        // The time spent per card, as History keeps it.
-        QSqlQuery total(d);
-        ok = ok && total.exec(QStringLiteral("UPDATE cards SET answer_ms = "
-                                             "(SELECT SUM(answer_ms) FROM reviews WHERE card = cards.id)"));
-        ok = ok && d.commit();
-        d.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("make"));
-    return ok;
-}
 } // namespace
 
 int main(int argc, char** argv) {

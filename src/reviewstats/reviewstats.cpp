@@ -153,7 +153,7 @@ bool compute(const QString& path, const QVector<history::Chapter>& chapters, con
 
     // Reviews per day over the last year, and those of learnt cards graded Again or not.
     // When every chapter of the file is counted the reviews are counted day by day through
-    // the indexes on time and on state; otherwise the chapters' reviews are read through
+    // the index on state and time; otherwise the chapters' reviews are read through
     // their cards, by quarter hour: the counted chapters', or the others' to be taken away
     // from the whole, whichever are fewer.
     const QVector<qint64> past = dayStarts(now, dayStartHour, 1 - kReviewDays, kReviewDays);
@@ -164,8 +164,11 @@ bool compute(const QString& path, const QVector<history::Chapter>& chapters, con
         for (int d = 0; d < kReviewDays; ++d)
             days.append(QStringLiteral("(%1, %2, %3)").arg(d).arg(past[d]).arg(past[d + 1]));
         const QString inDay = QStringLiteral("r.time >= d.s AND r.time < d.e");
+        // Every (state before, grade) pair is named, so that the index on them and the time
+        // gives each day's reviews as ranges.
         if (!q.exec(QStringLiteral("WITH days(i, s, e) AS (VALUES %1) SELECT d.i, "
-                                   "(SELECT COUNT(*) FROM reviews r WHERE %2), "
+                                   "(SELECT COUNT(*) FROM reviews r WHERE r.state_before IN (0, 1, 2, 3) "
+                                   "AND r.grade IN (1, 2, 3, 4) AND %2), "
                                    "(SELECT COUNT(*) FROM reviews r WHERE r.state_before = 2 AND r.grade = 1 AND %2), "
                                    "(SELECT COUNT(*) FROM reviews r WHERE r.state_before = 2 AND r.grade IN (2, 3, 4) "
                                    "AND %2) FROM days d")
