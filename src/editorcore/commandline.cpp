@@ -218,7 +218,8 @@ private:
         return true;
     }
 
-    // Checks one chapter of a KVTML file, naming its problems; false when it can't be written.
+    // Checks the chapter a list or a KVTML lesson (`what`) makes, naming its problems; false
+    // when it can't be written.
     bool planChapter(const QString& input, const wordlist::WordTable& table, const QString& title, qint64 limit,
                      const QString& what, ImportPlan& plan) {
         plan = planImport({}, -1, table, title);
@@ -392,23 +393,10 @@ private:
         const wordlist::WordTable table = wordlist::WordListReader::readFile(input, o);
         if (!table.ok())
             return fail(QStringLiteral("%1 can't be imported: %2").arg(input, table.error));
-        ImportPlan plan = planImport({}, -1, table, title);
         // The first cards, as the window's question about a full chapter offers: the rest are
         // left out and counted.
-        if (limit > 0)
-            limitPlan(plan, limit);
-        bool ok = true;
-        for (const ImportProblem& p : plan.problems)
-            ok = fail(QStringLiteral("%1, line %2: %3").arg(input).arg(p.line).arg(p.reason));
-        if (plan.overflow > 0 && limit < 0)
-            ok = fail(QStringLiteral("%1 holds %2; a chapter holds at most %3")
-                          .arg(input)
-                          .arg(counted(plan.inserted.size() + plan.overflow, QStringLiteral("%1 card"),
-                                       QStringLiteral("%1 cards")))
-                          .arg(kMaxCards));
-        if (plan.inserted.isEmpty() && ok)
-            ok = fail(QStringLiteral("%1 holds no cards").arg(input));
-        if (!ok)
+        ImportPlan plan;
+        if (!planChapter(input, table, title, limit, input, plan))
             return fail(QStringLiteral("nothing written to %1").arg(output));
         QString error;
         if (!saveChapter(output, applyPlan({}, plan), title, error))
