@@ -1,13 +1,13 @@
 #include "pdfexport.h"
 
 #include "printlayout.h"
+#include "regularfile.h"
 
 #include <QBuffer>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QTextOption>
 
 namespace qredit {
@@ -137,25 +137,7 @@ bool writeChapterPdf(const QString& path, const QVector<CardRow>& rows, const QS
         if (!paintChapter(pdf, rows, title, layout, error))
             return false;
     }
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        error = f.errorString();
-        return false;
-    }
-    for (qint64 done = 0; done < bytes.size();) {
-        const qint64 n = f.write(bytes.constData() + done, bytes.size() - done);
-        if (n <= 0) {
-            error = f.errorString();
-            f.cancelWriting();
-            return false;
-        }
-        done += n;
-    }
-    if (!f.commit()) {
-        error = f.errorString();
-        return false;
-    }
-    return true;
+    return writeFileWhole(path, bytes, error);
 }
 
 } // namespace qredit

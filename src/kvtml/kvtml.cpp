@@ -1,7 +1,8 @@
 #include "kvtml.h"
 
+#include "regularfile.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <QSet>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -313,27 +314,7 @@ QByteArray Writer::toBytes(const Document& doc) {
 }
 
 bool Writer::writeFile(const QString& path, const Document& doc, QString& error) {
-    QSaveFile f(path);
-    // Unbuffered, so that a failing write (a full disk) is seen before the commit.
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        error = f.errorString();
-        return false;
-    }
-    const QByteArray bytes = toBytes(doc);
-    for (qint64 done = 0; done < bytes.size();) {
-        const qint64 n = f.write(bytes.constData() + done, bytes.size() - done);
-        if (n <= 0) {
-            error = f.errorString();
-            f.cancelWriting();
-            return false;
-        }
-        done += n;
-    }
-    if (!f.commit()) {
-        error = f.errorString();
-        return false;
-    }
-    return true;
+    return writeFileWhole(path, toBytes(doc), error);
 }
 
 } // namespace kvtml

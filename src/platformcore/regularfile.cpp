@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSaveFile>
 
 #include <sys/stat.h>
 
@@ -23,4 +24,26 @@ QString notRegularFileReason(const QString& path) {
     else
         kind = QStringLiteral("not a regular file");
     return QStringLiteral("'%1' is %2, not a file").arg(QDir::toNativeSeparators(path), kind);
+}
+
+bool writeFileWhole(const QString& path, const QByteArray& bytes, QString& error) {
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        error = f.errorString();
+        return false;
+    }
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 n = f.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0) {
+            error = f.errorString();
+            f.cancelWriting();
+            return false;
+        }
+        done += n;
+    }
+    if (!f.commit()) {
+        error = f.errorString();
+        return false;
+    }
+    return true;
 }

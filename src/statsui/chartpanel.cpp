@@ -3,6 +3,7 @@
 #include "appstate.h"
 #include "gcommondialog.h"
 #include "prompter.h"
+#include "regularfile.h"
 
 #include <QAbstractScrollArea>
 #include <QAccessible>
@@ -16,7 +17,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
-#include <QSaveFile>
 #include <QStackedWidget>
 #include <QSvgGenerator>
 #include <QTableWidget>
@@ -219,24 +219,8 @@ bool ChartPanel::writeImage(const QString& path, QString* error) const {
         if (!image.save(&buffer, "PNG"))
             return fail(QStringLiteral("the picture could not be encoded"));
     }
-    // Replaced whole: QSaveFile renames the new file into place only once it is complete.
-    // Unbuffered, so that a failing write (a full disk) is seen before commit().
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fail(file.errorString());
-    const QByteArray& bytes = buffer.data();
-    for (qint64 done = 0; done < bytes.size();) {
-        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
-        if (n <= 0) {
-            const QString why = file.errorString();
-            file.cancelWriting();
-            return fail(why);
-        }
-        done += n;
-    }
-    if (!file.commit())
-        return fail(file.errorString());
-    return true;
+    QString why;
+    return writeFileWhole(path, buffer.data(), why) || fail(why);
 }
 
 bool ChartPanel::eventFilter(QObject* watched, QEvent* event) {
