@@ -126,6 +126,12 @@ void TestVoice::voicesCommandLine() {
     env.insert(QStringLiteral("HOME"), dir.path());
     env.insert(QStringLiteral("SPEECHD_CMD"), QStringLiteral("/bin/false"));
     env.insert(QStringLiteral("SPEECHD_ADDRESS"), QStringLiteral("unix_socket:") + dir.filePath("none/speechd.sock"));
+    // The speech service's client library (libspeechd) leaks its error text when it cannot
+    // connect, which this test brings about on purpose: in the sanitizer run the leak check
+    // is left out for this one child (every other check stays on).
+    const QString asan = env.value(QStringLiteral("ASAN_OPTIONS"));
+    env.insert(QStringLiteral("ASAN_OPTIONS"),
+               asan.isEmpty() ? QStringLiteral("detect_leaks=0") : asan + QStringLiteral(":detect_leaks=0"));
     QProcess qr2;
     qr2.setProcessEnvironment(env);
     qr2.start(QStringLiteral(QUARNEL_BIN_DIR "/qr2"), {QStringLiteral("--voices")});
