@@ -2,6 +2,7 @@
 // offscreen platform so that the list really lays out and paints; import of a word list of
 // as many rows, its undo, export, and the command-line conversion as a process of its own.
 // Prints a table. An argument names the qredit program (default: ../bin/qredit beside this).
+#include "benchtiming.h"
 #include "cardlistmodel.h"
 #include "chapterfile.h"
 #include "editorwindow.h"
@@ -17,27 +18,7 @@
 #include <cstdio>
 #include <functional>
 
-namespace {
-struct Figures {
-    double min, median, max;
-};
-
-Figures run(int times, const std::function<void()>& body) {
-    QVector<double> ms;
-    for (int i = 0; i < times; ++i) {
-        QElapsedTimer t;
-        t.start();
-        body();
-        ms.append(t.nsecsElapsed() / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return {ms.first(), ms.at(ms.size() / 2), ms.last()};
-}
-
-void print(const char* what, const Figures& f) {
-    std::printf("%-44s %9.1f %9.1f %9.1f\n", what, f.min, f.median, f.max);
-}
-} // namespace
+using namespace benchtiming;
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

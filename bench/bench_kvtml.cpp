@@ -1,6 +1,7 @@
 // Opening a KVTML file of 20,000 entries (two languages, ten lessons): the reader alone, the
 // rows it gives, and File > Open in the editor's window on the offscreen platform (read, rows,
 // import rules, the list filled and painted). Prints min, median and max in ms of 7 runs.
+#include "benchtiming.h"
 #include "cardlistmodel.h"
 #include "editorwindow.h"
 #include "kvtml.h"
@@ -16,27 +17,7 @@
 #include <cstdio>
 #include <functional>
 
-namespace {
-struct Figures {
-    double min, median, max;
-};
-
-Figures run(int times, const std::function<void()>& body) {
-    QVector<double> ms;
-    for (int i = 0; i < times; ++i) {
-        QElapsedTimer t;
-        t.start();
-        body();
-        ms.append(t.nsecsElapsed() / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return {ms.first(), ms.at(ms.size() / 2), ms.last()};
-}
-
-void print(const char* what, const Figures& f) {
-    std::printf("%-44s %9.1f %9.1f %9.1f\n", what, f.min, f.median, f.max);
-}
-} // namespace
+using namespace benchtiming;
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -1,6 +1,7 @@
 // A chapter of 32,767 cards (as many as a store holds; a word and its answer in Latin,
 // Cyrillic and Greek letters) written as an A4 PDF file: the two-column word list and the
 // cut-out cards. Prints min, median and max in ms of 5 runs, and the pages.
+#include "benchtiming.h"
 #include "pdfexport.h"
 
 #include <QElapsedTimer>
@@ -11,23 +12,7 @@
 #include <cstdio>
 #include <functional>
 
-namespace {
-struct Figures {
-    double min, median, max;
-};
-
-Figures run(int times, const std::function<void()>& body) {
-    QVector<double> ms;
-    for (int i = 0; i < times; ++i) {
-        QElapsedTimer t;
-        t.start();
-        body();
-        ms.append(t.nsecsElapsed() / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return {ms.first(), ms.at(ms.size() / 2), ms.last()};
-}
-} // namespace
+using namespace benchtiming;
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

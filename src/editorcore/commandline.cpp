@@ -417,15 +417,11 @@ private:
         return true;
     }
 
-    bool pdf() {
-        const QString input = m_values.value(QStringLiteral("--pdf"));
-        const QString output = m_values.value(QStringLiteral("--output"));
-        if (QFileInfo(output).suffix().toLower() != QStringLiteral("pdf"))
-            return fail(QStringLiteral("the output's name must end in .pdf"));
+    // The chapter file a conversion starts from; false after saying why it can't be read.
+    bool readChapter(const QString& input, QVector<CardRow>& rows, QString& title) {
         if (const QString why = notRegularFileReason(input); !why.isEmpty())
             return fail(why);
-        QVector<CardRow> rows;
-        QString title, error;
+        QString error;
         switch (loadChapter(input, rows, title, error)) {
         case LoadResult::Failed:
             return fail(QStringLiteral("%1 couldn't be opened: %2").arg(input, error));
@@ -434,6 +430,18 @@ private:
         case LoadResult::Loaded:
             break;
         }
+        return true;
+    }
+
+    bool pdf() {
+        const QString input = m_values.value(QStringLiteral("--pdf"));
+        const QString output = m_values.value(QStringLiteral("--output"));
+        if (QFileInfo(output).suffix().toLower() != QStringLiteral("pdf"))
+            return fail(QStringLiteral("the output's name must end in .pdf"));
+        QVector<CardRow> rows;
+        QString title, error;
+        if (!readChapter(input, rows, title))
+            return false;
         if (!writeChapterPdf(output, rows, title, m_cards ? PaperLayout::Cards : PaperLayout::List, error))
             return fail(QStringLiteral("%1 couldn't be written: %2").arg(output, error));
         return true;
@@ -446,18 +454,10 @@ private:
         if (suffix != QStringLiteral("csv") && suffix != QStringLiteral("tsv") && suffix != QStringLiteral("txt") &&
             suffix != QStringLiteral("kvtml"))
             return fail(QStringLiteral("the output's name must end in .csv, .tsv or .txt (or .kvtml)"));
-        if (const QString why = notRegularFileReason(input); !why.isEmpty())
-            return fail(why);
         QVector<CardRow> rows;
         QString title, error;
-        switch (loadChapter(input, rows, title, error)) {
-        case LoadResult::Failed:
-            return fail(QStringLiteral("%1 couldn't be opened: %2").arg(input, error));
-        case LoadResult::Incompatible:
-            return fail(QStringLiteral("%1 is not a chapter file").arg(input));
-        case LoadResult::Loaded:
-            break;
-        }
+        if (!readChapter(input, rows, title))
+            return false;
         if (suffix == QStringLiteral("kvtml")) {
             if (!kvtml::Writer::writeFile(output, chapterDocument(rows, title), error))
                 return fail(QStringLiteral("%1 couldn't be written: %2").arg(output, error));
